@@ -1,0 +1,80 @@
+// Typed numbers of the calculation state and the number-to-text rules shared
+// by every subsystem (labels, tick captions, script text, the script language).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace mcplot {
+
+// The four numeric types a state variable may hold, narrowest first.
+enum class NumType { Integer, Long, Single, Double };
+
+// A value together with its numeric type. Arithmetic follows the rules of the
+// calculation state: +, - and * in the wider type (Integer overflow widens to
+// Long, Long overflow to Double, Long with Single gives Double); a quotient is
+// Single when both operands are Integer or Single, Double otherwise; a power
+// is always Double.
+class Number {
+public:
+    constexpr Number() = default;
+
+    static Number integer(int16_t v) { return Number(NumType::Integer, v); }
+    static Number longInt(int32_t v) { return Number(NumType::Long, v); }
+    static Number single(float v) { return Number(NumType::Single, v); }
+    static Number dbl(double v) { return Number(NumType::Double, v); }
+
+    NumType type() const { return type_; }
+    double value() const { return value_; }
+    float toSingle() const { return static_cast<float>(value_); }
+    operator double() const { return value_; }
+
+    friend Number operator+(Number l, Number r);
+    friend Number operator-(Number l, Number r);
+    friend Number operator*(Number l, Number r);
+    friend Number operator/(Number l, Number r);
+    friend Number pow(Number l, Number r);
+    Number operator-() const;
+
+private:
+    constexpr Number(NumType t, double v) : type_(t), value_(v) {}
+    NumType type_ = NumType::Integer;
+    double value_ = 0.0;  // always exactly representable in type_
+};
+
+// A state variable typed single written from a double.
+inline float toSingle(double v) { return static_cast<float>(v); }
+
+// Rounding to a whole number with halves going to the even neighbour.
+double roundHalfEven(double v);
+
+// Rounds to a 16-bit integer, halves to even. Returns false (and leaves out
+// untouched) when the value does not fit.
+bool toInteger16(double v, int16_t& out);
+
+// Writes v with a format pattern made of '#', '0' and one optional '.':
+// "0.000", "0.00", "0", "#0.0", "#000.000". '0' is a mandatory digit, '#' an
+// optional one; the value is rounded (halves away from zero, on its exact
+// decimal expansion) to the pattern's decimals. decimalSeparator replaces the
+// pattern's '.'. Non-finite values give an empty string.
+std::string formatPattern(double v, std::string_view pattern, std::string_view decimalSeparator);
+
+// Up to 15 significant digits, "." as separator, no trailing zeros, exponent
+// form (1E-05, 1.5E+20) below 1E-04 or from 1E+15 upwards; a leading zero
+// before the point is kept ("0.5", "-1.25"). The script language's CStr form
+// with "." as separator.
+std::string numberText15(double v);
+
+// The short numeric form: a blank before a value of zero or more and '-' before
+// a negative one, no zero before the point when the magnitude is below 1
+// (" .5", "-1.25", " 0", " 1E-05").
+std::string shortNumber(double v);
+
+// Reads the longest leading decimal number of a text the way the parameter box
+// is read: blanks, tabs and line feeds anywhere are skipped, '.' is the decimal
+// separator, an exponent part belongs to the number, &H and &O introduce
+// hexadecimal and octal integers; no leading number gives 0.
+double readLeadingNumber(std::string_view text);
+
+}  // namespace mcplot

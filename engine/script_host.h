@@ -1,0 +1,47 @@
+// The script host the user's expression is evaluated by: reset, add a named
+// object, execute statements. Every failure comes back as a status carrying the
+// language's error number and message; nothing is thrown across this boundary.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mcplot {
+
+// The result holder handed to scripts as "Res". Its fields keep their values
+// from one evaluation to the next.
+struct PubResults {
+    int16_t pInt = 0;
+    int32_t pLong = 0;
+    double p = 0.0;
+};
+
+struct ScriptStatus {
+    bool ok = true;
+    int number = 0;           // the language's error number, 0 on success
+    std::string description;  // the language's message
+
+    static ScriptStatus success() { return {}; }
+    static ScriptStatus failure(int number, std::string description) {
+        return ScriptStatus{false, number, std::move(description)};
+    }
+};
+
+class ScriptHost {
+public:
+    virtual ~ScriptHost() = default;
+
+    // Discards all code, script variables and added objects.
+    virtual void Reset() = 0;
+
+    // Makes the object reachable from scripts under the name (case-insensitive);
+    // its members are reachable only through the name ("Res.p").
+    virtual ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) = 0;
+
+    // Runs the text as statements separated by CR LF or ':'.
+    virtual ScriptStatus ExecuteStatement(std::string_view code) = 0;
+};
+
+}  // namespace mcplot

@@ -1,0 +1,106 @@
+// Test doubles for the engine's interfaces: a canvas that records every
+// operation, controls that remember what was written, a scripted script host.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "canvas/canvas.h"
+#include "engine/engine.h"
+#include "engine/random.h"
+#include "engine/script_host.h"
+
+namespace mcplot::testing {
+
+struct CanvasOp {
+    std::string name;  // "Cls", "Scale", "Line", "LineTo", "Box", "PSet", "Print", "DrawWidth"
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    uint32_t color = 0;
+    bool hasColor = false;
+    std::string text;
+    int width = 0;
+};
+
+class RecordingCanvas : public Canvas {
+public:
+    void Cls() override;
+    void Scale(double x1, double y1, double x2, double y2) override;
+    void Line(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void LineTo(double x, double y, uint32_t color) override;
+    void Box(double x1, double y1, double x2, double y2, uint32_t color) override;
+    void PSet(double x, double y, uint32_t color) override;
+    void PSet(double x, double y) override;
+    void setCurrentX(double x) override { cx = x; }
+    void setCurrentY(double y) override { cy = y; }
+    void Print(const std::string& text) override;
+    void setDrawWidth(int width) override;
+    int drawWidth() const override { return width; }
+
+    std::vector<CanvasOp> ops;
+    double cx = 0, cy = 0;
+    int width = 1;
+
+    int count(const std::string& name) const;
+    std::vector<CanvasOp> named(const std::string& name) const;
+    std::vector<std::string> printed() const;
+    // True when every coordinate and text of every operation is finite / has no NaN.
+    bool allFinite() const;
+};
+
+class FakeControls : public EngineControls {
+public:
+    std::string text1() const override { return expression; }
+    std::string text2() const override { return parameter; }
+    void setCommand1BackColor(uint32_t color) override { command1Color = color; }
+    void setCommand1Caption(const std::string& caption) override { command1Caption = caption; }
+    void setLabel6Caption(const std::string& caption) override { label6 = caption; }
+    void setLabel2Caption(const std::string& caption) override { label2 = caption; }
+
+    std::string expression;
+    std::string parameter = "0.90";
+    uint32_t command1Color = buttonFaceColor;
+    std::string command1Caption = "OK";
+    std::string label6, label2;
+};
+
+// A host whose behaviour a test scripts: it records every call and answers
+// ExecuteStatement with the given function.
+class ScriptedHost : public ScriptHost {
+public:
+    void Reset() override;
+    ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
+    ScriptStatus ExecuteStatement(std::string_view code) override;
+
+    std::function<ScriptStatus(std::string_view code, PubResults* res)> onExecute;
+    std::vector<std::string> calls;  // "Reset", "AddObject:Res", "Execute:<code>"
+    std::shared_ptr<PubResults> added;
+};
+
+// Random numbers from a fixed list, cycling; counts reseeds.
+class ListRandom : public RandomSource {
+public:
+    explicit ListRandom(std::vector<float> values) : values_(std::move(values)) {}
+    void reseedFromClock() override { ++reseeds; }
+    float next() override;
+    int reseeds = 0;
+
+private:
+    std::vector<float> values_;
+    size_t next_ = 0;
+};
+
+// Everything an engine needs, wired together.
+struct EngineRig {
+    CalcState state;
+    RecordingCanvas canvas;
+    ScriptedHost host;
+    FakeControls controls;
+    ClockRandom random;
+    Engine engine{state, canvas, host, controls, random};
+
+    // The state after the initial setup with the window's first bar positions.
+    void setUp(int16_t nfun, double a, float b, float mashtab = 2, int16_t nbros = 200);
+};
+
+}  // namespace mcplot::testing
