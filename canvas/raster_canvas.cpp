@@ -15,6 +15,16 @@ bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
 
 // Liang-Barsky: clips the segment to the rectangle; false when nothing is left.
 bool clipSegment(double& x1, double& y1, double& x2, double& y2, const QRectF& r) {
+    // Axis-parallel lines (axes, grid, box) are clamped directly: the general
+    // formula loses them when an end lies astronomically far away.
+    auto clampSpan = [](double& from, double& to, double low, double high) {
+        if (std::max(from, to) < low || std::min(from, to) > high) return false;
+        from = std::clamp(from, low, high);
+        to = std::clamp(to, low, high);
+        return true;
+    };
+    if (y1 == y2) return y1 >= r.top() && y1 <= r.bottom() && clampSpan(x1, x2, r.left(), r.right());
+    if (x1 == x2) return x1 >= r.left() && x1 <= r.right() && clampSpan(y1, y2, r.top(), r.bottom());
     const double dx = x2 - x1, dy = y2 - y1;
     double t0 = 0, t1 = 1;
     const double p[4] = {-dx, dx, -dy, dy};
@@ -100,13 +110,17 @@ void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint3
     pen.setWidthF(drawWidth_);
     pen.setCapStyle(Qt::RoundCap);
     painter.setPen(pen);
-    if (ax == bx && ay == by) {
-        painter.drawPoint(QPointF(ax, ay));
-    } else {
-        // Offsetting by half a pixel puts one-pixel lines on pixel centres.
-        const double o = drawWidth_ % 2 ? 0.5 : 0.0;
-        painter.drawLine(QPointF(ax + o, ay + o), QPointF(bx + o, by + o));
+    if (drawWidth_ == 1) {
+        // Thin lines light the pixel the point falls in, as dots do.
+        ax = std::floor(ax);
+        ay = std::floor(ay);
+        bx = std::floor(bx);
+        by = std::floor(by);
     }
+    if (ax == bx && ay == by)
+        painter.drawPoint(QPointF(ax, ay));
+    else
+        painter.drawLine(QPointF(ax, ay), QPointF(bx, by));
 }
 
 void RasterCanvas::Line(double x1, double y1, double x2, double y2, uint32_t color) {

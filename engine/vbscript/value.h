@@ -1,0 +1,263 @@
+// Values of the script language: the Variant with its subtypes, the heap
+// objects behind strings, arrays and objects, the error numbers, and the
+// conversions between subtypes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/script_host.h"
+
+namespace mcplot::vbs {
+
+// The language's error numbers we raise.
+namespace err {
+inline constexpr int InvalidCall = 5;
+inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
+inline constexpr int SubscriptRange = 9;
+inline constexpr int FixedArray = 10;
+inline constexpr int DivisionByZero = 11;
+inline constexpr int TypeMismatch = 13;
+inline constexpr int OutOfStack = 28;
+inline constexpr int NotDefined = 35;
+inline constexpr int InvalidNull = 94;
+inline constexpr int ObjectRequired = 424;
+inline constexpr int CantCreate = 429;
+inline constexpr int NoMember = 438;
+inline constexpr int WrongArgs = 450;
+inline constexpr int NotCollection = 451;
+inline constexpr int Undefined = 500;
+inline constexpr int IllegalAssign = 501;
+inline constexpr int Syntax = 1002;
+inline constexpr int ExpectLParen = 1005;
+inline constexpr int ExpectRParen = 1006;
+inline constexpr int ExpectIdent = 1010;
+inline constexpr int ExpectEq = 1011;
+inline constexpr int ExpectIf = 1012;
+inline constexpr int ExpectTo = 1013;
+inline constexpr int ExpectEnd = 1014;
+inline constexpr int ExpectFunction = 1015;
+inline constexpr int ExpectSub = 1016;
+inline constexpr int ExpectThen = 1017;
+inline constexpr int ExpectWend = 1018;
+inline constexpr int ExpectLoop = 1019;
+inline constexpr int ExpectNext = 1020;
+inline constexpr int ExpectCase = 1021;
+inline constexpr int ExpectSelect = 1022;
+inline constexpr int ExpectExpr = 1023;
+inline constexpr int ExpectStatement = 1024;
+inline constexpr int ExpectEndOfStatement = 1025;
+inline constexpr int ExpectWhileUntil = 1028;
+inline constexpr int InvalidChar = 1032;
+inline constexpr int Unterminated = 1033;
+inline constexpr int NameRedefined = 1041;
+inline constexpr int ParensOnSub = 1044;
+inline constexpr int ExpectIn = 1046;
+// The script ran longer than its host allows. The host control reports an
+// aborted operation (E_ABORT) in this case; we keep that number.
+inline constexpr int Timeout = static_cast<int>(0x80004004u);
+}  // namespace err
+
+const char* errorMessage(int number);
+
+// Thrown inside the interpreter only; the host turns it into a status.
+struct ScriptError {
+    int number;
+};
+[[noreturn]] void raise(int number);
+
+// Limits that keep a student's script from exhausting the program's memory.
+inline constexpr size_t kMaxStringChars = 16u << 20;  // one string
+inline constexpr size_t kMaxLiveBytes = 64u << 20;    // all strings and arrays alive
+// Raises Out of memory when a string of n characters may not be made.
+void checkStringSize(size_t n);
+
+enum VarType : uint16_t {
+    vtEmpty = 0,
+    vtNull = 1,
+    vtInteger = 2,
+    vtLong = 3,
+    vtSingle = 4,
+    vtDouble = 5,
+    vtCurrency = 6,
+    vtDate = 7,
+    vtString = 8,
+    vtObject = 9,
+    vtBoolean = 11,
+    vtVariant = 12,
+    vtByte = 17,
+    vtArray = 8192 + vtVariant,  // arrays are always arrays of Variants
+};
+
+class Value;
+
+struct HeapObj {
+    enum Kind : uint8_t { String, Array, Object };
+    explicit HeapObj(Kind k) : kind(k) {}
+    uint32_t refs = 1;
+    Kind kind;
+};
+
+struct StrObj : HeapObj {
+    explicit StrObj(std::string text);
+    ~StrObj();
+    StrObj(const StrObj&) = delete;
+    StrObj& operator=(const StrObj&) = delete;
+    std::string s;
+};
+
+struct ArrObj : HeapObj {
+    // Upper bounds per dimension; lower bounds are always 0.
+    ArrObj(std::vector<int32_t> ubounds, bool fixedSize);
+    ~ArrObj();
+    ArrObj(const ArrObj&) = delete;
+    ArrObj& operator=(const ArrObj&) = delete;
+    // Changes the shape; keeps the elements whose indexes survive when asked.
+    void reshape(const std::vector<int32_t>& ubounds, bool preserve);
+    size_t flatIndex(const Value* idx, int n) const;
+    std::vector<Value> items;
+    std::vector<int32_t> ubounds;
+    bool fixedSize;
+};
+
+struct ObjObj : HeapObj {
+    enum Which : uint8_t { Results, ErrObject };
+    ObjObj(Which w, std::shared_ptr<PubResults> r) : HeapObj(Object), which(w), res(std::move(r)) {}
+    Which which;
+    std::shared_ptr<PubResults> res;
+};
+
+class Value {
+public:
+    Value() noexcept : type_(vtEmpty) { u_.i = 0; }
+    ~Value() {
+        if (heap()) release();
+    }
+    Value(const Value& o) noexcept : type_(o.type_), u_(o.u_) {
+        if (heap()) ++u_.h->refs;
+    }
+    Value(Value&& o) noexcept : type_(o.type_), u_(o.u_) {
+        o.type_ = vtEmpty;
+        o.u_.i = 0;
+    }
+    Value& operator=(const Value& o) noexcept {
+        Value t(o);
+        swap(t);
+        return *this;
+    }
+    Value& operator=(Value&& o) noexcept {
+        Value t(std::move(o));
+        swap(t);
+        return *this;
+    }
+    void swap(Value& o) noexcept {
+        std::swap(type_, o.type_);
+        std::swap(u_, o.u_);
+    }
+
+    static Value null() { return Value(vtNull, int64_t{0}); }
+    static Value integer(int16_t v) { return Value(vtInteger, int64_t{v}); }
+    static Value lng(int32_t v) { return Value(vtLong, int64_t{v}); }
+    static Value byte(uint8_t v) { return Value(vtByte, int64_t{v}); }
+    static Value boolean(bool v) { return Value(vtBoolean, int64_t{v ? -1 : 0}); }
+    static Value currency(int64_t scaled) { return Value(vtCurrency, scaled); }
+    static Value single(float v) { return Value(vtSingle, static_cast<double>(v)); }
+    static Value dbl(double v) { return Value(vtDouble, v); }
+    static Value date(double v) { return Value(vtDate, v); }
+    static Value str(std::string s);
+    static Value str(std::string_view s) { return str(std::string(s)); }
+    static Value str(const char* s) { return str(std::string(s)); }
+    static Value array(ArrObj* a) {
+        Value v;
+        v.type_ = vtArray;
+        v.u_.h = a;
+        return v;
+    }
+    static Value object(ObjObj* o) {  // nullptr is Nothing
+        Value v;
+        v.type_ = vtObject;
+        v.u_.h = o;
+        return v;
+    }
+
+    uint16_t type() const { return type_; }
+    bool isEmpty() const { return type_ == vtEmpty; }
+    bool isNull() const { return type_ == vtNull; }
+    bool isString() const { return type_ == vtString; }
+    bool isArray() const { return type_ == vtArray; }
+    bool isObject() const { return type_ == vtObject; }
+    // Byte, Integer, Long, Single, Double, Currency, Date and Boolean.
+    bool isNumberLike() const {
+        return (type_ >= vtInteger && type_ <= vtDate) || type_ == vtBoolean || type_ == vtByte;
+    }
+
+    int64_t i() const { return u_.i; }  // Byte, Integer, Long, Boolean, Currency (x10000)
+    double d() const { return u_.d; }   // Single, Double, Date
+    const std::string& s() const { return static_cast<StrObj*>(u_.h)->s; }
+    ArrObj* arr() const { return static_cast<ArrObj*>(u_.h); }
+    ObjObj* obj() const { return static_cast<ObjObj*>(u_.h); }
+    // The array, copied first when it is shared, ready to be changed.
+    ArrObj* mutableArr();
+
+private:
+    Value(uint16_t t, int64_t i) : type_(t) { u_.i = i; }
+    Value(uint16_t t, double d) : type_(t) { u_.d = d; }
+    bool heap() const { return type_ >= vtString && type_ <= vtObject ? u_.h != nullptr : type_ == vtArray; }
+    void release() noexcept;
+
+    uint16_t type_;
+    union U {
+        int64_t i;
+        double d;
+        HeapObj* h;
+    } u_;
+};
+
+// Conversions. They raise the language's errors (13, 6, 94, 438).
+double toDouble(const Value& v);
+bool toBool(const Value& v);
+int32_t toLong(const Value& v);     // halves to even; Overflow beyond the Long range
+int16_t toInteger(const Value& v);  // halves to even; Overflow beyond the Integer range
+std::string toText(const Value& v); // CStr: Null raises 94, Empty gives ""
+// Appends the text of v without an intermediate string where possible.
+void appendText(std::string& out, const Value& v);
+
+// Reads a whole string as a number the way the language coerces strings:
+// blanks around, a sign, decimal digits with "." and an exponent, or &H/&O.
+bool parseNumber(std::string_view s, double& out);
+// A numeric value ready for arithmetic: strings become Double, Empty and
+// Boolean Integer; Null stays Null. Arrays and objects raise 13 / 438.
+Value toArith(const Value& v);
+
+// Double results out of range raise Overflow.
+Value checkedDouble(double d);
+Value checkedSingle(double d);
+// Halves-to-even rounding of a double into [lo, hi] or Overflow.
+int64_t roundToRange(double d, int64_t lo, int64_t hi);
+
+// Text forms.
+std::string singleText(float v);
+std::string currencyText(int64_t scaled);
+const char* typeName(const Value& v);
+int varType(const Value& v);
+
+// Case-insensitive name hashing and comparison (ASCII letters only).
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline uint32_t nameHash(std::string_view s) {
+    uint32_t h = 2166136261u;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(lowerAscii(c))) * 16777619u;
+    return h;
+}
+inline bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (lowerAscii(a[k]) != lowerAscii(b[k])) return false;
+    return true;
+}
+
+}  // namespace mcplot::vbs

@@ -1,0 +1,171 @@
+// Monte Carlo throws and the trapezoid rule.
+#include <gtest/gtest.h>
+
+#include "tests/support/fakes.h"
+
+using namespace mcplot;
+using namespace mcplot::testing;
+
+namespace {
+
+struct MonteCarloRig {
+    CalcState state;
+    RecordingCanvas canvas;
+    ScriptedHost host;
+    FakeControls controls;
+    ListRandom random;
+    Engine engine{state, canvas, host, controls, random};
+
+    explicit MonteCarloRig(std::vector<float> randoms) : random(std::move(randoms)) {}
+
+    void setUp(double a, float b, int16_t nbros, std::function<double(double)> f) {
+        state.nfun = 0;
+        state.a = Number::dbl(a);
+        state.b = b;
+        state.mashtab = 2;
+        state.nbros = nbros;
+        state.n = Number::integer(100);
+        host.onExecute = [f](std::string_view code, PubResults* res) {
+            const std::string text(code);
+            res->p = f(readLeadingNumber(text.substr(2, text.find('\r') - 2)));
+            return ScriptStatus::success();
+        };
+    }
+
+    std::vector<CanvasOp> throws() const {
+        std::vector<CanvasOp> out;
+        bool afterBox = false;
+        for (const auto& op : canvas.ops) {
+            if (op.name == "Box") afterBox = true;
+            if (afterBox && op.name == "PSet") out.push_back(op);
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(MonteCarlo, ConstantFunctionsGiveExactValues) {
+    MonteCarloRig rig({0.1f, 0.9f, 0.5f, 0.3f, 0.77f});
+    rig.setUp(0, 3, 1000, [](double) { return 2.0; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.state.ikarlo, 6.0f);
+    EXPECT_EQ(rig.controls.label6, "I=6.000");
+    EXPECT_EQ(rig.state.nplus.value(), 1000);
+
+    rig.setUp(0, 3, 1000, [](double) { return -2.0; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.state.ikarlo, -6.0f);
+    EXPECT_EQ(rig.state.nminus.value(), 1000);
+    EXPECT_EQ(rig.controls.label6, "I=-6.000");
+    EXPECT_EQ(rig.controls.label2, "I=-6.000");
+}
+
+TEST(MonteCarlo, TrapezoidOfIdentityOnUnitInterval) {
+    MonteCarloRig rig({0.5f});
+    rig.setUp(0, 1, 7, [](double x) { return x; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label2, "I=0.500");
+    rig.engine.setDecimalSeparator(",");
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label2, "I=0,500");
+    EXPECT_EQ(rig.state.i.value(), 100);
+}
+
+TEST(MonteCarlo, BuiltInTrapezoidSumIsSingle) {
+    CalcState state;
+    RecordingCanvas canvas;
+    ScriptedHost host;
+    FakeControls controls;
+    ListRandom random({0.5f});
+    Engine engine(state, canvas, host, controls, random);
+    state.nfun = 1;
+    state.a = Number::dbl(0);
+    state.b = 1;
+    state.mashtab = 2;
+    state.nbros = 10;
+    state.n = Number::integer(100);
+    engine.CmdOK_Click();
+    EXPECT_EQ(controls.label2, "I=0.500");
+    EXPECT_EQ(state.yleft.type(), NumType::Single);
+    EXPECT_EQ(state.itrap.type(), NumType::Double);
+}
+
+TEST(MonteCarlo, TieBreaksOnTheAxisAndOnTheCurve) {
+    // f(x) = x - 1 on [0, 2]: ymin = -1, ymax = 1, x = 2 r1, yr = -1 + 2 r2.
+    MonteCarloRig rig({0.25f, 0.5f,     // x = .5, f = -.5, yr = 0: on the axis over a negative curve: red
+                       0.75f, 0.5f,     // x = 1.5, f = .5, yr = 0: on the axis under a positive curve: +
+                       0.25f, 0.25f,    // yr = -.5 = f: on the curve below the axis: -
+                       0.75f, 0.75f,    // yr = .5 = f: on the curve above the axis: +
+                       0.75f, 0.875f,   // yr = .75 above a positive curve: red
+                       0.25f, 0.125f,   // yr = -.75 below a negative curve: red
+                       0.25f, 0.625f,   // yr = .25 above the axis over a negative curve: red
+                       0.75f, 0.375f}); // yr = -.25 below the axis under a positive curve: red
+    rig.setUp(0, 2, 8, [](double x) { return x - 1; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.state.ymin.value(), -1);
+    EXPECT_EQ(rig.state.ymax, 1.0f);
+    const auto t = rig.throws();
+    ASSERT_EQ(t.size(), 8u);
+    const std::vector<uint32_t> expected = {colors::red, colors::blue, colors::blue, colors::blue,
+                                            colors::red, colors::red,  colors::red,  colors::red};
+    for (size_t k = 0; k < t.size(); ++k) {
+        EXPECT_EQ(t[k].color, expected[k]) << "throw " << k;
+        EXPECT_EQ(t[k].width, 3);
+    }
+    EXPECT_EQ(rig.state.nplus.value(), 2);
+    EXPECT_EQ(rig.state.nminus.value(), 1);
+    EXPECT_EQ(rig.engine.blueThrows(), 3);
+    EXPECT_EQ(rig.engine.redThrows(), 5);
+    // (1 - -1) * (2 - 0) * (2 - 1) / 8
+    EXPECT_EQ(rig.state.ikarlo, 0.5f);
+    EXPECT_EQ(rig.random.reseeds, 1);
+}
+
+TEST(MonteCarlo, BoxAndSignForReversedLimits) {
+    MonteCarloRig rig({0.3f, 0.6f});
+    rig.setUp(3, 0, 100, [](double) { return 1.0; });
+    rig.engine.CmdOK_Click();
+    const auto box = rig.canvas.named("Box");
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].x1, 3);
+    EXPECT_EQ(box[0].y1, 0);
+    EXPECT_EQ(box[0].x2, 0);
+    EXPECT_EQ(box[0].y2, 1);
+    EXPECT_EQ(box[0].color, colors::black);
+    EXPECT_EQ(rig.controls.label6, "I=-3.000");
+    EXPECT_EQ(rig.controls.label2, "I=-3.000");
+}
+
+TEST(MonteCarlo, ZeroThrowsStillGiveTheTrapezoid) {
+    MonteCarloRig rig({0.5f});
+    rig.setUp(0, 1, 0, [](double x) { return x; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label6, "I=нет бросков");
+    EXPECT_EQ(rig.controls.label2, "I=0.500");
+    EXPECT_TRUE(rig.throws().empty());
+    EXPECT_TRUE(rig.canvas.allFinite());
+}
+
+TEST(MonteCarlo, ThrowCountersAreCountedPastTheIntegerRange) {
+    MonteCarloRig rig({0.1f, 0.2f, 0.3f});
+    rig.setUp(0, 1, 32000, [](double) { return 1.0; });
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.state.nplus.value(), 32000);
+    EXPECT_EQ(rig.state.nplus.type(), NumType::Integer);
+    EXPECT_EQ(rig.controls.label6, "I=1.000");
+}
+
+TEST(MonteCarlo, ClockRandomIsReproducibleWithAFixedSeed) {
+    ClockRandom random;
+    random.fixSeed(42);
+    random.reseedFromClock();
+    std::vector<float> first;
+    for (int k = 0; k < 100; ++k) {
+        first.push_back(random.next());
+        EXPECT_GE(first.back(), 0.0f);
+        EXPECT_LT(first.back(), 1.0f);
+    }
+    random.reseedFromClock();
+    for (int k = 0; k < 100; ++k) EXPECT_EQ(random.next(), first[static_cast<size_t>(k)]);
+}

@@ -1,0 +1,100 @@
+// The plot box's drawing surface, checked on its pixels.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "canvas/raster_canvas.h"
+
+using namespace mcplot;
+
+namespace {
+constexpr uint32_t white = 0xFFFFFF;
+}
+
+TEST(RasterCanvas, UserCoordinatesPutYUpAndMirrorX) {
+    RasterCanvas canvas;
+    canvas.resize(100, 50);
+    canvas.Scale(0, 10, 10, 0);
+    EXPECT_EQ(canvas.toPixels(0, 10), QPointF(0, 0));
+    EXPECT_EQ(canvas.toPixels(10, 0), QPointF(100, 50));
+    canvas.Scale(10, 10, 0, 0);  // x1 > x2: x grows to the left
+    EXPECT_EQ(canvas.toPixels(10, 5), QPointF(0, 25));
+    canvas.Scale(0, 1, 0, 0);  // no width: refused, the window stays
+    EXPECT_EQ(canvas.toPixels(10, 5), QPointF(0, 25));
+}
+
+TEST(RasterCanvas, DotsAreDrawWidthWideInBlueGreenRedOrder) {
+    RasterCanvas canvas;
+    canvas.resize(40, 40);
+    canvas.Scale(0, 40, 40, 0);
+    canvas.setDrawWidth(3);
+    canvas.PSet(20, 20, 0xFF0000);  // blue
+    EXPECT_EQ(canvas.pixelAt(20, 20), 0xFF0000u);
+    EXPECT_EQ(canvas.pixelAt(19, 19), 0xFF0000u);
+    EXPECT_EQ(canvas.pixelAt(21, 21), 0xFF0000u);
+    EXPECT_EQ(canvas.pixelAt(22, 20), white);
+    canvas.setDrawWidth(1);
+    canvas.PSet(5, 35, 0x0000FF);  // red
+    EXPECT_EQ(canvas.pixelAt(5, 5), 0x0000FFu);
+    EXPECT_EQ(canvas.pixelAt(6, 5), white);
+    EXPECT_EQ(canvas.currentX(), 5);
+    EXPECT_EQ(canvas.currentY(), 35);
+}
+
+TEST(RasterCanvas, LinesContinueFromTheCurrentPointAndClip) {
+    RasterCanvas canvas;
+    canvas.resize(50, 50);
+    canvas.Scale(0, 50, 50, 0);
+    canvas.Line(0, 10.5, 25, 10.5, 0x000000);
+    EXPECT_EQ(canvas.pixelAt(10, 39), 0x000000u);
+    canvas.LineTo(25, 40.5, 0x80FF80);
+    EXPECT_EQ(canvas.pixelAt(25, 20), 0x80FF80u);
+    // Far outside and non-finite coordinates are clipped or skipped, not drawn wrong.
+    canvas.Line(-1e300, 25.5, 1e300, 25.5, 0x0000FF);
+    EXPECT_EQ(canvas.pixelAt(40, 24), 0x0000FFu);
+    canvas.Line(0, NAN, 10, 10, 0x0000FF);
+    canvas.PSet(INFINITY, 3, 0x0000FF);
+    canvas.Box(-1e308, -1e308, 1e308, 1e308, 0x0000FF);
+}
+
+TEST(RasterCanvas, BoxIsAnOutline) {
+    RasterCanvas canvas;
+    canvas.resize(50, 50);
+    canvas.Scale(0, 50, 50, 0);
+    canvas.Box(10, 10, 40, 40, 0x000000);
+    EXPECT_EQ(canvas.pixelAt(25, 10), 0x000000u);
+    EXPECT_EQ(canvas.pixelAt(25, 25), white);
+}
+
+TEST(RasterCanvas, DrawingStaysUntilClsAndTextIsRecorded) {
+    RasterCanvas canvas;
+    canvas.resize(200, 100);
+    canvas.Scale(0, 100, 200, 0);
+    canvas.setCurrentX(10);
+    canvas.setCurrentY(90);
+    canvas.Print("Ymax= 9");
+    ASSERT_EQ(canvas.texts().size(), 1u);
+    EXPECT_EQ(canvas.texts()[0].text, "Ymax= 9");
+    int dark = 0;
+    for (int x = 10; x < 70; ++x)
+        for (int y = 10; y < 30; ++y) dark += canvas.pixelAt(x, y) != white;
+    EXPECT_GT(dark, 20) << "the text is drawn below and right of the current point";
+    canvas.Cls();
+    EXPECT_TRUE(canvas.texts().empty());
+    EXPECT_EQ(canvas.pixelAt(15, 15), white);
+    EXPECT_EQ(canvas.currentX(), 0);
+}
+
+TEST(RasterCanvas, HighDensityScreensGetMorePixels) {
+    RasterCanvas canvas;
+    canvas.resize(100, 50, 2.0);
+    EXPECT_EQ(canvas.image().width(), 200);
+    EXPECT_EQ(canvas.image().devicePixelRatio(), 2.0);
+    canvas.Scale(0, 50, 100, 0);
+    canvas.setDrawWidth(3);
+    canvas.PSet(50, 25, 0xFF0000);
+    EXPECT_EQ(canvas.pixelAt(50, 25), 0xFF0000u);
+    canvas.resize(0, -5);  // a collapsed box still has one pixel to draw on
+    EXPECT_GE(canvas.image().width(), 1);
+}
