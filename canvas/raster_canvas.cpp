@@ -49,6 +49,15 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, const QRectF& r
     return true;
 }
 
+// Qt's raster engine leaves the upper halves of the AVX registers dirty; the
+// math library's SSE code that follows then runs several times slower (a
+// Monte Carlo run of Planck's formula took 11 ms instead of 3).
+void settleVectorState() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx")) asm volatile("vzeroupper");
+#endif
+}
+
 }  // namespace
 
 RasterCanvas::RasterCanvas() : font_(QStringLiteral("Times New Roman")) {
@@ -121,6 +130,8 @@ void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint3
         painter.drawPoint(QPointF(ax, ay));
     else
         painter.drawLine(QPointF(ax, ay), QPointF(bx, by));
+    painter.end();
+    settleVectorState();
 }
 
 void RasterCanvas::Line(double x1, double y1, double x2, double y2, uint32_t color) {
@@ -173,6 +184,8 @@ void RasterCanvas::Print(const std::string& text) {
     painter.setPen(Qt::black);
     const QFontMetricsF metrics(font_, &image_);
     painter.drawText(QPointF(p.x(), p.y() + metrics.ascent()), QString::fromStdString(text));
+    painter.end();
+    settleVectorState();
 }
 
 void RasterCanvas::setDrawWidth(int width) { drawWidth_ = std::clamp(width, 1, 100); }

@@ -1,0 +1,111 @@
+// The syntax tree of a script and the recursive-descent parser that builds it.
+// Nodes live in one vector per compiled text and refer to each other by index,
+// so a host can clear and refill the same storage for every evaluation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/vbscript/value.h"
+
+namespace mcplot::vbs {
+
+enum class NK : uint8_t {
+    // Expressions.
+    Literal,     // k: constant index
+    Name,        // a bare name
+    Call,        // name(args): a = first argument
+    Index,       // a(..)(..): a = base, b = first argument
+    Member,      // a.name: a = object
+    MemberCall,  // a.name(args): a = object, b = first argument
+    Unary,       // op: UnaryOp, a
+    Binary,      // op: BinOp, a, b
+    // Statements.
+    Assign,     // a = target, b = value
+    SetAssign,  // a = target, b = value
+    CallStmt,   // a = call expression
+    Dim,        // a = first DimItem
+    ReDim,      // a = first DimItem; flags: Preserve
+    Const,      // a = first ConstItem
+    If,         // a = condition, b = then block, c = else block (an If for ElseIf)
+    Select,     // a = subject, b = first CaseClause
+    For,        // name = counter, a = from, b = to, c = step, d = body
+    ForEach,    // name = element, a = group, d = body
+    Do,         // a = condition, d = body; flags: loop kind
+    While,      // a = condition, d = body
+    Exit,       // op: ExitKind
+    OnError,    // op: 1 resume next, 0 go to 0
+    Erase,      // name
+    ProcDef,    // name, a = first Param, d = body; flags: IsFunction
+    // Parts.
+    DimItem,     // name, a = first bound; flags: HasParens
+    ConstItem,   // name, a = value
+    CaseClause,  // a = first CaseTest, d = body; flags: CaseElse
+    CaseTest,    // op: 0 value, 1 range (a To b), 2 Is (c = BinOp)
+    Param,       // name; flags: ByRef
+};
+
+enum class UnaryOp : uint8_t { Neg, Plus, Not };
+enum class ExitKind : uint8_t { Do, For, Function, Sub };
+
+namespace nf {
+inline constexpr uint16_t Parens = 1;        // argument list given in parentheses
+inline constexpr uint16_t Parenthesised = 2; // expression written inside ( )
+inline constexpr uint16_t Preserve = 4;
+inline constexpr uint16_t IsFunction = 8;
+inline constexpr uint16_t ByRef = 16;
+inline constexpr uint16_t HasParens = 32;
+inline constexpr uint16_t CaseElse = 64;
+inline constexpr uint16_t TestAtEnd = 128;  // Do ... Loop While
+inline constexpr uint16_t Until = 256;
+inline constexpr uint16_t Private = 512;
+}  // namespace nf
+
+struct Node {
+    NK kind;
+    uint8_t op = 0;
+    uint16_t flags = 0;
+    int32_t a = -1, b = -1, c = -1, d = -1;
+    int32_t next = -1;  // the next statement, argument or item of a list
+    int32_t k = -1;     // constant index, or the built-in named
+    uint32_t hash = 0;
+    uint32_t nameLen = 0;
+    const char* name = nullptr;  // points into the compiled text
+    std::string_view nameView() const { return {name, nameLen}; }
+};
+
+// One compiled text. The host keeps it alive while procedures defined in it
+// may still be called.
+struct Chunk {
+    std::string code;
+    std::vector<Node> nodes;
+    std::vector<Value> consts;
+    std::vector<int32_t> procs;  // ProcDef nodes
+    int32_t root = -1;
+    bool optionExplicit = false;
+    void clear() {
+        nodes.clear();
+        consts.clear();
+        procs.clear();
+        root = -1;
+        optionExplicit = false;
+    }
+};
+
+// Parses chunk.code into chunk's nodes; raises ScriptError with the language's
+// compile error numbers. stackLimit: the lowest native stack address the
+// parser may reach before it reports Out of stack space.
+void parseProgram(Chunk& chunk, const char* stackLimit);
+// Parses chunk.code as one expression (for Eval); returns its node.
+int32_t parseExpression(Chunk& chunk, const char* stackLimit);
+
+// Built-in functions and constants are looked up once, at parse time.
+int builtinIndex(std::string_view name, uint32_t hash);
+
+inline void checkStack(const char* limit) {
+    if (static_cast<const char*>(__builtin_frame_address(0)) < limit) raise(err::OutOfStack);
+}
+
+}  // namespace mcplot::vbs

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine (run as root, or with sudo):
+#   tools/dev.sh run    install what is missing, build into build/ and start the program
+#   tools/dev.sh test   install what is missing, build into build/ and run every test
+# In CI (CI=true) the tests also run once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the script-language fuzzer runs for a minute.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libgl-dev
+  fonts-liberation2 fontconfig xdg-utils
+  libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
+  clang libclang-rt-14-dev
+  poppler-utils xvfb xauth
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {  # dir, extra cmake args...
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$root/$dir" -j "$(nproc)"
+}
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+case "${1:-}" in
+  run)
+    install_missing
+    configure_and_build build -DMCPLOT_WERROR=$werror
+    cd build && exec ./mcplot
+    ;;
+  test)
+    install_missing
+    export QT_QPA_PLATFORM=offscreen
+    if [ "${CI:-}" = "true" ]; then
+      configure_and_build build-asan -DMCPLOT_SANITIZE=ON -DMCPLOT_BENCH=OFF -DMCPLOT_WERROR=ON \
+        -DCMAKE_BUILD_TYPE=Debug
+      (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2 --timeout 600)
+      if [ -x tools/fuzz.sh ]; then
+        tools/fuzz.sh 60
+      fi
+    fi
+    configure_and_build build -DMCPLOT_WERROR=$werror
+    cd build && ctest --output-on-failure -j 2 --timeout 600
+    ;;
+  *)
+    echo "usage: tools/dev.sh run|test" >&2
+    exit 2
+    ;;
+esac
