@@ -202,7 +202,7 @@ const std::vector<Formula> &formulas() {
         {"sinus", "синус, x в радианах", [] { return lhs(row({txt("sin"), gap(0.17), x()})); }},
         {"cos", "косинус, x в радианах", [] { return lhs(row({txt("cos"), gap(0.17), x()})); }},
         {"gauss", "кривая Гаусса", [] { return lhs(gaussExp()); }},
-        {"maxwell", "распределение Максвелла, x — скорость в долях наиболее вероятной",
+        {"maxwell", "распределение Максвелла по скоростям",
          [] {
              return lhs(row({frac(txt("4"), sqrtOf(txt("3,14"))), dot(), gaussExp(), dot(), xPow("2")}));
          }},
@@ -210,7 +210,7 @@ const std::vector<Formula> &formulas() {
          [] { return lhs(frac(xPow("3"), row({sup(txt("e"), x()), op("−"), txt("1")}))); }},
         {"plank_2", "закон Планка по длинам волн, x = λkT / hc",
          [] {
-             BoxP inner = frac(txt("1"), xPow("5"), 0.85);
+             BoxP inner = frac(txt("1"), xPow("5"), 0.75);
              BoxP expo = sup(txt("e"), row({txt("1"), txt("/"), x()}));
              return lhs(frac(inner, row({expo, op("−"), txt("1")})));
          }},
@@ -299,7 +299,8 @@ QImage renderFormula(const QString &name, QSize size) {
     const double captionH = QFontMetricsF(captionFont).height();
     const double margin = 0.05 * size.height();
     const double availW = size.width() - 2 * margin;
-    const double availH = size.height() - captionH - 2 * margin;
+    // Keep a clear strip between the formula and its caption.
+    const double availH = size.height() - captionH - 2 * margin - 0.05 * size.height();
 
     BoxP f = it->build();
     double px = 0.32 * size.height();
