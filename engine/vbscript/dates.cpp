@@ -1,6 +1,8 @@
 #include "engine/vbscript/dates.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace mcplot::vbs {

@@ -61,6 +61,7 @@ inline constexpr uint16_t CaseElse = 64;
 inline constexpr uint16_t TestAtEnd = 128;  // Do ... Loop While
 inline constexpr uint16_t Until = 256;
 inline constexpr uint16_t Private = 512;
+inline constexpr uint16_t ElseIfPart = 1024;
 }  // namespace nf
 
 struct Node {

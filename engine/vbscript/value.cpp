@@ -152,6 +152,11 @@ void Value::release() noexcept {
     }
 }
 
+bool tinyNumber(std::string_view digits) {
+    const size_t e = digits.find_first_of("eE");
+    return e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
+}
+
 bool parseNumber(std::string_view s, double& out) {
     size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -185,9 +190,8 @@ bool parseNumber(std::string_view s, double& out) {
     double v = 0;
     const auto r = std::from_chars(s.data() + b, s.data() + e, v, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
-        // Tiny values read as zero; huge ones cannot be held.
-        if (std::fabs(v) < 1) v = 0;
-        else raise(err::Overflow);
+        if (!tinyNumber(s.substr(b, e - b))) raise(err::Overflow);
+        v = 0;
     } else if (r.ec != std::errc() || r.ptr != s.data() + e) {
         return false;
     }

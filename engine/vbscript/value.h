@@ -230,6 +230,8 @@ void appendText(std::string& out, const Value& v);
 // Reads a whole string as a number the way the language coerces strings:
 // blanks around, a sign, decimal digits with "." and an exponent, or &H/&O.
 bool parseNumber(std::string_view s, double& out);
+// True when a decimal text out of the Double range is too small rather than too large.
+bool tinyNumber(std::string_view digits);
 // A numeric value ready for arithmetic: strings become Double, Empty and
 // Boolean Integer; Null stays Null. Arrays and objects raise 13 / 438.
 Value toArith(const Value& v);

@@ -1,0 +1,24 @@
+// The language's built-in functions and constants, in one table built once.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/vbscript/value.h"
+
+namespace mcplot::vbs {
+
+class Interpreter;
+
+inline constexpr int kMaxBuiltinArgs = 8;
+
+struct Builtin {
+    const char* name;
+    int8_t minArgs;
+    int8_t maxArgs;
+    bool constant;  // a named constant: no arguments, no parentheses needed
+    Value (*fn)(Interpreter& in, Value* args, int count);
+};
+
+const Builtin& builtinAt(int index);
+
+}  // namespace mcplot::vbs

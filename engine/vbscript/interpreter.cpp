@@ -1,0 +1,668 @@
+#include "engine/vbscript/interpreter.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/vbscript/builtins.h"
+#include "engine/vbscript/operators.h"
+
+namespace mcplot::vbs {
+
+Var& VarPool::push(std::string_view name, uint32_t hash) {
+    if (used_ == blocks_.size() * kBlock) blocks_.push_back(std::make_unique<Var[]>(kBlock));
+    Var& v = at(used_++);
+    v.name.assign(name.data(), name.size());
+    v.hash = hash;
+    v.v = Value();
+    v.ref = nullptr;
+    v.isConst = false;
+    v.isResult = false;
+    return v;
+}
+
+void VarPool::popTo(size_t n) {
+    while (used_ > n) {
+        Var& v = at(--used_);
+        v.v = Value();
+        v.ref = nullptr;
+    }
+}
+
+// Switches the evaluator to another chunk and frame, and back on any exit.
+struct ContextGuard {
+    Interpreter& in;
+    const Node* nodes;
+    const Value* consts;
+    const Chunk* chunk;
+    Interpreter::Frame* frame;
+    size_t locals;
+    ContextGuard(Interpreter& i, const Chunk& c, Interpreter::Frame* f)
+        : in(i), nodes(i.nodes_), consts(i.consts_), chunk(i.chunk_), frame(i.frame_), locals(i.locals_.size()) {
+        in.nodes_ = c.nodes.data();
+        in.consts_ = c.consts.data();
+        in.chunk_ = &c;
+        if (f) in.frame_ = f;
+    }
+    ~ContextGuard() {
+        in.locals_.popTo(locals);
+        in.nodes_ = nodes;
+        in.consts_ = consts;
+        in.chunk_ = chunk;
+        in.frame_ = frame;
+    }
+    ContextGuard(const ContextGuard&) = delete;
+    ContextGuard& operator=(const ContextGuard&) = delete;
+};
+
+Interpreter::Interpreter() { frame_ = &globalFrame_; }
+Interpreter::~Interpreter() = default;
+
+void Interpreter::reset() {
+    globals_.popTo(0);
+    locals_.popTo(0);
+    procs_.clear();
+    objects_.clear();
+    globalFrame_ = Frame{};
+    frame_ = &globalFrame_;
+    errNumber = 0;
+    errDescription.clear();
+    errSource.clear();
+    explicit_ = false;
+}
+
+void Interpreter::addObject(std::string_view name, std::shared_ptr<PubResults> object) {
+    // The program adds the same object before every evaluation: reuse its wrapper.
+    if (!lastAdded_.isObject() || lastAdded_.obj()->res != object)
+        lastAdded_ = Value::object(new ObjObj(ObjObj::Results, std::move(object)));
+    const uint32_t h = nameHash(name);
+    for (Added& a : objects_)
+        if (a.hash == h && sameName(a.name, name)) {
+            a.value = lastAdded_;
+            return;
+        }
+    objects_.push_back(Added{std::string(name), h, lastAdded_});
+}
+
+void Interpreter::checkClock() {
+    if (std::chrono::steady_clock::now() > deadline_) raise(err::Timeout);
+}
+
+void Interpreter::run(const Chunk& chunk) {
+    for (int32_t p : chunk.procs) {
+        const Node& nd = chunk.nodes[static_cast<size_t>(p)];
+        Proc proc{std::string(nd.nameView()), nd.hash, &chunk, p};
+        bool replaced = false;
+        for (Proc& old : procs_)
+            if (old.hash == proc.hash && sameName(old.name, proc.name)) old = proc, replaced = true;
+        if (!replaced) procs_.push_back(std::move(proc));
+    }
+    explicit_ = explicit_ || chunk.optionExplicit;
+    steps_ = 0;
+    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    globalFrame_.resumeNext = false;
+    frame_ = &globalFrame_;
+    ContextGuard guard(*this, chunk, &globalFrame_);
+    execBlock(chunk.root);
+}
+
+Value Interpreter::evalChunkExpression(const Chunk& chunk, int32_t n) {
+    steps_ = 0;
+    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    frame_ = &globalFrame_;
+    ContextGuard guard(*this, chunk, &globalFrame_);
+    return eval(n);
+}
+
+Value Interpreter::evalText(std::string_view text) {
+    auto chunk = std::make_unique<Chunk>();
+    chunk->code.assign(text.data(), text.size());
+    const int32_t root = parseExpression(*chunk, stackLimit_);
+    ContextGuard guard(*this, *chunk, nullptr);
+    // Eval's locals belong to the caller's frame: do not pop them.
+    guard.locals = static_cast<size_t>(-1);
+    return eval(root);
+}
+
+// ---- names ----
+
+Var* Interpreter::findLocal(std::string_view name, uint32_t hash) {
+    for (size_t k = locals_.size(); k-- > frame_->localBase;) {
+        Var& v = locals_.at(k);
+        if (v.hash == hash && sameName(v.name, name)) return &v;
+    }
+    return nullptr;
+}
+
+Var* Interpreter::findGlobal(std::string_view name, uint32_t hash) {
+    for (size_t k = 0; k < globals_.size(); ++k) {
+        Var& v = globals_.at(k);
+        if (v.hash == hash && sameName(v.name, name)) return &v;
+    }
+    return nullptr;
+}
+
+Var* Interpreter::findVar(const Node& nd) {
+    const std::string_view name = nd.nameView();
+    if (frame_->proc)
+        if (Var* v = findLocal(name, nd.hash)) return v;
+    return findGlobal(name, nd.hash);
+}
+
+const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {
+    for (const Proc& p : procs_)
+        if (p.hash == hash && sameName(p.name, name)) return &p;
+    return nullptr;
+}
+
+const Value* Interpreter::findObject(std::string_view name, uint32_t hash) const {
+    for (const Added& a : objects_)
+        if (a.hash == hash && sameName(a.name, name)) return &a.value;
+    return nullptr;
+}
+
+Var& Interpreter::declare(std::string_view name, uint32_t hash) {
+    return frame_->proc ? locals_.push(name, hash) : globals_.push(name, hash);
+}
+
+Var& Interpreter::varForWrite(const Node& nd) {
+    if (Var* v = findVar(nd)) {
+        if (v->isConst) raise(err::IllegalAssign);
+        return *v;
+    }
+    const std::string_view name = nd.nameView();
+    if (findObject(name, nd.hash) || findProc(name, nd.hash) || nd.k >= 0) raise(err::IllegalAssign);
+    if (explicit_) raise(err::Undefined);
+    return declare(name, nd.hash);
+}
+
+// ---- statements ----
+
+Interpreter::Flow Interpreter::execBlock(int32_t s) {
+    for (; s >= 0; s = nodes_[s].next) {
+        Flow f;
+        if (!frame_->resumeNext) {
+            f = exec(s);
+        } else {
+            try {
+                f = exec(s);
+            } catch (const ScriptError& e) {
+                // Running out of time, memory or stack ends the script anyway.
+                if (e.number == err::Timeout || e.number == err::OutOfStack || e.number == err::OutOfMemory) throw;
+                errNumber = e.number;
+                errDescription = errorMessage(e.number);
+                continue;
+            }
+        }
+        if (f != Flow::Normal) return f;
+    }
+    return Flow::Normal;
+}
+
+bool Interpreter::condition(int32_t n) {
+    const Value v = eval(n);
+    if (v.isNull()) return false;
+    return toBool(v);
+}
+
+Interpreter::Flow Interpreter::exec(int32_t s) {
+    checkStack(stackLimit_);
+    tick();
+    const Node& nd = nodes_[s];
+    switch (nd.kind) {
+        case NK::Assign: assign(nd.a, eval(nd.b), false); return Flow::Normal;
+        case NK::SetAssign: assign(nd.a, eval(nd.b), true); return Flow::Normal;
+        case NK::CallStmt: {
+            const Node& c = nodes_[nd.a];
+            if (c.kind == NK::Name) {
+                // A bare name as a statement must name a procedure.
+                if (findVar(c) || findObject(c.nameView(), c.hash)) raise(err::TypeMismatch);
+            }
+            eval(nd.a);
+            return Flow::Normal;
+        }
+        case NK::If:
+            for (const Node* n = &nd;;) {
+                if (condition(n->a)) return execBlock(n->b);
+                if (n->c < 0) return Flow::Normal;
+                const Node& e = nodes_[n->c];
+                if (e.kind != NK::If || !(e.flags & nf::ElseIfPart)) return execBlock(n->c);
+                n = &e;
+            }
+        case NK::Select: return execSelect(nd);
+        case NK::For: return execFor(nd);
+        case NK::ForEach: return execForEach(nd);
+        case NK::Do: return execDo(nd);
+        case NK::While:
+            while (condition(nd.a)) {
+                tick();
+                const Flow f = execBlock(nd.d);
+                if (f != Flow::Normal) return f;
+            }
+            return Flow::Normal;
+        case NK::Exit:
+            switch (static_cast<ExitKind>(nd.op)) {
+                case ExitKind::Do: return Flow::ExitDo;
+                case ExitKind::For: return Flow::ExitFor;
+                default: return Flow::ExitProc;
+            }
+        case NK::Dim: execDim(nd, false); return Flow::Normal;
+        case NK::ReDim: execDim(nd, true); return Flow::Normal;
+        case NK::Const:
+            for (int32_t item = nd.a; item >= 0; item = nodes_[item].next) {
+                const Node& it = nodes_[item];
+                Value v = eval(it.a);
+                Var* existing = frame_->proc ? findLocal(it.nameView(), it.hash) : findGlobal(it.nameView(), it.hash);
+                if (existing) raise(err::NameRedefined);
+                Var& var = declare(it.nameView(), it.hash);
+                var.v = std::move(v);
+                var.isConst = true;
+            }
+            return Flow::Normal;
+        case NK::OnError:
+            frame_->resumeNext = nd.op == 1;
+            errNumber = 0;
+            errDescription.clear();
+            return Flow::Normal;
+        case NK::Erase: {
+            Var& var = varForWrite(nd);
+            Value& v = var.val();
+            if (!v.isArray()) raise(err::TypeMismatch);
+            ArrObj* a = v.mutableArr();
+            if (a->fixedSize) a->reshape(a->ubounds, false);
+            else a->reshape({}, false);
+            return Flow::Normal;
+        }
+        default: raise(err::Syntax);
+    }
+}
+
+Interpreter::Flow Interpreter::execFor(const Node& nd) {
+    Value from = eval(nd.a);
+    const Value to = toArith(eval(nd.b));
+    const Value step = nd.c >= 0 ? toArith(eval(nd.c)) : Value::integer(1);
+    if (to.isNull() || step.isNull()) raise(err::InvalidNull);
+    Var* counter = &varForWrite(nd);
+    counter->val() = toArith(from);
+    if (counter->val().isNull()) raise(err::InvalidNull);
+    int stepSign = 0;
+    compareValues(step, Value::integer(0), stepSign);
+    for (;;) {
+        int c = 0;
+        compareValues(counter->val(), to, c);
+        if (stepSign >= 0 ? c > 0 : c < 0) break;
+        tick();
+        const Flow f = execBlock(nd.d);
+        if (f == Flow::ExitFor) break;
+        if (f != Flow::Normal) return f;
+        counter->val() = binary(BinOp::Add, counter->val(), step);
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execForEach(const Node& nd) {
+    const Value group = eval(nd.a);
+    if (!group.isArray()) raise(group.isObject() ? err::NoMember : err::NotCollection);
+    Var* element = &varForWrite(nd);
+    // group holds its own reference: changes to the variable do not disturb us.
+    const ArrObj* a = group.arr();
+    for (size_t k = 0; k < a->items.size(); ++k) {
+        element->val() = a->items[k];
+        tick();
+        const Flow f = execBlock(nd.d);
+        if (f == Flow::ExitFor) break;
+        if (f != Flow::Normal) return f;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execDo(const Node& nd) {
+    const bool until = nd.flags & nf::Until;
+    const bool atEnd = nd.flags & nf::TestAtEnd;
+    for (;;) {
+        if (!atEnd && nd.a >= 0 && condition(nd.a) == until) break;
+        tick();
+        const Flow f = execBlock(nd.d);
+        if (f == Flow::ExitDo) break;
+        if (f != Flow::Normal) return f;
+        if (atEnd && condition(nd.a) == until) break;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execSelect(const Node& nd) {
+    const Value subject = eval(nd.a);
+    for (int32_t cl = nd.b; cl >= 0; cl = nodes_[cl].next) {
+        const Node& clause = nodes_[cl];
+        bool match = clause.flags & nf::CaseElse;
+        for (int32_t t = clause.a; t >= 0 && !match; t = nodes_[t].next) {
+            const Node& test = nodes_[t];
+            int c = 0;
+            if (test.op == 0) {
+                match = compareValues(subject, eval(test.a), c) && c == 0;
+            } else if (test.op == 1) {
+                int d = 0;
+                match = compareValues(subject, eval(test.a), c) && c >= 0 &&
+                        compareValues(subject, eval(test.b), d) && d <= 0;
+            } else {
+                const Value r = binary(static_cast<BinOp>(test.c), subject, eval(test.a));
+                match = !r.isNull() && toBool(r);
+            }
+        }
+        if (match) return execBlock(clause.d);
+    }
+    return Flow::Normal;
+}
+
+std::vector<int32_t> Interpreter::evalBounds(int32_t firstArg) {
+    std::vector<int32_t> ub;
+    for (int32_t a = firstArg; a >= 0; a = nodes_[a].next) {
+        const int32_t u = toLong(eval(a));
+        if (u < -1) raise(err::SubscriptRange);
+        ub.push_back(u);
+        if (ub.size() > 60) raise(err::SubscriptRange);
+    }
+    return ub;
+}
+
+void Interpreter::execDim(const Node& nd, bool redim) {
+    for (int32_t item = nd.a; item >= 0; item = nodes_[item].next) {
+        const Node& it = nodes_[item];
+        const std::string_view name = it.nameView();
+        Var* var = redim ? findVar(it) : (frame_->proc ? findLocal(name, it.hash) : findGlobal(name, it.hash));
+        if (var && var->isConst) raise(err::IllegalAssign);
+        if (!redim) {
+            if (var) continue;  // declared already: Dim does not clear
+            Var& fresh = declare(name, it.hash);
+            if (it.flags & nf::HasParens) {
+                const std::vector<int32_t> ub = evalBounds(it.a);
+                fresh.v = Value::array(new ArrObj(ub, !ub.empty()));
+            }
+            continue;
+        }
+        const std::vector<int32_t> ub = evalBounds(it.a);
+        if (!var) var = &varForWrite(it);
+        Value& v = var->val();
+        if (v.isArray()) {
+            ArrObj* a = v.mutableArr();
+            if (a->fixedSize) raise(err::FixedArray);
+            if (nd.flags & nf::Preserve) {
+                if (!a->ubounds.empty()) {
+                    if (a->ubounds.size() != ub.size()) raise(err::SubscriptRange);
+                    for (size_t k = 0; k + 1 < ub.size(); ++k)
+                        if (a->ubounds[k] != ub[k]) raise(err::SubscriptRange);
+                }
+                a->reshape(ub, true);
+                continue;
+            }
+        }
+        v = Value::array(new ArrObj(ub, false));
+    }
+}
+
+// ---- assignment ----
+
+void Interpreter::assign(int32_t target, Value v, bool isSet) {
+    if (isSet) {
+        if (!v.isObject()) raise(err::ObjectRequired);
+    } else if (v.isObject()) {
+        // Our objects have no default property to take a value from.
+        raise(v.obj() ? err::NoMember : 91);
+    }
+    const Node& t = nodes_[target];
+    switch (t.kind) {
+        case NK::Name: varForWrite(t).val() = std::move(v); return;
+        case NK::Call: {
+            Var* var = findVar(t);
+            if (!var && findObject(t.nameView(), t.hash)) raise(err::NoMember);
+            if (!var || !var->val().isArray()) raise(err::TypeMismatch);
+            Value idx[kMaxBuiltinArgs];
+            const int n = evalArgs(t.a, idx, kMaxBuiltinArgs);
+            ArrObj* a = var->val().mutableArr();
+            a->items[a->flatIndex(idx, n)] = std::move(v);
+            return;
+        }
+        case NK::Member: setMember(eval(t.a), t, v); return;
+        default: raise(err::IllegalAssign);
+    }
+}
+
+// ---- expressions ----
+
+Value Interpreter::eval(int32_t n) {
+    checkStack(stackLimit_);
+    const Node& nd = nodes_[n];
+    switch (nd.kind) {
+        case NK::Literal: return consts_[nd.k];
+        case NK::Name: return readName(nd);
+        case NK::Call: return callName(nd);
+        case NK::Binary: {
+            const Value l = eval(nd.a);
+            const Value r = eval(nd.b);
+            return binary(static_cast<BinOp>(nd.op), l, r);
+        }
+        case NK::Unary: {
+            const Value v = eval(nd.a);
+            switch (static_cast<UnaryOp>(nd.op)) {
+                case UnaryOp::Neg: return negate(v);
+                case UnaryOp::Not: return logicalNot(v);
+                default:
+                    if (v.isArray()) raise(err::TypeMismatch);
+                    return v;
+            }
+        }
+        case NK::Index: return indexValue(eval(nd.a), nd.b);
+        case NK::Member: return getMember(eval(nd.a), nd);
+        case NK::MemberCall: return callMember(eval(nd.a), nd);
+        default: raise(err::Syntax);
+    }
+}
+
+int Interpreter::evalArgs(int32_t firstArg, Value* out, int max) {
+    int n = 0;
+    for (int32_t a = firstArg; a >= 0; a = nodes_[a].next) {
+        if (n == max) raise(err::WrongArgs);
+        out[n++] = eval(a);
+    }
+    return n;
+}
+
+Value Interpreter::indexValue(const Value& arr, int32_t firstArg) {
+    if (!arr.isArray()) raise(err::TypeMismatch);
+    Value idx[kMaxBuiltinArgs];
+    const int n = evalArgs(firstArg, idx, kMaxBuiltinArgs);
+    return arr.arr()->items[arr.arr()->flatIndex(idx, n)];
+}
+
+Value Interpreter::readName(const Node& nd) {
+    if (Var* v = findVar(nd)) return v->val();
+    const std::string_view name = nd.nameView();
+    if (const Value* o = findObject(name, nd.hash)) return *o;
+    if (const Proc* p = findProc(name, nd.hash)) return callProc(*p, -1);
+    if (nd.k >= 0) return callBuiltin(nd.k, -1);
+    if (explicit_) raise(err::Undefined);
+    return Value();
+}
+
+Value Interpreter::callName(const Node& nd) {
+    if (Var* v = findVar(nd)) {
+        // Inside a Function its own name with arguments is a recursive call.
+        if (!v->isResult) return indexValue(v->val(), nd.a);
+    }
+    const std::string_view name = nd.nameView();
+    if (const Proc* p = findProc(name, nd.hash)) return callProc(*p, nd.a);
+    if (nd.k >= 0) return callBuiltin(nd.k, nd.a);
+    if (findObject(name, nd.hash)) raise(err::NoMember);
+    if (explicit_) raise(err::Undefined);
+    raise(err::TypeMismatch);
+}
+
+Value Interpreter::callBuiltin(int index, int32_t firstArg) {
+    const Builtin& b = builtinAt(index);
+    if (b.maxArgs > kMaxBuiltinArgs) {  // Array takes any number of values
+        std::vector<Value> many;
+        for (int32_t a = firstArg; a >= 0; a = nodes_[a].next) {
+            if (many.size() >= static_cast<size_t>(b.maxArgs)) raise(err::WrongArgs);
+            many.push_back(eval(a));
+        }
+        return b.fn(*this, many.data(), static_cast<int>(many.size()));
+    }
+    Value args[kMaxBuiltinArgs];
+    const int n = evalArgs(firstArg, args, kMaxBuiltinArgs);
+    if (n < b.minArgs || n > b.maxArgs) raise(err::WrongArgs);
+    return b.fn(*this, args, n);
+}
+
+Value Interpreter::callProc(const Proc& proc, int32_t firstArg) {
+    const Node* procNodes = proc.chunk->nodes.data();
+    const Node& def = procNodes[proc.node];
+    // Arguments are evaluated in the caller's scope before the new frame opens.
+    struct Arg {
+        Value value;
+        Value* ref = nullptr;
+    };
+    Arg args[16];
+    std::vector<Arg> more;
+    int count = 0;
+    int32_t param = def.a;
+    for (int32_t a = firstArg; a >= 0; a = nodes_[a].next, ++count) {
+        if (param < 0) raise(err::WrongArgs);
+        Arg& slot = count < 16 ? args[count] : more.emplace_back();
+        const Node& an = nodes_[a];
+        if ((procNodes[param].flags & nf::ByRef) && an.kind == NK::Name && !(an.flags & nf::Parenthesised)) {
+            if (Var* v = findVar(an); v && !v->isConst) {
+                slot.ref = &v->val();
+                param = procNodes[param].next;
+                continue;
+            }
+        }
+        slot.value = eval(a);
+        param = procNodes[param].next;
+    }
+    if (param >= 0) raise(err::WrongArgs);
+    tick();
+
+    Frame frame;
+    frame.localBase = locals_.size();
+    frame.proc = &proc;
+    ContextGuard guard(*this, *proc.chunk, &frame);
+    int k = 0;
+    for (int32_t p = def.a; p >= 0; p = procNodes[p].next, ++k) {
+        Arg& arg = k < 16 ? args[k] : more[static_cast<size_t>(k - 16)];
+        Var& v = locals_.push(procNodes[p].nameView(), procNodes[p].hash);
+        if (arg.ref) v.ref = arg.ref;
+        else v.v = std::move(arg.value);
+    }
+    Var* result = nullptr;
+    if (def.flags & nf::IsFunction) {
+        result = &locals_.push(def.nameView(), def.hash);
+        result->isResult = true;
+    }
+    execBlock(def.d);
+    return result ? std::move(result->v) : Value();
+}
+
+// ---- objects ----
+
+namespace {
+enum class Field { None, P, PInt, PLong };
+Field fieldOf(const Node& nd) {
+    const std::string_view n = nd.nameView();
+    if (sameName(n, "p")) return Field::P;
+    if (sameName(n, "pint")) return Field::PInt;
+    if (sameName(n, "plong")) return Field::PLong;
+    return Field::None;
+}
+}  // namespace
+
+Value Interpreter::getMember(const Value& obj, const Node& nd) {
+    if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+    const ObjObj* o = obj.obj();
+    if (o->which == ObjObj::ErrObject) {
+        const std::string_view n = nd.nameView();
+        if (sameName(n, "number")) return Value::lng(errNumber);
+        if (sameName(n, "description")) return Value::str(errDescription);
+        if (sameName(n, "source")) return Value::str(errSource);
+        if (sameName(n, "clear")) return callMember(obj, nd);
+        raise(err::NoMember);
+    }
+    switch (fieldOf(nd)) {
+        case Field::P: return Value::dbl(o->res->p);
+        case Field::PInt: return Value::integer(o->res->pInt);
+        case Field::PLong: return Value::lng(o->res->pLong);
+        default: raise(err::NoMember);
+    }
+}
+
+Value Interpreter::callMember(const Value& obj, const Node& nd) {
+    if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+    if (obj.obj()->which != ObjObj::ErrObject) raise(err::NoMember);
+    Value args[kMaxBuiltinArgs];
+    const int n = evalArgs(nd.b, args, kMaxBuiltinArgs);
+    const std::string_view name = nd.nameView();
+    if (sameName(name, "clear") && n == 0) {
+        errNumber = 0;
+        errDescription.clear();
+        errSource.clear();
+        return Value();
+    }
+    if (sameName(name, "raise") && n >= 1 && n <= 5) {
+        const int32_t number = toLong(args[0]);
+        if (number <= 0 || number > 65535) raise(err::InvalidCall);
+        raise(number);
+    }
+    raise(err::NoMember);
+}
+
+void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v) {
+    if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+    ObjObj* o = obj.obj();
+    if (o->which == ObjObj::ErrObject) {
+        const std::string_view n = nd.nameView();
+        if (sameName(n, "number")) errNumber = toLong(v);
+        else if (sameName(n, "description")) errDescription = toText(v);
+        else if (sameName(n, "source")) errSource = toText(v);
+        else raise(err::NoMember);
+        return;
+    }
+    switch (fieldOf(nd)) {
+        case Field::P: o->res->p = toDouble(v); return;
+        case Field::PInt: o->res->pInt = toInteger(v); return;
+        case Field::PLong: o->res->pLong = toLong(v); return;
+        default: raise(err::NoMember);
+    }
+}
+
+Value Interpreter::errObject() {
+    if (err_.isEmpty()) err_ = Value::object(new ObjObj(ObjObj::ErrObject, nullptr));
+    return err_;
+}
+
+// The generator the language documents: a 24-bit linear congruential one.
+double Interpreter::rnd(double arg) {
+    if (arg < 0) {
+        float f = static_cast<float>(arg);
+        uint32_t bits = 0;
+        std::memcpy(&bits, &f, sizeof bits);
+        rndState_ = (bits + (bits >> 24)) & 0xFFFFFF;
+    } else if (arg == 0) {
+        return lastRnd_;
+    }
+    rndState_ = (rndState_ * 1140671485u + 12820163u) & 0xFFFFFF;
+    lastRnd_ = static_cast<double>(rndState_) / 16777216.0;
+    return lastRnd_;
+}
+
+void Interpreter::randomize(bool hasSeed, double seed) {
+    if (!hasSeed) {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        seed = static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(now).count() % 86400000000LL) / 1e6;
+    }
+    double d = seed;
+    uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    const uint32_t mix = static_cast<uint32_t>((bits >> 32) ^ bits);
+    rndState_ = (rndState_ & 0xFF) | ((((mix >> 16) ^ mix) & 0xFFFF) << 8);
+    rndState_ &= 0xFFFFFF;
+}
+
+}  // namespace mcplot::vbs

@@ -1,0 +1,155 @@
+// The evaluator: walks the syntax tree of a compiled text, with the script's
+// variables, procedures and added objects. It keeps its tables between runs
+// so that one evaluation per plotted point allocates next to nothing.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/vbscript/parser.h"
+#include "engine/vbscript/value.h"
+
+namespace mcplot::vbs {
+
+struct Var {
+    std::string name;
+    uint32_t hash = 0;
+    Value v;
+    Value* ref = nullptr;  // a ByRef parameter aliases the caller's variable
+    bool isConst = false;
+    bool isResult = false;  // the return value of the running Function
+    Value& val() { return ref ? *ref : v; }
+};
+
+// Variables in blocks whose addresses never move, so ByRef aliases stay valid
+// while more variables are created.
+class VarPool {
+public:
+    size_t size() const { return used_; }
+    Var& at(size_t k) { return blocks_[k / kBlock][k % kBlock]; }
+    Var& push(std::string_view name, uint32_t hash);
+    void popTo(size_t n);
+
+private:
+    static constexpr size_t kBlock = 64;
+    std::vector<std::unique_ptr<Var[]>> blocks_;
+    size_t used_ = 0;
+};
+
+struct Proc {
+    std::string name;
+    uint32_t hash = 0;
+    const Chunk* chunk = nullptr;
+    int32_t node = -1;
+};
+
+class Interpreter {
+public:
+    Interpreter();
+    ~Interpreter();
+
+    // Forgets variables, procedures and objects; keeps the storage.
+    void reset();
+    void addObject(std::string_view name, std::shared_ptr<PubResults> object);
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    void setStackLimit(const char* limit) { stackLimit_ = limit; }
+    const char* stackLimit() const { return stackLimit_; }
+
+    // Runs a compiled text. Procedures it defines stay callable until reset,
+    // so the chunk must outlive them (the host keeps such chunks).
+    void run(const Chunk& chunk);
+    // Evaluates a text as one expression in the current scope (Eval).
+    Value evalText(std::string_view text);
+    // Evaluates an expression node of a compiled chunk at global scope.
+    Value evalChunkExpression(const Chunk& chunk, int32_t node);
+
+    // For the built-ins.
+    double rnd(double arg);
+    void randomize(bool hasSeed, double seed);
+    Value errObject();
+
+    // Error state for On Error Resume Next and the Err object.
+    int errNumber = 0;
+    std::string errDescription;
+    std::string errSource;
+
+private:
+    enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+    struct Frame {
+        size_t localBase = 0;
+        const Proc* proc = nullptr;
+        bool resumeNext = false;
+    };
+
+    const Node& node(int32_t n) const { return nodes_[n]; }
+    void tick() {
+        if ((++steps_ & 0x3FF) == 0) checkClock();
+    }
+    void checkClock();
+
+    Flow execBlock(int32_t s);
+    Flow exec(int32_t s);
+    Flow execFor(const Node& nd);
+    Flow execForEach(const Node& nd);
+    Flow execDo(const Node& nd);
+    Flow execSelect(const Node& nd);
+    void execDim(const Node& nd, bool redim);
+    bool condition(int32_t n);
+
+    Value eval(int32_t n);
+    Value readName(const Node& nd);
+    Value callName(const Node& nd);
+    Value callProc(const Proc& proc, int32_t firstArg);
+    Value callBuiltin(int index, int32_t firstArg);
+    Value indexValue(const Value& arr, int32_t firstArg);
+    Value getMember(const Value& obj, const Node& nd);
+    Value callMember(const Value& obj, const Node& nd);
+    void setMember(const Value& obj, const Node& nd, const Value& v);
+    void assign(int32_t target, Value v, bool isSet);
+
+    Var* findVar(const Node& nd);
+    Var* findLocal(std::string_view name, uint32_t hash);
+    Var* findGlobal(std::string_view name, uint32_t hash);
+    Var& declare(std::string_view name, uint32_t hash);  // in the current scope
+    Var& varForWrite(const Node& nd);
+    const Proc* findProc(std::string_view name, uint32_t hash) const;
+    const Value* findObject(std::string_view name, uint32_t hash) const;
+    int evalArgs(int32_t firstArg, Value* out, int max);
+    std::vector<int32_t> evalBounds(int32_t firstArg);
+
+    // The chunk being executed.
+    const Node* nodes_ = nullptr;
+    const Value* consts_ = nullptr;
+    const Chunk* chunk_ = nullptr;
+    bool explicit_ = false;
+
+    VarPool globals_;
+    VarPool locals_;
+    std::vector<Proc> procs_;
+    struct Added {
+        std::string name;
+        uint32_t hash = 0;
+        Value value;
+    };
+    std::vector<Added> objects_;
+    Frame* frame_ = nullptr;
+    Frame globalFrame_;
+
+    uint64_t steps_ = 0;
+    std::chrono::steady_clock::time_point deadline_{};
+    std::chrono::milliseconds timeLimit_{750};
+    const char* stackLimit_ = nullptr;
+
+    uint32_t rndState_ = 0x50000;  // the generator's documented start value
+    double lastRnd_ = 0;
+    Value err_;
+    Value lastAdded_;
+
+    friend struct ContextGuard;
+};
+
+}  // namespace mcplot::vbs

@@ -1,0 +1,1076 @@
+#include "engine/vbscript/parser.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "engine/vbscript/dates.h"
+#include "engine/vbscript/operators.h"
+
+namespace mcplot::vbs {
+
+namespace {
+
+enum class Tok : uint8_t {
+    End, Newline, Colon, Literal, Ident,
+    LParen, RParen, Comma, Dot,
+    Plus, Minus, Star, Slash, Backslash, Caret, Amp,
+    Eq, Ne, Lt, Gt, Le, Ge,
+};
+
+// Reserved words. Words that matter only in one place (Step, Each, In,
+// Preserve, Explicit, Error, Resume, ByVal, ByRef) stay ordinary names.
+enum class Kw : uint8_t {
+    None, And, Call, Case, Class, Const, Dim, Do, Else, ElseIf, Empty, End, Eqv, Erase, Exit,
+    False, For, Function, GoTo, If, Imp, Is, Let, Loop, Mod, New, Next, Not, Nothing, Null,
+    On, Option, Or, Private, Public, ReDim, Rem, Select, Set, Sub, Then, To, True, Until,
+    Wend, While, With, Xor,
+};
+
+struct KwEntry {
+    const char* text;
+    Kw kw;
+};
+constexpr KwEntry kKeywords[] = {
+    {"and", Kw::And}, {"call", Kw::Call}, {"case", Kw::Case}, {"class", Kw::Class},
+    {"const", Kw::Const}, {"dim", Kw::Dim}, {"do", Kw::Do}, {"else", Kw::Else},
+    {"elseif", Kw::ElseIf}, {"empty", Kw::Empty}, {"end", Kw::End}, {"eqv", Kw::Eqv},
+    {"erase", Kw::Erase}, {"exit", Kw::Exit}, {"false", Kw::False}, {"for", Kw::For},
+    {"function", Kw::Function}, {"goto", Kw::GoTo}, {"if", Kw::If}, {"imp", Kw::Imp},
+    {"is", Kw::Is}, {"let", Kw::Let}, {"loop", Kw::Loop}, {"mod", Kw::Mod}, {"new", Kw::New},
+    {"next", Kw::Next}, {"not", Kw::Not}, {"nothing", Kw::Nothing}, {"null", Kw::Null},
+    {"on", Kw::On}, {"option", Kw::Option}, {"or", Kw::Or}, {"private", Kw::Private},
+    {"public", Kw::Public}, {"redim", Kw::ReDim}, {"rem", Kw::Rem}, {"select", Kw::Select},
+    {"set", Kw::Set}, {"sub", Kw::Sub}, {"then", Kw::Then}, {"to", Kw::To}, {"true", Kw::True},
+    {"until", Kw::Until}, {"wend", Kw::Wend}, {"while", Kw::While}, {"with", Kw::With},
+    {"xor", Kw::Xor},
+};
+
+// A small open-addressing table from name hash to keyword, built once.
+struct KeywordTable {
+    static constexpr size_t kSize = 256;
+    struct Slot {
+        uint32_t hash = 0;
+        int16_t entry = -1;
+    } slots[kSize];
+    KeywordTable() {
+        for (size_t e = 0; e < std::size(kKeywords); ++e) {
+            const uint32_t h = nameHash(kKeywords[e].text);
+            size_t k = h % kSize;
+            while (slots[k].entry >= 0) k = (k + 1) % kSize;
+            slots[k] = {h, static_cast<int16_t>(e)};
+        }
+    }
+    Kw find(std::string_view name, uint32_t h) const {
+        for (size_t k = h % kSize; slots[k].entry >= 0; k = (k + 1) % kSize)
+            if (slots[k].hash == h && sameName(name, kKeywords[slots[k].entry].text)) return kKeywords[slots[k].entry].kw;
+        return Kw::None;
+    }
+};
+
+const KeywordTable& keywords() {
+    static const KeywordTable table;
+    return table;
+}
+
+bool identStart(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool identChar(unsigned char c) {
+    return identStart(c) || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+}
+
+class Parser {
+public:
+    Parser(Chunk& chunk, const char* stackLimit)
+        : c_(chunk), src_(chunk.code), limit_(stackLimit) {}
+
+    void program() {
+        next();
+        c_.root = block(true);
+        if (tok_ != Tok::End) fail(err::ExpectStatement);
+    }
+
+    int32_t expressionOnly() {
+        next();
+        const int32_t e = expr();
+        if (tok_ != Tok::End) fail(err::ExpectEndOfStatement);
+        return e;
+    }
+
+private:
+    [[noreturn]] void fail(int number) { raise(number); }
+
+    // ---- scanner ----
+    // Kept out of line: inlined into every precedence level it would swell
+    // their frames (much more so under AddressSanitizer).
+    [[gnu::noinline]] void next() {
+        const bool afterOperand = tok_ == Tok::Ident || tok_ == Tok::RParen;
+        const size_t prevEnd = pos_;
+        skipBlanks();
+        const bool spaced = pos_ != prevEnd;
+        kw_ = Kw::None;
+        start_ = pos_;
+        if (pos_ >= src_.size()) {
+            tok_ = Tok::End;
+            return;
+        }
+        const unsigned char ch = static_cast<unsigned char>(src_[pos_]);
+        if (identStart(ch)) {
+            while (pos_ < src_.size() && identChar(static_cast<unsigned char>(src_[pos_]))) ++pos_;
+            tok_ = Tok::Ident;
+            hash_ = nameHash(text());
+            kw_ = keywords().find(text(), hash_);
+            if (kw_ == Kw::Rem) {  // a comment up to the end of the line
+                while (pos_ < src_.size() && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
+                next();
+            }
+            return;
+        }
+        if (ch >= '0' && ch <= '9') return number();
+        if (ch == '.' && pos_ + 1 < src_.size() && src_[pos_ + 1] >= '0' && src_[pos_ + 1] <= '9' &&
+            !(afterOperand && !spaced))
+            return number();
+        ++pos_;
+        switch (ch) {
+            case '\r':
+                if (pos_ < src_.size() && src_[pos_] == '\n') ++pos_;
+                tok_ = Tok::Newline;
+                return;
+            case '\n': tok_ = Tok::Newline; return;
+            case ':': tok_ = Tok::Colon; return;
+            case '\'':
+                while (pos_ < src_.size() && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
+                return next();
+            case '"': return stringLiteral();
+            case '#': return dateLiteral();
+            case '&':
+                if (pos_ < src_.size() && ((src_[pos_] | 0x20) == 'h' || (src_[pos_] | 0x20) == 'o'))
+                    return radixLiteral();
+                tok_ = Tok::Amp;
+                return;
+            case '(': tok_ = Tok::LParen; return;
+            case ')': tok_ = Tok::RParen; return;
+            case ',': tok_ = Tok::Comma; return;
+            case '.': tok_ = Tok::Dot; return;
+            case '+': tok_ = Tok::Plus; return;
+            case '-': tok_ = Tok::Minus; return;
+            case '*': tok_ = Tok::Star; return;
+            case '/': tok_ = Tok::Slash; return;
+            case '\\': tok_ = Tok::Backslash; return;
+            case '^': tok_ = Tok::Caret; return;
+            case '=': tok_ = Tok::Eq; return;
+            case '<':
+                if (pos_ < src_.size() && src_[pos_] == '>') ++pos_, tok_ = Tok::Ne;
+                else if (pos_ < src_.size() && src_[pos_] == '=') ++pos_, tok_ = Tok::Le;
+                else tok_ = Tok::Lt;
+                return;
+            case '>':
+                if (pos_ < src_.size() && src_[pos_] == '=') ++pos_, tok_ = Tok::Ge;
+                else tok_ = Tok::Gt;
+                return;
+            default: fail(err::InvalidChar);
+        }
+    }
+
+    void skipBlanks() {
+        while (pos_ < src_.size()) {
+            const char ch = src_[pos_];
+            if (ch == ' ' || ch == '\t') {
+                ++pos_;
+            } else if (ch == '_' && continuation()) {
+                // " _" at the end of a line joins it to the next one.
+            } else {
+                break;
+            }
+        }
+    }
+
+    bool continuation() {
+        size_t k = pos_ + 1;
+        while (k < src_.size() && (src_[k] == ' ' || src_[k] == '\t')) ++k;
+        if (k < src_.size() && (src_[k] == '\r' || src_[k] == '\n')) {
+            if (src_[k] == '\r' && k + 1 < src_.size() && src_[k + 1] == '\n') ++k;
+            pos_ = k + 1;
+            return true;
+        }
+        return false;
+    }
+
+    std::string_view text() const { return src_.substr(start_, pos_ - start_); }
+
+    [[gnu::noinline]] void literal(Value v) {
+        tok_ = Tok::Literal;
+        lit_ = static_cast<int32_t>(c_.consts.size());
+        c_.consts.push_back(std::move(v));
+    }
+
+    [[gnu::noinline]] void number() {
+        bool real = false;
+        while (pos_ < src_.size() && src_[pos_] >= '0' && src_[pos_] <= '9') ++pos_;
+        if (pos_ < src_.size() && src_[pos_] == '.') {
+            real = true;
+            ++pos_;
+            while (pos_ < src_.size() && src_[pos_] >= '0' && src_[pos_] <= '9') ++pos_;
+        }
+        if (pos_ < src_.size() && (src_[pos_] | 0x20) == 'e') {
+            size_t k = pos_ + 1;
+            if (k < src_.size() && (src_[k] == '+' || src_[k] == '-')) ++k;
+            if (k < src_.size() && src_[k] >= '0' && src_[k] <= '9') {
+                while (k < src_.size() && src_[k] >= '0' && src_[k] <= '9') ++k;
+                pos_ = k;
+                real = true;
+            } else {
+                fail(err::Syntax);
+            }
+        }
+        const std::string_view t = text();
+        double v = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) {
+            if (!tinyNumber(t)) fail(err::Overflow);
+            v = 0;
+        } else if (r.ec != std::errc()) {
+            fail(err::Syntax);
+        }
+        // Whole numbers take the narrowest subtype that holds them.
+        if (!real && v <= 32767) return literal(Value::integer(static_cast<int16_t>(v)));
+        if (!real && v <= 2147483647.0) return literal(Value::lng(static_cast<int32_t>(v)));
+        literal(Value::dbl(v));
+    }
+
+    [[gnu::noinline]] void radixLiteral() {
+        const int base = (src_[pos_] | 0x20) == 'h' ? 16 : 8;
+        ++pos_;
+        uint64_t v = 0;
+        size_t digits = 0;
+        while (pos_ < src_.size()) {
+            const char ch = static_cast<char>(src_[pos_] | 0x20);
+            int dgt = -1;
+            if (ch >= '0' && ch <= '9') dgt = ch - '0';
+            else if (base == 16 && ch >= 'a' && ch <= 'f') dgt = ch - 'a' + 10;
+            if (dgt < 0 || dgt >= base) break;
+            v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(dgt);
+            if (v > 0xFFFFFFFFull) fail(err::Overflow);
+            ++pos_, ++digits;
+        }
+        if (digits == 0) fail(err::Syntax);
+        const bool forceLong = pos_ < src_.size() && src_[pos_] == '&';
+        if (forceLong) ++pos_;
+        // Up to 16 bits it is an Integer (&HFFFF is -1), else a Long.
+        if (v <= 0xFFFF && !forceLong) return literal(Value::integer(static_cast<int16_t>(static_cast<uint16_t>(v))));
+        literal(Value::lng(static_cast<int32_t>(static_cast<uint32_t>(v))));
+    }
+
+    [[gnu::noinline]] void stringLiteral() {
+        std::string s;
+        for (;;) {
+            if (pos_ >= src_.size() || src_[pos_] == '\n' || src_[pos_] == '\r') fail(err::Unterminated);
+            const char ch = src_[pos_++];
+            if (ch == '"') {
+                if (pos_ < src_.size() && src_[pos_] == '"') {
+                    s += '"';
+                    ++pos_;
+                    continue;
+                }
+                break;
+            }
+            s += ch;
+        }
+        literal(Value::str(std::move(s)));
+    }
+
+    [[gnu::noinline]] void dateLiteral() {
+        const size_t from = pos_;
+        while (pos_ < src_.size() && src_[pos_] != '#' && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
+        if (pos_ >= src_.size() || src_[pos_] != '#') fail(err::Syntax);
+        double d = 0;
+        if (!parseDate(src_.substr(from, pos_ - from), d)) fail(err::Syntax);
+        ++pos_;
+        literal(Value::date(d));
+    }
+
+    // ---- helpers ----
+    [[gnu::noinline]] int32_t node(NK kind) {
+        c_.nodes.push_back(Node{kind});
+        return static_cast<int32_t>(c_.nodes.size() - 1);
+    }
+    Node& at(int32_t n) { return c_.nodes[static_cast<size_t>(n)]; }
+
+    [[gnu::noinline]] int32_t nameNode(NK kind) {
+        const int32_t n = node(kind);
+        Node& nd = at(n);
+        nd.name = src_.data() + start_;
+        nd.nameLen = static_cast<uint32_t>(pos_ - start_);
+        nd.hash = hash_;
+        return n;
+    }
+
+    bool isName() const { return tok_ == Tok::Ident && kw_ == Kw::None; }
+    bool isWord(const char* w) const { return tok_ == Tok::Ident && sameName(text(), w); }
+    bool atStatementEnd() const { return tok_ == Tok::Newline || tok_ == Tok::Colon || tok_ == Tok::End; }
+
+    [[gnu::noinline]] void expect(Tok t, int error) {
+        if (tok_ != t) fail(error);
+        next();
+    }
+    [[gnu::noinline]] void expectKw(Kw k, int error) {
+        if (tok_ != Tok::Ident || kw_ != k) fail(error);
+        next();
+    }
+    int32_t takeName() {
+        if (!isName()) fail(err::ExpectIdent);
+        const int32_t n = nameNode(NK::Name);
+        next();
+        return n;
+    }
+
+    struct List {
+        int32_t head = -1, tail = -1;
+    };
+    void append(List& l, int32_t n) {
+        if (l.head < 0) l.head = n;
+        else at(l.tail).next = n;
+        l.tail = n;
+    }
+
+    // ---- expressions: one function per precedence level, loosest first ----
+    int32_t binaryNode(BinOp op, int32_t l, int32_t r) {
+        const int32_t n = node(NK::Binary);
+        at(n).op = static_cast<uint8_t>(op);
+        at(n).a = l;
+        at(n).b = r;
+        return n;
+    }
+
+    int32_t expr() {
+        checkStack(limit_);
+        return impExpr();
+    }
+
+    int32_t impExpr() {
+        int32_t l = eqvExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::Imp) next(), l = binaryNode(BinOp::Imp, l, eqvExpr());
+        return l;
+    }
+    int32_t eqvExpr() {
+        int32_t l = xorExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::Eqv) next(), l = binaryNode(BinOp::Eqv, l, xorExpr());
+        return l;
+    }
+    int32_t xorExpr() {
+        int32_t l = orExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::Xor) next(), l = binaryNode(BinOp::Xor, l, orExpr());
+        return l;
+    }
+    int32_t orExpr() {
+        int32_t l = andExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::Or) next(), l = binaryNode(BinOp::Or, l, andExpr());
+        return l;
+    }
+    int32_t andExpr() {
+        int32_t l = notExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::And) next(), l = binaryNode(BinOp::And, l, notExpr());
+        return l;
+    }
+    int32_t notExpr() {
+        if (tok_ == Tok::Ident && kw_ == Kw::Not) {
+            checkStack(limit_);
+            next();
+            const int32_t n = node(NK::Unary);
+            const int32_t operand = notExpr();
+            at(n).op = static_cast<uint8_t>(UnaryOp::Not);
+            at(n).a = operand;
+            return n;
+        }
+        return compareExpr();
+    }
+    int32_t compareExpr() {
+        int32_t l = concatExpr();
+        for (;;) {
+            BinOp op;
+            switch (tok_) {
+                case Tok::Eq: op = BinOp::Eq; break;
+                case Tok::Ne: op = BinOp::Ne; break;
+                case Tok::Lt: op = BinOp::Lt; break;
+                case Tok::Gt: op = BinOp::Gt; break;
+                case Tok::Le: op = BinOp::Le; break;
+                case Tok::Ge: op = BinOp::Ge; break;
+                case Tok::Ident:
+                    if (kw_ == Kw::Is) {
+                        op = BinOp::Is;
+                        break;
+                    }
+                    return l;
+                default: return l;
+            }
+            next();
+            l = binaryNode(op, l, concatExpr());
+        }
+    }
+    int32_t concatExpr() {
+        int32_t l = addExpr();
+        while (tok_ == Tok::Amp) next(), l = binaryNode(BinOp::Concat, l, addExpr());
+        return l;
+    }
+    int32_t addExpr() {
+        int32_t l = modExpr();
+        while (tok_ == Tok::Plus || tok_ == Tok::Minus) {
+            const BinOp op = tok_ == Tok::Plus ? BinOp::Add : BinOp::Sub;
+            next();
+            l = binaryNode(op, l, modExpr());
+        }
+        return l;
+    }
+    int32_t modExpr() {
+        int32_t l = intDivExpr();
+        while (tok_ == Tok::Ident && kw_ == Kw::Mod) next(), l = binaryNode(BinOp::Mod, l, intDivExpr());
+        return l;
+    }
+    int32_t intDivExpr() {
+        int32_t l = mulExpr();
+        while (tok_ == Tok::Backslash) next(), l = binaryNode(BinOp::IntDiv, l, mulExpr());
+        return l;
+    }
+    int32_t mulExpr() {
+        int32_t l = powExpr();
+        while (tok_ == Tok::Star || tok_ == Tok::Slash) {
+            const BinOp op = tok_ == Tok::Star ? BinOp::Mul : BinOp::Div;
+            next();
+            l = binaryNode(op, l, powExpr());
+        }
+        return l;
+    }
+    // The sign binds tighter than ^ in this language: -3^2 is 9.
+    int32_t powExpr() {
+        int32_t l = unaryExpr();
+        while (tok_ == Tok::Caret) next(), l = binaryNode(BinOp::Pow, l, unaryExpr());
+        return l;
+    }
+    int32_t unaryExpr() {
+        if (tok_ == Tok::Minus || tok_ == Tok::Plus) {
+            checkStack(limit_);
+            const UnaryOp op = tok_ == Tok::Minus ? UnaryOp::Neg : UnaryOp::Plus;
+            next();
+            const int32_t operand = unaryExpr();
+            const int32_t n = node(NK::Unary);
+            at(n).op = static_cast<uint8_t>(op);
+            at(n).a = operand;
+            return n;
+        }
+        return postfixExpr();
+    }
+
+    int32_t args() {  // after '(' up to and including ')'
+        List l;
+        if (tok_ == Tok::RParen) {
+            next();
+            return -1;
+        }
+        for (;;) {
+            append(l, expr());
+            if (tok_ == Tok::Comma) {
+                next();
+                continue;
+            }
+            expect(Tok::RParen, err::ExpectRParen);
+            return l.head;
+        }
+    }
+
+    int32_t primary() {
+        switch (tok_) {
+            case Tok::Literal: {
+                const int32_t n = node(NK::Literal);
+                at(n).k = lit_;
+                next();
+                return n;
+            }
+            case Tok::LParen: {
+                checkStack(limit_);
+                next();
+                const int32_t e = expr();
+                expect(Tok::RParen, err::ExpectRParen);
+                at(e).flags |= nf::Parenthesised;
+                return e;
+            }
+            case Tok::Ident: {
+                Value v;
+                switch (kw_) {
+                    case Kw::None: {
+                        const int32_t n = nameNode(NK::Name);
+                        at(n).k = builtinIndex(at(n).nameView(), hash_);
+                        next();
+                        return n;
+                    }
+                    case Kw::True: v = Value::boolean(true); break;
+                    case Kw::False: v = Value::boolean(false); break;
+                    case Kw::Empty: break;
+                    case Kw::Null: v = Value::null(); break;
+                    case Kw::Nothing: v = Value::object(nullptr); break;
+                    case Kw::New: fail(err::CantCreate);
+                    default: fail(err::ExpectExpr);
+                }
+                const int32_t n = node(NK::Literal);
+                at(n).k = static_cast<int32_t>(c_.consts.size());
+                c_.consts.push_back(std::move(v));
+                next();
+                return n;
+            }
+            default: fail(err::ExpectExpr);
+        }
+    }
+
+    // Names, calls, indexes and members: f(x), a(1)(2), Res.p
+    int32_t postfixExpr() {
+        int32_t e = primary();
+        for (;;) {
+            if (tok_ == Tok::LParen && (at(e).flags & nf::Parenthesised) == 0 &&
+                (at(e).kind == NK::Name || at(e).kind == NK::Member || at(e).kind == NK::Call ||
+                 at(e).kind == NK::Index || at(e).kind == NK::MemberCall)) {
+                next();
+                const int32_t a = args();
+                Node& nd = at(e);
+                if (nd.kind == NK::Name) {
+                    nd.kind = NK::Call;
+                    nd.a = a;
+                    nd.flags |= nf::Parens;
+                } else if (nd.kind == NK::Member) {
+                    nd.kind = NK::MemberCall;
+                    nd.b = a;
+                    nd.flags |= nf::Parens;
+                } else {
+                    const int32_t n = node(NK::Index);
+                    at(n).a = e;
+                    at(n).b = a;
+                    e = n;
+                }
+                continue;
+            }
+            if (tok_ == Tok::Dot) {
+                next();
+                if (tok_ != Tok::Ident) fail(err::ExpectIdent);
+                const int32_t n = nameNode(NK::Member);
+                at(n).a = e;
+                next();
+                e = n;
+                continue;
+            }
+            return e;
+        }
+    }
+
+    // ---- statements ----
+    bool blockEnds() const {
+        if (tok_ == Tok::End) return true;
+        if (tok_ != Tok::Ident) return false;
+        switch (kw_) {
+            case Kw::End:
+            case Kw::Else:
+            case Kw::ElseIf:
+            case Kw::Loop:
+            case Kw::Next:
+            case Kw::Wend:
+            case Kw::Case: return true;
+            default: return false;
+        }
+    }
+
+    int32_t block(bool topLevel = false) {
+        checkStack(limit_);
+        List l;
+        const bool wasTop = topLevel_;
+        topLevel_ = topLevel;
+        for (;;) {
+            while (tok_ == Tok::Newline || tok_ == Tok::Colon) next();
+            if (blockEnds()) break;
+            const int32_t s = statement();
+            if (s >= 0) append(l, s);
+            if (!atStatementEnd() && !(tok_ == Tok::Ident && kw_ == Kw::Else && inlineIf_ > 0))
+                fail(err::ExpectEndOfStatement);
+        }
+        topLevel_ = wasTop;
+        return l.head;
+    }
+
+    int32_t statement() {
+        checkStack(limit_);
+        if (tok_ != Tok::Ident) fail(err::ExpectStatement);
+        switch (kw_) {
+            case Kw::None: return assignOrCall();
+            case Kw::Let: next(); return assignOrCall();
+            case Kw::Set: return setStatement();
+            case Kw::Call: return callStatement();
+            case Kw::Dim: next(); return dimList(NK::Dim);
+            case Kw::Private:
+            case Kw::Public: return scoped();
+            case Kw::ReDim: return redim();
+            case Kw::Const: next(); return constList();
+            case Kw::If: return ifStatement();
+            case Kw::Select: return selectStatement();
+            case Kw::For: return forStatement();
+            case Kw::Do: return doStatement();
+            case Kw::While: return whileStatement();
+            case Kw::Exit: return exitStatement();
+            case Kw::On: return onError();
+            case Kw::Erase: {
+                next();
+                const int32_t n = takeName();
+                at(n).kind = NK::Erase;
+                return n;
+            }
+            case Kw::Option: {
+                next();
+                if (!isWord("explicit")) fail(err::Syntax);
+                next();
+                c_.optionExplicit = true;
+                return -1;
+            }
+            case Kw::Function:
+            case Kw::Sub: return procedure(0);
+            default: fail(err::ExpectStatement);
+        }
+    }
+
+    int32_t assignOrCall() {
+        const size_t headPos = start_;
+        const int32_t target = postfixExpr();
+        if (tok_ == Tok::Eq) {
+            next();
+            const int32_t n = node(NK::Assign);
+            const int32_t value = expr();
+            at(n).a = target;
+            at(n).b = value;
+            return n;
+        }
+        return callTail(target, headPos, false);
+    }
+
+    // A call used as a statement: "Foo", "Foo 1, 2", "Foo (1)", "Res.p".
+    int32_t callTail(int32_t target, size_t headPos, bool withCall) {
+        Node& t = at(target);
+        if (atStatementEnd() || (tok_ == Tok::Ident && kw_ == Kw::Else && inlineIf_ > 0)) {
+            if (!withCall && t.kind == NK::Call && t.a >= 0) {
+                if (at(t.a).next >= 0) fail(err::ParensOnSub);
+                // "Foo (a)" passes the value of the expression (a), not a itself.
+                at(t.a).flags |= nf::Parenthesised;
+            }
+            if (t.kind == NK::Literal || t.kind == NK::Binary || t.kind == NK::Unary) fail(err::ExpectStatement);
+            const int32_t n = node(NK::CallStmt);
+            at(n).a = target;
+            return n;
+        }
+        if (withCall) fail(err::ExpectEndOfStatement);
+        // Arguments without parentheses: read the head again, then the list.
+        if (t.kind != NK::Name && t.kind != NK::Call && t.kind != NK::Member) fail(err::ExpectEndOfStatement);
+        int32_t head = target;
+        if (t.kind == NK::Call) {
+            pos_ = headPos;
+            tok_ = Tok::Newline;
+            next();
+            head = nameNode(NK::Name);
+            at(head).k = builtinIndex(at(head).nameView(), hash_);
+            next();
+        }
+        List l;
+        for (;;) {
+            append(l, expr());
+            if (tok_ != Tok::Comma) break;
+            next();
+        }
+        Node& h = at(head);
+        if (h.kind == NK::Name) {
+            h.kind = NK::Call;
+            h.a = l.head;
+        } else {
+            h.kind = NK::MemberCall;
+            h.b = l.head;
+        }
+        const int32_t n = node(NK::CallStmt);
+        at(n).a = head;
+        return n;
+    }
+
+    int32_t callStatement() {
+        next();
+        const size_t headPos = start_;
+        if (!isName()) fail(err::ExpectIdent);
+        const int32_t target = postfixExpr();
+        return callTail(target, headPos, true);
+    }
+
+    int32_t setStatement() {
+        next();
+        const int32_t target = postfixExpr();
+        expect(Tok::Eq, err::ExpectEq);
+        const int32_t n = node(NK::SetAssign);
+        const int32_t value = expr();
+        at(n).a = target;
+        at(n).b = value;
+        return n;
+    }
+
+    int32_t scoped() {
+        next();
+        if (tok_ == Tok::Ident && (kw_ == Kw::Function || kw_ == Kw::Sub)) return procedure(nf::Private);
+        if (tok_ == Tok::Ident && kw_ == Kw::Const) {
+            next();
+            return constList();
+        }
+        return dimList(NK::Dim);
+    }
+
+    int32_t dimItems(bool requireBounds) {
+        List l;
+        for (;;) {
+            const int32_t item = takeName();
+            at(item).kind = NK::DimItem;
+            if (tok_ == Tok::LParen) {
+                next();
+                at(item).flags |= nf::HasParens;
+                at(item).a = args();
+            } else if (requireBounds) {
+                fail(err::ExpectLParen);
+            }
+            append(l, item);
+            if (tok_ != Tok::Comma) return l.head;
+            next();
+        }
+    }
+
+    int32_t dimList(NK kind) {
+        const int32_t n = node(kind);
+        const int32_t items = dimItems(false);
+        at(n).a = items;
+        return n;
+    }
+
+    int32_t redim() {
+        next();
+        const int32_t n = node(NK::ReDim);
+        if (isWord("preserve")) {
+            next();
+            at(n).flags |= nf::Preserve;
+        }
+        const int32_t items = dimItems(true);
+        at(n).a = items;
+        return n;
+    }
+
+    int32_t constList() {
+        const int32_t n = node(NK::Const);
+        List l;
+        for (;;) {
+            const int32_t item = takeName();
+            at(item).kind = NK::ConstItem;
+            expect(Tok::Eq, err::ExpectEq);
+            const int32_t v = expr();
+            at(item).a = v;
+            append(l, item);
+            if (tok_ != Tok::Comma) break;
+            next();
+        }
+        at(n).a = l.head;
+        return n;
+    }
+
+    // The statements of a one-line If branch, up to Else or the line's end.
+    int32_t inlineStatements() {
+        List l;
+        ++inlineIf_;
+        for (;;) {
+            const int32_t s = statement();
+            if (s >= 0) append(l, s);
+            if (tok_ == Tok::Colon) {
+                next();
+                if (tok_ == Tok::Newline || tok_ == Tok::End || (tok_ == Tok::Ident && kw_ == Kw::Else)) break;
+                continue;
+            }
+            if (tok_ == Tok::Newline || tok_ == Tok::End || (tok_ == Tok::Ident && kw_ == Kw::Else)) break;
+            fail(err::ExpectEndOfStatement);
+        }
+        --inlineIf_;
+        return l.head;
+    }
+
+    int32_t ifStatement() {
+        next();
+        const int32_t n = node(NK::If);
+        const int32_t cond = expr();
+        at(n).a = cond;
+        expectKw(Kw::Then, err::ExpectThen);
+        if (tok_ != Tok::Newline && tok_ != Tok::End) {
+            const int32_t then = inlineStatements();
+            at(n).b = then;
+            if (tok_ == Tok::Ident && kw_ == Kw::Else) {
+                next();
+                const int32_t otherwise = inlineStatements();
+                at(n).c = otherwise;
+            }
+            return n;
+        }
+        const int32_t then = block();
+        at(n).b = then;
+        int32_t tail = n;
+        while (tok_ == Tok::Ident && kw_ == Kw::ElseIf) {
+            next();
+            const int32_t elif = node(NK::If);
+            at(elif).flags |= nf::ElseIfPart;
+            const int32_t c = expr();
+            at(elif).a = c;
+            expectKw(Kw::Then, err::ExpectThen);
+            const int32_t body = block();
+            at(elif).b = body;
+            at(tail).c = elif;
+            tail = elif;
+        }
+        if (tok_ == Tok::Ident && kw_ == Kw::Else) {
+            next();
+            const int32_t otherwise = block();
+            at(tail).c = otherwise;
+        }
+        expectKw(Kw::End, err::ExpectEnd);
+        expectKw(Kw::If, err::ExpectIf);
+        return n;
+    }
+
+    int32_t selectStatement() {
+        next();
+        expectKw(Kw::Case, err::ExpectCase);
+        const int32_t n = node(NK::Select);
+        const int32_t subject = expr();
+        at(n).a = subject;
+        List clauses;
+        for (;;) {
+            while (tok_ == Tok::Newline || tok_ == Tok::Colon) next();
+            if (tok_ == Tok::Ident && kw_ == Kw::End) break;
+            expectKw(Kw::Case, err::ExpectCase);
+            const int32_t clause = node(NK::CaseClause);
+            if (tok_ == Tok::Ident && kw_ == Kw::Else) {
+                next();
+                at(clause).flags |= nf::CaseElse;
+            } else {
+                List tests;
+                for (;;) {
+                    const int32_t t = node(NK::CaseTest);
+                    if (tok_ == Tok::Ident && kw_ == Kw::Is) {
+                        next();
+                        BinOp op;
+                        switch (tok_) {
+                            case Tok::Eq: op = BinOp::Eq; break;
+                            case Tok::Ne: op = BinOp::Ne; break;
+                            case Tok::Lt: op = BinOp::Lt; break;
+                            case Tok::Gt: op = BinOp::Gt; break;
+                            case Tok::Le: op = BinOp::Le; break;
+                            case Tok::Ge: op = BinOp::Ge; break;
+                            default: fail(err::Syntax);
+                        }
+                        next();
+                        const int32_t v = concatExpr();
+                        at(t).op = 2;
+                        at(t).c = static_cast<int32_t>(op);
+                        at(t).a = v;
+                    } else {
+                        const int32_t v = expr();
+                        at(t).a = v;
+                        if (tok_ == Tok::Ident && kw_ == Kw::To) {
+                            next();
+                            const int32_t hi = expr();
+                            at(t).op = 1;
+                            at(t).b = hi;
+                        }
+                    }
+                    append(tests, t);
+                    if (tok_ != Tok::Comma) break;
+                    next();
+                }
+                at(clause).a = tests.head;
+            }
+            const int32_t body = block();
+            at(clause).d = body;
+            append(clauses, clause);
+            if (at(clause).flags & nf::CaseElse) {
+                while (tok_ == Tok::Newline || tok_ == Tok::Colon) next();
+                break;
+            }
+        }
+        at(n).b = clauses.head;
+        expectKw(Kw::End, err::ExpectEnd);
+        expectKw(Kw::Select, err::ExpectSelect);
+        return n;
+    }
+
+    void closeNext(int32_t loop) {
+        expectKw(Kw::Next, err::ExpectNext);
+        if (isName()) {
+            if (!sameName(text(), at(loop).nameView())) fail(err::Syntax);
+            next();
+        }
+    }
+
+    int32_t forStatement() {
+        next();
+        if (isWord("each")) {
+            next();
+            const int32_t n = takeName();
+            at(n).kind = NK::ForEach;
+            if (!isWord("in")) fail(err::ExpectIn);
+            next();
+            const int32_t group = expr();
+            at(n).a = group;
+            const int32_t body = block();
+            at(n).d = body;
+            closeNext(n);
+            return n;
+        }
+        const int32_t n = takeName();
+        at(n).kind = NK::For;
+        expect(Tok::Eq, err::ExpectEq);
+        const int32_t from = expr();
+        at(n).a = from;
+        expectKw(Kw::To, err::ExpectTo);
+        const int32_t to = expr();
+        at(n).b = to;
+        if (isWord("step")) {
+            next();
+            const int32_t step = expr();
+            at(n).c = step;
+        }
+        const int32_t body = block();
+        at(n).d = body;
+        closeNext(n);
+        return n;
+    }
+
+    int32_t doStatement() {
+        next();
+        const int32_t n = node(NK::Do);
+        if (tok_ == Tok::Ident && (kw_ == Kw::While || kw_ == Kw::Until)) {
+            if (kw_ == Kw::Until) at(n).flags |= nf::Until;
+            next();
+            const int32_t cond = expr();
+            at(n).a = cond;
+        }
+        const int32_t body = block();
+        at(n).d = body;
+        expectKw(Kw::Loop, err::ExpectLoop);
+        if (tok_ == Tok::Ident && (kw_ == Kw::While || kw_ == Kw::Until)) {
+            if (at(n).a >= 0) fail(err::ExpectEndOfStatement);
+            at(n).flags |= nf::TestAtEnd;
+            if (kw_ == Kw::Until) at(n).flags |= nf::Until;
+            next();
+            const int32_t cond = expr();
+            at(n).a = cond;
+        } else if (!atStatementEnd()) {
+            fail(err::ExpectWhileUntil);
+        }
+        return n;
+    }
+
+    int32_t whileStatement() {
+        next();
+        const int32_t n = node(NK::While);
+        const int32_t cond = expr();
+        at(n).a = cond;
+        const int32_t body = block();
+        at(n).d = body;
+        expectKw(Kw::Wend, err::ExpectWend);
+        return n;
+    }
+
+    int32_t exitStatement() {
+        next();
+        const int32_t n = node(NK::Exit);
+        if (tok_ != Tok::Ident) fail(err::Syntax);
+        switch (kw_) {
+            case Kw::Do: at(n).op = static_cast<uint8_t>(ExitKind::Do); break;
+            case Kw::For: at(n).op = static_cast<uint8_t>(ExitKind::For); break;
+            case Kw::Function: at(n).op = static_cast<uint8_t>(ExitKind::Function); break;
+            case Kw::Sub: at(n).op = static_cast<uint8_t>(ExitKind::Sub); break;
+            default: fail(err::Syntax);
+        }
+        next();
+        return n;
+    }
+
+    int32_t onError() {
+        next();
+        if (!isWord("error")) fail(err::Syntax);
+        next();
+        const int32_t n = node(NK::OnError);
+        if (isWord("resume")) {
+            next();
+            expectKw(Kw::Next, err::Syntax);
+            at(n).op = 1;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::GoTo) {
+            next();
+            if (tok_ != Tok::Literal || !c_.consts[static_cast<size_t>(lit_)].isNumberLike() ||
+                c_.consts[static_cast<size_t>(lit_)].i() != 0)
+                fail(err::Syntax);
+            next();
+        } else {
+            fail(err::Syntax);
+        }
+        return n;
+    }
+
+    int32_t procedure(uint16_t flags) {
+        if (!topLevel_ || inlineIf_ > 0) fail(err::Syntax);
+        const bool isFunction = kw_ == Kw::Function;
+        next();
+        const int32_t n = takeName();
+        at(n).kind = NK::ProcDef;
+        at(n).flags |= flags | (isFunction ? nf::IsFunction : 0);
+        if (tok_ == Tok::LParen) {
+            next();
+            List params;
+            while (tok_ != Tok::RParen) {
+                uint16_t pf = nf::ByRef;  // the language passes by reference unless told
+                if (isWord("byval")) next(), pf = 0;
+                else if (isWord("byref")) next();
+                const int32_t p = takeName();
+                at(p).kind = NK::Param;
+                at(p).flags = pf;
+                if (tok_ == Tok::LParen) {
+                    next();
+                    expect(Tok::RParen, err::ExpectRParen);
+                }
+                append(params, p);
+                if (tok_ != Tok::Comma) break;
+                next();
+            }
+            expect(Tok::RParen, err::ExpectRParen);
+            at(n).a = params.head;
+        }
+        const int32_t body = block();
+        at(n).d = body;
+        expectKw(Kw::End, err::ExpectEnd);
+        expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
+        for (int32_t p : c_.procs)
+            if (sameName(at(p).nameView(), at(n).nameView())) fail(err::NameRedefined);
+        c_.procs.push_back(n);
+        return -1;
+    }
+
+    Chunk& c_;
+    std::string_view src_;
+    const char* limit_;
+    size_t pos_ = 0, start_ = 0;
+    Tok tok_ = Tok::Newline;
+    Kw kw_ = Kw::None;
+    uint32_t hash_ = 0;
+    int32_t lit_ = -1;
+    int inlineIf_ = 0;
+    bool topLevel_ = false;
+};
+
+}  // namespace
+
+void parseProgram(Chunk& chunk, const char* stackLimit) {
+    chunk.clear();
+    Parser(chunk, stackLimit).program();
+}
+
+int32_t parseExpression(Chunk& chunk, const char* stackLimit) {
+    chunk.clear();
+    return Parser(chunk, stackLimit).expressionOnly();
+}
+
+}  // namespace mcplot::vbs

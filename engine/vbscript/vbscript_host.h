@@ -1,0 +1,52 @@
+// Our own VBScript interpreter behind the script-host interface. Every text is
+// parsed afresh on each ExecuteStatement; the host reuses its storage between
+// calls so that the per-point evaluation of a plot stays cheap.
+//
+// Safety limits: a run stops with an error after the time limit (an endless
+// loop typed by a student), before the native stack runs out (deep recursion,
+// deeply nested expressions: error 28), and when strings or arrays grow past
+// the memory limits (error 7). No exception leaves the host.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/script_host.h"
+
+namespace mcplot {
+
+class VBScriptHost : public ScriptHost {
+public:
+    VBScriptHost();
+    ~VBScriptHost() override;
+    VBScriptHost(const VBScriptHost&) = delete;
+    VBScriptHost& operator=(const VBScriptHost&) = delete;
+
+    void Reset() override;
+    ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
+    ScriptStatus ExecuteStatement(std::string_view code) override;
+
+    // The value of one expression, for tools: its TypeName and its text as
+    // CStr writes it ("." as decimal separator; empty for Empty and Null).
+    struct Evaluation {
+        ScriptStatus status;
+        std::string typeName;
+        std::string text;
+    };
+    Evaluation Evaluate(std::string_view expression);
+
+    // How long one ExecuteStatement may run (default 750 ms).
+    void setTimeLimit(std::chrono::milliseconds limit);
+    // How much native stack one call may use at most (default 4 MB, and never
+    // closer than 256 KB to the end of the calling thread's stack).
+    void setStackBudget(size_t bytes);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace mcplot

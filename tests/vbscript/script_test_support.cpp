@@ -1,0 +1,35 @@
+#include "tests/vbscript/script_test_support.h"
+
+#include <limits>
+
+namespace mcplot::testing {
+
+std::string show(std::string_view expression) {
+    VBScriptHost host;
+    host.Reset();
+    host.ExecuteStatement("x = 0.5");
+    const auto r = host.Evaluate(expression);
+    if (!r.status.ok) return "Error " + std::to_string(r.status.number);
+    if (r.typeName == "Empty" || r.typeName == "Null") return r.typeName;
+    return r.typeName + " " + r.text;
+}
+
+RunResult run(std::string_view code) {
+    VBScriptHost host;
+    auto res = std::make_shared<PubResults>();
+    host.Reset();
+    host.AddObject("Res", res);
+    RunResult out;
+    out.status = host.ExecuteStatement(code);
+    out.res = *res;
+    return out;
+}
+
+double runP(std::string_view code) {
+    const RunResult r = run(code);
+    return r.status.ok ? r.res.p : std::numeric_limits<double>::quiet_NaN();
+}
+
+int runError(std::string_view code) { return run(code).status.number; }
+
+}  // namespace mcplot::testing

@@ -1,0 +1,28 @@
+// Helpers for the interpreter's tests: evaluate an expression or run a text
+// through the public host and describe the outcome in one short string.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/vbscript/vbscript_host.h"
+
+namespace mcplot::testing {
+
+// "TypeName text" of an expression with x = 0.5 (a Double), as the vbs tool
+// prints it: "Integer 7", "String ab", "Empty", or "Error 13" on failure.
+std::string show(std::string_view expression);
+
+struct RunResult {
+    ScriptStatus status;
+    PubResults res;
+};
+// Runs the statements with a fresh Res object added; Res starts all zero.
+RunResult run(std::string_view code);
+// Runs the statements and gives Res.p, or NaN on failure.
+double runP(std::string_view code);
+// The error number of running the statements, 0 on success.
+int runError(std::string_view code);
+
+}  // namespace mcplot::testing

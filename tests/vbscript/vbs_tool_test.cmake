@@ -1,0 +1,23 @@
+# Runs build/vbs on a few expressions and a file and checks what it prints.
+function(expect_output args expected expected_rc)
+  execute_process(COMMAND ${VBS} ${args} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  string(STRIP "${out}" out)
+  if(NOT out STREQUAL expected OR NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "vbs ${args}: got '${out}' (exit ${rc}), expected '${expected}' (exit ${expected_rc})")
+  endif()
+endfunction()
+
+expect_output("-e;1+1" "Integer 2" 0)
+expect_output("-e;x^2" "Double 0.25" 0)
+expect_output("-e;CStr(34)" "String 34" 0)
+expect_output("-e;x < 1" "Boolean True" 0)
+expect_output("-e;Empty" "Empty" 0)
+expect_output("-e;Null" "Null" 0)
+expect_output("-e;1/0" "Error 11 Division by zero" 1)
+expect_output("-e;(" "Error 1023 Expected expression" 1)
+
+set(file ${CMAKE_CURRENT_BINARY_DIR}/vbs_tool_test.vbs)
+file(WRITE ${file} "Function sq(v)\r\n  sq = v * v\r\nEnd Function\r\nRes.p = sq(1.5)\r\n")
+expect_output("${file}" "2.25" 0)
+file(WRITE ${file} "Res.p = 1 +\n")
+expect_output("${file}" "Error 1023 Expected expression" 1)

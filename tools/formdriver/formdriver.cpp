@@ -1,0 +1,420 @@
+// formdriver: runs the program's main window on the offscreen platform and
+// drives it from standard input, one command per line, for end-to-end tests.
+// Dialogs never block: message boxes are recorded and answered from `answer`,
+// documents and programs are recorded instead of started.
+//
+//   size W H | start | select N | scroll K V | text K STRING | click NAME
+//   menu NAME | resize W H | close | answer yes|no | seed N | dump | shot FILE
+//   move L T   (outer position of Form1 in pixels, for the Authors window)
+//
+// `dump` prints one line of JSON; an unknown or impossible command prints
+// {"error": "..."} and the driver goes on.
+#include <QApplication>
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPixmap>
+#include <QScreen>
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "window/form1.h"
+
+using namespace mcplot;
+
+namespace {
+
+// ---- A minimal JSON writer: valid UTF-8 in, no NaN or infinity out. ----
+
+std::string quote(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += char(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+// 17 significant digits; a value without a finite form is written as a string.
+std::string number(double v) {
+    if (std::isnan(v)) return "\"NaN\"";
+    if (std::isinf(v)) return v > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", v);
+    return buf;
+}
+
+class Obj {
+public:
+    Obj& raw(const std::string& key, const std::string& json) {
+        body_ += (body_.empty() ? "" : ",") + quote(key) + ":" + json;
+        return *this;
+    }
+    Obj& str(const std::string& key, const std::string& v) { return raw(key, quote(v)); }
+    Obj& num(const std::string& key, double v) { return raw(key, number(v)); }
+    Obj& integer(const std::string& key, long long v) { return raw(key, std::to_string(v)); }
+    Obj& boolean(const std::string& key, bool v) { return raw(key, v ? "true" : "false"); }
+    std::string json() const { return "{" + body_ + "}"; }
+
+private:
+    std::string body_;
+};
+
+std::string array(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (size_t k = 0; k < items.size(); ++k) out += (k ? "," : "") + items[k];
+    return out + "]";
+}
+
+std::string error(const std::string& message) { return Obj().str("error", message).json(); }
+
+const char* typeName(NumType t) {
+    switch (t) {
+        case NumType::Integer: return "Integer";
+        case NumType::Long: return "Long";
+        case NumType::Single: return "Single";
+        case NumType::Double: return "Double";
+    }
+    return "?";
+}
+
+// ---- The driver ----
+
+class Driver {
+public:
+    Driver() : form_(&boxes_, &launcher_) {}
+
+    void run() {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty() || line[0] == '#') continue;
+            std::string out = execute(line);
+            if (!out.empty()) {
+                std::cout << out << '\n';
+                std::cout.flush();
+            }
+            if (quit_) break;
+        }
+    }
+
+private:
+    void settle() {
+        for (int k = 0; k < 3; ++k) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+    bool form1Open() const { return started_ && form_.isVisible(); }
+
+    std::string execute(const std::string& line) {
+        std::istringstream in(line);
+        std::string cmd;
+        in >> cmd;
+        auto rest = [&]() {
+            std::string r;
+            std::getline(in, r);
+            if (!r.empty() && r[0] == ' ') r.erase(0, 1);
+            return r;
+        };
+        auto needOpen = [&]() -> std::string {
+            if (!started_) return error("not started");
+            if (!form_.isVisible()) return error("Form1 is closed");
+            return {};
+        };
+
+        if (cmd == "size") {
+            int w, h;
+            if (!(in >> w >> h) || w < 0 || h < 0) return error("usage: size W H");
+            if (started_) return error("size comes before start; use resize");
+            form_.setClientSize(w, h);
+            return {};
+        }
+        if (cmd == "start") {
+            if (started_) return error("already started");
+            started_ = true;
+            form_.startUp();
+            settle();
+            return {};
+        }
+        if (cmd == "answer") {
+            std::string a;
+            in >> a;
+            if (a != "yes" && a != "no") return error("usage: answer yes|no");
+            boxes_.answerNext(a == "yes");
+            return {};
+        }
+        if (cmd == "seed") {
+            unsigned long long n;
+            if (!(in >> n)) return error("usage: seed N");
+            form_.random().fixSeed(n);
+            return {};
+        }
+        if (cmd == "dump") return dump();
+        if (cmd == "quit") {
+            quit_ = true;
+            return {};
+        }
+        if (cmd == "shot") {
+            const std::string file = rest();
+            if (file.empty()) return error("usage: shot FILE.png");
+            if (!started_) return error("not started");
+            if (!form_.grab().save(QString::fromStdString(file))) return error("cannot write " + file);
+            return {};
+        }
+
+        if (cmd == "select") {
+            int n;
+            if (!(in >> n)) return error("usage: select N");
+            if (auto e = needOpen(); !e.empty()) return e;
+            if (n < 0 || n >= form_.List1->count()) return error("no list entry " + std::to_string(n));
+            form_.List1->setCurrentRow(n);
+            settle();
+            return {};
+        }
+        if (cmd == "scroll") {
+            int k, v;
+            if (!(in >> k >> v)) return error("usage: scroll K V");
+            if (auto e = needOpen(); !e.empty()) return e;
+            VScrollBar* bars[] = {form_.VScroll1, form_.VScroll2, form_.VScroll3, form_.VScroll4};
+            if (k < 1 || k > 4) return error("no scroll bar VScroll" + std::to_string(k));
+            VScrollBar* bar = bars[k - 1];
+            if (!bar->inRange(v)) return error("VScroll" + std::to_string(k) + " cannot reach " + std::to_string(v));
+            if (bar->isHidden()) return error("VScroll" + std::to_string(k) + " is hidden");
+            bar->setValueFromCode(v);
+            settle();
+            return {};
+        }
+        if (cmd == "text") {
+            int k;
+            if (!(in >> k)) return error("usage: text K STRING");
+            const std::string s = rest();
+            if (auto e = needOpen(); !e.empty()) return e;
+            if (k != 1 && k != 2) return error("no text box Text" + std::to_string(k));
+            TextBox* box = k == 1 ? form_.Text1 : form_.Text2;
+            if (box->isHidden()) return error("Text" + std::to_string(k) + " is hidden");
+            box->setTextFromCode(s);
+            settle();
+            return {};
+        }
+        if (cmd == "click") {
+            std::string name;
+            in >> name;
+            if (auto e = needOpen(); !e.empty()) return e;
+            Button* b = name == "Command1" ? form_.Command1 : name == "CmdOK" ? form_.CmdOK : nullptr;
+            if (!b) return error("cannot click " + name);
+            if (b->isHidden()) return error(name + " is hidden");
+            b->click();
+            settle();
+            return {};
+        }
+        if (cmd == "menu") {
+            std::string name;
+            in >> name;
+            if (auto e = needOpen(); !e.empty()) return e;
+            QAction* action = form_.menuItem(QString::fromStdString(name));
+            if (!action || action->isSeparator()) return error("no menu item " + name);
+            action->trigger();
+            settle();
+            return {};
+        }
+        if (cmd == "resize") {
+            int w, h;
+            if (!(in >> w >> h) || w < 0 || h < 0) return error("usage: resize W H");
+            if (auto e = needOpen(); !e.empty()) return e;
+            form_.setClientSize(w, h);
+            settle();
+            return {};
+        }
+        if (cmd == "move") {
+            int l, t;
+            if (!(in >> l >> t)) return error("usage: move L T");
+            if (auto e = needOpen(); !e.empty()) return e;
+            form_.move(l, t);
+            settle();
+            return {};
+        }
+        if (cmd == "close") {
+            if (auto e = needOpen(); !e.empty()) return e;
+            form_.close();
+            settle();
+            return {};
+        }
+        return error("unknown command: " + cmd);
+    }
+
+    std::string geometry(const Placement& p) const {
+        return array({number(p.Left()), number(p.Top()), number(p.Width()), number(p.Height())});
+    }
+
+    template <class W>
+    Obj control(const W* w) const {
+        Obj o;
+        o.boolean("visible", !w->isHidden());
+        o.raw("geometry", geometry(*w));
+        const QRect r = w->geometry();
+        o.raw("pixels", array({std::to_string(r.x()), std::to_string(r.y()), std::to_string(r.width()),
+                               std::to_string(r.height())}));
+        return o;
+    }
+
+    static std::string rect(const QRect& r) {
+        return array({std::to_string(r.x()), std::to_string(r.y()), std::to_string(r.width()),
+                      std::to_string(r.height())});
+    }
+
+    std::string dump() {
+        Obj controls;
+        for (Label* l : {form_.Label1, form_.Label2, form_.Label3, form_.Label4, form_.Label5, form_.Label6})
+            controls.raw(l->objectName().toStdString(), control(l).str("caption", l->Caption()).json());
+        for (TextBox* t : {form_.Text1, form_.Text2})
+            controls.raw(t->objectName().toStdString(), control(t).str("text", t->Text()).json());
+        controls.raw("Command1", control(form_.Command1)
+                                     .str("caption", form_.Command1->Caption())
+                                     .integer("backColor", form_.Command1->BackColor())
+                                     .json());
+        controls.raw("CmdOK", control(form_.CmdOK).str("caption", form_.CmdOK->Caption()).json());
+        for (VScrollBar* b : {form_.VScroll1, form_.VScroll2, form_.VScroll3, form_.VScroll4})
+            controls.raw(b->objectName().toStdString(), control(b).integer("value", b->Value()).json());
+        {
+            std::vector<std::string> items;
+            for (int k = 0; k < form_.List1->count(); ++k)
+                items.push_back(quote(form_.List1->item(k)->text().toStdString()));
+            controls.raw("List1", control(form_.List1)
+                                      .integer("index", form_.List1->ListIndex())
+                                      .str("text", form_.List1->Text())
+                                      .raw("items", array(items))
+                                      .json());
+        }
+        controls.raw("Image1", control(form_.Image1).boolean("hasPicture", form_.Image1->hasPicture()).json());
+        controls.raw("Picture1", control(form_.Picture1).json());
+
+        Obj form;
+        form.str("caption", form_.windowTitle().toStdString());
+        form.raw("client", array({std::to_string(form_.ScaleWidth()), std::to_string(form_.ScaleHeight())}));
+        form.raw("frame", rect(form_.frameGeometry()));
+        if (QScreen* screen = form_.screen()) form.raw("screen", rect(screen->geometry()));
+        QWidget* focus = form_.focusWidget();
+        form.str("focus", focus ? focus->objectName().toStdString() : "");
+
+        const CalcState& s = form_.state();
+        Obj state;
+        state.num("a", s.a).num("b", s.b).num("n", s.n).num("h", s.h).num("i", s.i).num("x", s.x).num("y", s.y);
+        state.integer("nfun", s.nfun).integer("nbros", s.nbros).num("mashtab", s.mashtab);
+        if (s.Res)
+            state.raw("Res",
+                      Obj().integer("pInt", s.Res->pInt).integer("pLong", s.Res->pLong).num("p", s.Res->p).json());
+        else
+            state.raw("Res", "null");
+        state.str("kod", s.kod).num("zagruzka", s.zagruzka);
+        state.num("ymin", s.ymin).num("ymax", s.ymax).num("hx", s.hx).num("hy", s.hy).num("xc", s.xc);
+        state.num("yc", s.yc).num("x1", s.x1).num("x2", s.x2).num("y1", s.y1).num("y2", s.y2).num("yr", s.yr);
+        state.num("nplus", s.nplus).num("nminus", s.nminus).num("ikarlo", s.ikarlo).num("itrap", s.itrap);
+        state.num("htrap", s.htrap).num("yleft", s.yleft).num("yright", s.yright);
+        state.str("yType", typeName(s.y.type()));
+
+        Engine& engine = form_.engine();
+        const int plots = engine.plotRuns() - lastPlots_;
+        lastPlots_ = engine.plotRuns();
+
+        RasterCanvas& canvas = form_.canvas();
+        std::vector<std::string> texts;
+        for (const auto& t : canvas.texts()) texts.push_back(array({number(t.x), number(t.y), quote(t.text)}));
+        const auto sc = canvas.scale();
+        Obj canvasObj;
+        canvasObj.raw("scale", array({number(sc[0]), number(sc[1]), number(sc[2]), number(sc[3])}));
+        canvasObj.integer("drawWidth", canvas.drawWidth());
+        canvasObj.raw("texts", array(texts));
+        canvasObj.integer("blue", engine.blueThrows()).integer("red", engine.redThrows());
+        canvasObj.integer("undefined", engine.undefinedPoints());
+
+        std::vector<std::string> messages;
+        for (size_t k = lastMessage_; k < boxes_.shown.size(); ++k) {
+            const auto& m = boxes_.shown[k];
+            messages.push_back(Obj().str("title", m.title).str("text", m.text).integer("buttons", m.buttons).json());
+        }
+        lastMessage_ = boxes_.shown.size();
+
+        std::vector<std::string> launched;
+        for (size_t k = lastLaunch_; k < launcher_.requests.size(); ++k) {
+            const auto& r = launcher_.requests[k];
+            Obj o;
+            o.str("kind", r.kind);
+            if (r.kind == "open")
+                o.integer("owner", r.owner)
+                    .str("verb", r.verb)
+                    .str("file", r.file)
+                    .str("parameters", r.parameters)
+                    .str("directory", r.directory)
+                    .integer("show", r.showCommand);
+            else
+                o.str("commandLine", r.commandLine).integer("style", r.style);
+            launched.push_back(o.json());
+        }
+        lastLaunch_ = launcher_.requests.size();
+
+        std::vector<std::string> windows;
+        if (form_.isVisible()) windows.push_back(quote("Form1"));
+        Form2* f2 = form_.authorsWindow();
+        const bool form2Open = f2 && f2->isVisible();
+        if (form2Open) windows.push_back(quote("Form2"));
+
+        Obj root;
+        root.raw("controls", controls.json());
+        root.raw("form", form.json());
+        if (form2Open)
+            root.raw("form2", Obj().str("caption", f2->windowTitle().toStdString())
+                                  .raw("frame", rect(f2->frameGeometry()))
+                                  .raw("client", array({std::to_string(f2->width()), std::to_string(f2->height())}))
+                                  .str("label1", f2->Label1->Caption())
+                                  .boolean("hasPicture", f2->hasPicture())
+                                  .json());
+        root.raw("state", state.json());
+        root.integer("plots", plots);
+        root.raw("canvas", canvasObj.json());
+        root.raw("messages", array(messages));
+        root.raw("launched", array(launched));
+        root.raw("windows", array(windows));
+        root.boolean("alive", !windows.empty());
+        return root.json();
+    }
+
+    ScriptedMessageBoxes boxes_;
+    RecordingLauncher launcher_;
+    Form1 form_;
+    bool started_ = false;
+    bool quit_ = false;
+    int lastPlots_ = 0;
+    size_t lastMessage_ = 0, lastLaunch_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // The driver decides itself when to end; a closed window only shows in `alive`.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Driver driver;
+    driver.run();
+    return 0;
+}

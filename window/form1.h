@@ -1,0 +1,149 @@
+// The main window Form1: its template, layout, start-up and shutdown, the
+// inputs (initial setup, preset catalogue, parameter bars) and the help menu.
+// It owns the calculation state, the canvas, the script host and the engine for
+// the whole run. Handlers keep the names of the events they answer.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+#include "canvas/raster_canvas.h"
+#include "engine/engine.h"
+#include "engine/random.h"
+#include "engine/state.h"
+#include "window/controls.h"
+#include "window/form2.h"
+#include "window/platform.h"
+
+class QAction;
+class QMenu;
+
+namespace mcplot {
+
+namespace texts {
+inline constexpr const char* form1Caption = "Графики функций и расчёт определённого интеграла методом Монте-Карло";
+inline constexpr const char* warningTitle = "ПРЕДУПРЕЖДЕНИЕ";
+inline constexpr const char* exitQuestion = "Вы абсолютно уверены?";
+inline constexpr const char* exitTitle = "На Выход";
+inline constexpr const char* sampleExpression = "5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2";
+inline constexpr const char* aboutTitle = "О ПРОГРАММЕ";
+inline constexpr const char* authorsCaption = "Авторы";
+}  // namespace texts
+
+class Form1 : public QMainWindow, private EngineControls {
+    Q_OBJECT
+public:
+    // Without boxes or launcher the window uses Qt's dialogs and the desktop.
+    explicit Form1(MessageBoxes* boxes = nullptr, Launcher* launcher = nullptr);
+    ~Form1() override;
+
+    // What the program does at start: Form_Load, then show the window.
+    void startUp();
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void Form_Resize();
+    // Sets *cancel to 1 to keep the window open.
+    void Form_Unload(int16_t* cancel);
+    void mnuFileExit_Click();
+
+    // Layout of every control from the client area.
+    void proc2();
+
+    // Inputs.
+    void predvar();
+    void List1_Click();
+    void VScroll1_Change();
+    void VScroll2_Change();
+    void VScroll3_Change();
+    void VScroll4_Change();
+
+    // Help menu.
+    void mnuFilespravka_Click();
+    void mnuFilespravka2_Click();
+    void mnuFileHistory_Click();
+    void mnuFileUprav_Click();
+    void mnuHelpInstruction_Click();
+    void mnuHelpAbout_Click();
+    void mnuHelpAvtors_Click();
+
+    // Client area in pixels.
+    int ScaleWidth() const;
+    int ScaleHeight() const;
+    // Resizes the window so that its client area is w × h pixels.
+    void setClientSize(int w, int h);
+
+    // Decimal separator of the value and result labels; the regional one unless
+    // set otherwise.
+    void setDecimalSeparator(const std::string& separator);
+    const std::string& decimalSeparator() const { return decimalSeparator_; }
+
+    CalcState& state() { return state_; }
+    Engine& engine() { return *engine_; }
+    RasterCanvas& canvas() { return canvas_; }
+    ClockRandom& random() { return random_; }
+    QWidget* clientArea() const { return client_; }
+    // The Authors window while it is open, else null.
+    Form2* authorsWindow() const { return form2_.data(); }
+    // A menu item by its name (mnuFileExit, mnuHelpAbout, ...), or null.
+    QAction* menuItem(const QString& name) const;
+
+    // The controls, by their template names.
+    TextBox* Text2 = nullptr;
+    Button* Command1 = nullptr;
+    TextBox* Text1 = nullptr;
+    VScrollBar* VScroll3 = nullptr;
+    VScrollBar* VScroll2 = nullptr;
+    VScrollBar* VScroll1 = nullptr;
+    ListBox* List1 = nullptr;
+    Button* CmdOK = nullptr;
+    PictureBox* Picture1 = nullptr;
+    VScrollBar* VScroll4 = nullptr;
+    Label* Label2 = nullptr;
+    Label* Label1 = nullptr;
+    ImageBox* Image1 = nullptr;
+    Label* Label6 = nullptr;
+    Label* Label5 = nullptr;
+    Label* Label4 = nullptr;
+    Label* Label3 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // EngineControls over the widgets.
+    std::string text1() const override;
+    std::string text2() const override;
+    void setCommand1BackColor(uint32_t color) override;
+    void setCommand1Caption(const std::string& caption) override;
+    void setLabel6Caption(const std::string& caption) override;
+    void setLabel2Caption(const std::string& caption) override;
+
+    void buildTemplate();
+    void buildMenus();
+    void placeOnScreen();
+    void relayout();
+    void openDocument(const char* file);
+    // The picture check after a load: warns when Image1 holds no picture.
+    void warnIfNoPicture(const char* const lines[4]);
+
+    CalcState state_;
+    RasterCanvas canvas_;
+    ClockRandom random_;
+    std::unique_ptr<ScriptHost> host_;
+    std::unique_ptr<Engine> engine_;
+    std::unique_ptr<MessageBoxes> ownBoxes_;
+    std::unique_ptr<Launcher> ownLauncher_;
+    MessageBoxes* boxes_;
+    Launcher* launcher_;
+    QWidget* client_ = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QPointer<Form2> form2_;
+    std::string decimalSeparator_ = ".";
+};
+
+}  // namespace mcplot

@@ -1,0 +1,28 @@
+#include "window/script_host_factory.h"
+
+#ifdef MCPLOT_HAVE_VBSCRIPT
+#include "engine/vbscript/vbscript_host.h"
+#endif
+
+namespace mcplot {
+
+namespace {
+class UnavailableHost : public ScriptHost {
+public:
+    void Reset() override {}
+    ScriptStatus AddObject(std::string_view, std::shared_ptr<PubResults>) override { return ScriptStatus::success(); }
+    ScriptStatus ExecuteStatement(std::string_view) override {
+        return ScriptStatus::failure(429, "VBScript is not available in this build");
+    }
+};
+}  // namespace
+
+std::unique_ptr<ScriptHost> makeScriptHost() {
+#ifdef MCPLOT_HAVE_VBSCRIPT
+    return std::make_unique<VBScriptHost>();
+#else
+    return std::make_unique<UnavailableHost>();
+#endif
+}
+
+}  // namespace mcplot

@@ -1,0 +1,12 @@
+// The script host behind scrCalc: the project's VBScript interpreter when it is
+// built, otherwise a host that rejects every statement (the plot button then
+// shows the error marking for any expression).
+#pragma once
+
+#include <memory>
+
+#include "engine/script_host.h"
+
+namespace mcplot {
+std::unique_ptr<ScriptHost> makeScriptHost();
+}
