@@ -11,44 +11,40 @@ using namespace mcplot;
 
 namespace {
 
-void monteCarloRun(benchmark::State& bench, int16_t nfun, double a, float b) {
+// An engine drawing on a raster canvas of the plot box's default size.
+struct Bench {
     CalcState state;
     RasterCanvas canvas;
-    canvas.resize(596, 264);
     testing::ScriptedHost host;
     testing::FakeControls controls;
     ClockRandom random;
-    Engine engine(state, canvas, host, controls, random);
-    state.nfun = nfun;
-    state.a = Number::dbl(a);
-    state.b = b;
-    state.mashtab = 2;
-    state.nbros = 32000;
-    state.n = Number::integer(100);
-    canvas.setDrawWidth(1);
-    for (auto _ : bench) {
-        engine.CmdOK_Click();
-        benchmark::DoNotOptimize(state.ikarlo);
+    Engine engine{state, canvas, host, controls, random};
+
+    Bench(int16_t nfun, double a, float b, int16_t nbros) {
+        canvas.resize(596, 264);
+        state.nfun = nfun;
+        state.a = Number::dbl(a);
+        state.b = b;
+        state.mashtab = 2;
+        state.nbros = nbros;
+        state.n = Number::integer(100);
     }
-    bench.SetLabel(controls.label6 + " " + controls.label2);
+};
+
+void monteCarloRun(benchmark::State& s, int16_t nfun, double a, float b) {
+    Bench bench(nfun, a, b, 32000);
+    for (auto _ : s) {
+        bench.engine.CmdOK_Click();
+        benchmark::DoNotOptimize(bench.state.ikarlo);
+    }
+    s.SetLabel(bench.controls.label6 + " " + bench.controls.label2);
 }
 
 void BM_CmdOK_Parabola(benchmark::State& s) { monteCarloRun(s, 2, 0, 3); }
 void BM_CmdOK_Planck1(benchmark::State& s) { monteCarloRun(s, 7, 0.01, 12); }
 void BM_Command1_Parabola(benchmark::State& s) {
-    CalcState state;
-    RasterCanvas canvas;
-    canvas.resize(596, 264);
-    testing::ScriptedHost host;
-    testing::FakeControls controls;
-    ClockRandom random;
-    Engine engine(state, canvas, host, controls, random);
-    state.nfun = 2;
-    state.a = Number::dbl(0);
-    state.b = 3;
-    state.mashtab = 2;
-    state.n = Number::integer(100);
-    for (auto _ : s) engine.Command1_Click();
+    Bench bench(2, 0, 3, 0);
+    for (auto _ : s) bench.engine.Command1_Click();
 }
 
 }  // namespace
