@@ -21,44 +21,18 @@ void Form1::List1_Click() {
                 break;
             }
         }
-        if (entry < 0) {
-            // An unknown text writes nothing but still gets the visibility step.
-        } else if (entry < 9) {
-            state_.nfun = presets[entry].nfun;
-            Image1->clearPicture();
-            if (!Image1->LoadPicture(presets[entry].picture)) return;
-            switch (entry) {
-                case 2:
-                    state_.a = Number::dbl(0);
-                    state_.b = 3.1415927f;
-                    break;
-                case 3:
-                    state_.a = Number::dbl(-3.14159265 / 2);
-                    state_.b = float(3.14159265 / 2);
-                    break;
-                case 6:
-                    state_.a = Number::dbl(0.01);
-                    state_.b = 12;
-                    break;
-                case 7:
-                    state_.a = Number::dbl(0.01);
-                    state_.b = 2;
-                    break;
-                case 8:
-                    Text2->setVisible(true);
-                    state_.a = Number::dbl(0.5);
-                    state_.b = 5;
-                    break;
-                default:
-                    state_.a = Number::dbl(0);
-                    state_.b = 3;
-                    break;
+        if (entry >= 0) {
+            const Preset& preset = presets[entry];
+            state_.nfun = preset.nfun;
+            if (preset.picture) {
+                Image1->clearPicture();
+                if (!Image1->LoadPicture(preset.picture)) return;
             }
-        } else {
-            state_.nfun = 0;
-            state_.a = Number::dbl(0);
-            state_.b = float(14.2);
+            if (preset.showsParameter) Text2->setVisible(true);
+            state_.a = Number::dbl(preset.a);
+            state_.b = preset.b;
         }
+        // An unknown text writes nothing but still gets the visibility step.
 
         if (state_.nfun != 0) {
             Text1->setVisible(false);
