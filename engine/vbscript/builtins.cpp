@@ -475,6 +475,8 @@ Value fnSplit(Interpreter&, Args a, int n) {
         while (!key.empty() && (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1)) {
             const size_t p = hay.find(key, from);
             if (p == std::string::npos) break;
+            // Many tiny parts cost far more than their text: count them too.
+            if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes) raise(err::OutOfMemory);
             parts.push_back(s.substr(from, p - from));
             from = p + key.size();
         }

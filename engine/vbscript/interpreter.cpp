@@ -114,6 +114,8 @@ Value Interpreter::evalChunkExpression(const Chunk& chunk, int32_t n) {
 }
 
 Value Interpreter::evalText(std::string_view text) {
+    addWorkBytes(text.size() * 16);  // parsing costs more than copying
+    tick();
     auto chunk = std::make_unique<Chunk>();
     chunk->code.assign(text.data(), text.size());
     const int32_t root = parseExpression(*chunk, stackLimit_);

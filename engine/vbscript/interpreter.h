@@ -87,7 +87,7 @@ private:
 
     const Node& node(int32_t n) const { return nodes_[n]; }
     void tick() {
-        if ((++steps_ & 0x3FF) == 0) checkClock();
+        if ((++steps_ & 0x3FF) == 0 || takeWorkBytes() > (1u << 20)) checkClock();
     }
     void checkClock();
 

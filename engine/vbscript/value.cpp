@@ -65,11 +65,21 @@ namespace {
 // Bytes held by strings and arrays alive on this thread.
 thread_local size_t liveBytes = 0;
 
+thread_local size_t workBytes = 0;
+
 void reserveBytes(size_t n) {
     if (n > kMaxLiveBytes || liveBytes > kMaxLiveBytes - n) raise(err::OutOfMemory);
     liveBytes += n;
+    workBytes += n;
 }
 }  // namespace
+
+size_t takeWorkBytes() {
+    const size_t n = workBytes;
+    workBytes = 0;
+    return n;
+}
+void addWorkBytes(size_t n) { workBytes += n; }
 
 void checkStringSize(size_t n) {
     if (n > kMaxStringChars || liveBytes + n > kMaxLiveBytes) raise(err::OutOfMemory);
@@ -112,7 +122,8 @@ void ArrObj::reshape(const std::vector<int32_t>& ub, bool preserve) {
 }
 
 size_t ArrObj::flatIndex(const Value* idx, int n) const {
-    if (n != static_cast<int>(ubounds.size())) raise(err::SubscriptRange);
+    // An array declared with "()" and never sized has no elements at all.
+    if (n != static_cast<int>(ubounds.size()) || items.empty()) raise(err::SubscriptRange);
     size_t flat = 0, stride = 1;
     for (int k = 0; k < n; ++k) {
         const int32_t i = toLong(idx[k]);

@@ -76,6 +76,10 @@ inline constexpr size_t kMaxStringChars = 16u << 20;  // one string
 inline constexpr size_t kMaxLiveBytes = 64u << 20;    // all strings and arrays alive
 // Raises Out of memory when a string of n characters may not be made.
 void checkStringSize(size_t n);
+// Bytes of strings and arrays made on this thread since the last call; lets
+// the evaluator look at the clock sooner when single steps do much work.
+size_t takeWorkBytes();
+void addWorkBytes(size_t n);
 
 enum VarType : uint16_t {
     vtEmpty = 0,

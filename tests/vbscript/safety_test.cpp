@@ -32,6 +32,8 @@ TEST(Safety, EveryKindOfEndlessLoopIsStopped) {
                              "For i = 1 To 2 Step 0 : Next", "For i = 1 To 1E300 : Next",
                              "Sub s() : Do : Loop : End Sub : s",
                              "On Error Resume Next : Do : y = 1/0 : Loop",
+                             "Do : s = Space(15000000) : Loop",
+                             "e = String(100000, \"1\") : Do : y = Eval(\"Len(\"\"\" & e & \"\"\")\") : Loop",
                              "Function f(n) : For i = 1 To 1000 : f = f + n : Next : End Function\r\n"
                              "Do : Res.p = f(1) : Loop"}) {
         const ScriptStatus s = runWithLimit(code, milliseconds(50));
@@ -80,6 +82,7 @@ TEST(Safety, HugeStringsAreOutOfMemory) {
     EXPECT_EQ(runError("ReDim a(100000000)"), 7);
     EXPECT_EQ(runError("ReDim a(10000, 10000)"), 7);
     EXPECT_EQ(runError("s = Join(Split(String(100000, \",\"), \",\"), String(1000, \"x\"))"), 7);
+    EXPECT_EQ(runError("a = Split(String(15000000, \",\"), \",\")"), 7);
 }
 
 TEST(Safety, MemoryIsGivenBackAfterAFailure) {

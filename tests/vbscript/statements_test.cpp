@@ -84,6 +84,8 @@ TEST(Variables, DimReDimAndConst) {
     EXPECT_EQ(runP("ReDim a(2) : a(2) = 5 : ReDim a(4) : Res.p = IsEmpty(a(2))"), -1.0);
     EXPECT_EQ(runP("Dim m(1, 1) : m(1, 0) = 3 : m(0, 1) = 4 : Res.p = m(1, 0) * 10 + m(0, 1)"), 34.0);
     EXPECT_EQ(runError("ReDim m(1, 1) : ReDim Preserve m(2, 1)"), 9);
+    EXPECT_EQ(runError("Dim u() : Res.p = u()"), 9);  // declared, never sized
+    EXPECT_EQ(runError("ReDim u() : u() = 1"), 9);
     EXPECT_EQ(runP("Const k = 2.5, n = 2 : Res.p = k * n"), 5.0);
     EXPECT_EQ(runP("Dim a(2) : a(1) = 4 : Erase a : Res.p = IsEmpty(a(1))"), -1.0);
     EXPECT_EQ(runP("a = Array(1, 2) : b = a : b(0) = 9 : Res.p = a(0)"), 1.0);  // arrays copy on assignment
