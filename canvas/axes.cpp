@@ -2,7 +2,6 @@
 // numbered ticks, the axis captions and the range captions; it ends on the
 // first point of the curve, where the trace starts.
 #include <cmath>
-#include <cstdlib>
 
 #include "engine/engine.h"
 
@@ -13,7 +12,7 @@ namespace {
 std::string roundedShort(double v, const char* pattern) {
     const std::string rounded = formatPattern(v, pattern, ".");
     if (rounded.empty()) return shortNumber(0);
-    return shortNumber(std::strtod(rounded.c_str(), nullptr));
+    return shortNumber(parseDecimal(rounded));
 }
 
 constexpr int kGridSteps = 5;

@@ -137,13 +137,27 @@ std::string formatPattern(double v, std::string_view pattern, std::string_view d
     return out;
 }
 
+double parseDecimal(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double v = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), v);
+    // Beyond the double range there is no number to read.
+    if (result.ec != std::errc() || !std::isfinite(v)) return 0.0;
+    return v;
+}
+
 std::string numberText15(double v) {
     if (std::isnan(v)) return "NaN";
     if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
     if (v == 0) return "0";
+    // to_chars ignores the C locale, which the GUI toolkit sets from the
+    // user's settings: the script text must keep "." whatever they are.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", v);
-    return buf;
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    std::string text(buf, result.ptr);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    return text;
 }
 
 std::string shortNumber(double v) {
@@ -205,9 +219,7 @@ double readLeadingNumber(std::string_view text) {
         while (e < s.size() && std::isdigit(static_cast<unsigned char>(s[e]))) exp += s[e++], expDigits = true;
         if (expDigits) num += exp;
     }
-    const double v = std::strtod(num.c_str(), nullptr);
-    // Beyond the double range there is no number to read.
-    return std::isfinite(v) ? v : 0.0;
+    return parseDecimal(num);
 }
 
 }  // namespace mcplot

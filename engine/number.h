@@ -60,6 +60,10 @@ bool toInteger16(double v, int16_t& out);
 // pattern's '.'. Non-finite values give an empty string.
 std::string formatPattern(double v, std::string_view pattern, std::string_view decimalSeparator);
 
+// Reads a decimal number written with "." ("-1.5", "2e-3") whatever the C
+// locale; 0 for a text that is not one or lies beyond the double range.
+double parseDecimal(std::string_view text);
+
 // Up to 15 significant digits, "." as separator, no trailing zeros, exponent
 // form (1E-05, 1.5E+20) below 1E-04 or from 1E+15 upwards; a leading zero
 // before the point is kept ("0.5", "-1.25"). The script language's CStr form

@@ -14,7 +14,7 @@ packages=(
   fonts-liberation2 fontconfig xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   clang libclang-rt-14-dev
-  poppler-utils xvfb xauth
+  poppler-utils xvfb xauth locales
 )
 
 install_missing() {
@@ -28,6 +28,15 @@ install_missing() {
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The tests run the program under Russian regional settings too.
+ensure_russian_locale() {
+  locale -a 2>/dev/null | grep -qi '^ru_RU.utf8$' && return 0
+  [ "$(id -u)" -eq 0 ] || return 0
+  sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
 }
 
 configure_and_build() {  # dir, extra cmake args...
@@ -48,6 +57,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing
+    ensure_russian_locale
     export QT_QPA_PLATFORM=offscreen
     if [ "${CI:-}" = "true" ]; then
       configure_and_build build-asan -DMCPLOT_SANITIZE=ON -DMCPLOT_BENCH=OFF -DMCPLOT_WERROR=ON \

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <clocale>
 #include <cmath>
+#include <string>
 
 #include "engine/number.h"
 
@@ -125,4 +127,27 @@ TEST(ReadLeadingNumber, HexAndOctalPrefixes) {
     EXPECT_EQ(readLeadingNumber("&HFFFF"), -1);
     EXPECT_EQ(readLeadingNumber("&H10000"), 65536);
     EXPECT_EQ(readLeadingNumber("&HG"), 0);
+}
+
+TEST(NumberText, IgnoresADecimalCommaLocale) {
+    // The GUI toolkit sets the C locale from the user's settings; script text
+    // and the parameter box must keep ".".
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no decimal-comma locale installed";
+    EXPECT_EQ(shortNumber(0.5), " .5");
+    EXPECT_EQ(shortNumber(-1.25), "-1.25");
+    EXPECT_EQ(readLeadingNumber("0.90"), 0.9);
+    EXPECT_EQ(parseDecimal("-1.5"), -1.5);
+    EXPECT_EQ(formatPattern(1.5, "0.00", ","), "1,50");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(NumberText, ParseDecimalRejectsWhatIsNotANumber) {
+    EXPECT_EQ(parseDecimal("2.5"), 2.5);
+    EXPECT_EQ(parseDecimal("+3"), 3);
+    EXPECT_EQ(parseDecimal("1."), 1);
+    EXPECT_EQ(parseDecimal("x"), 0);
+    EXPECT_EQ(parseDecimal("1e400"), 0);
 }

@@ -148,6 +148,18 @@ TEST(ScrollBars, RussianSettingsWriteADecimalComma) {
     EXPECT_EQ(caption(d, "Label4"), "3,00");
 }
 
+TEST(ScrollBars, RussianSettingsKeepThePointInTheScriptText) {
+    DriverSession s;
+    s.setLocale("ru_RU.UTF-8");
+    const QJsonObject d = s.runOne({"start", "select 9", "click CmdOK", "dump"});
+    EXPECT_EQ(caption(d, "Command1"), "OK") << "every point of the sample expression evaluates";
+    const QString kod = d["state"]["kod"].toString();
+    EXPECT_TRUE(kod.startsWith("x=")) << kod.toStdString();
+    EXPECT_FALSE(kod.section("\r\n", 0, 0).contains(',')) << kod.toStdString();
+    EXPECT_TRUE(caption(d, "Label2").startsWith("I=")) << caption(d, "Label2").toStdString();
+    EXPECT_TRUE(caption(d, "Label2").contains(','));
+}
+
 TEST(Commands, MonteCarloThrowsTheCountedPointsAndWritesBothValues) {
     DriverSession s;
     const auto d = s.run({"seed 7", "start", "scroll 3 1000", "click CmdOK", "dump", "scroll 1 50", "dump"});

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -57,9 +58,10 @@ std::string quote(const std::string& s) {
 std::string number(double v) {
     if (std::isnan(v)) return "\"NaN\"";
     if (std::isinf(v)) return v > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+    // to_chars: JSON needs "." whatever the user's locale says.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
+    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    return std::string(buf, result.ptr);
 }
 
 class Obj {
