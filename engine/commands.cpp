@@ -12,6 +12,8 @@ void Engine::replot() {
 
 void Engine::plotSequence() {
     undefinedPoints_ = 0;
+    scriptTimedOut_ = false;
+    scriptSpent_ = {};
     blueThrows_ = 0;
     redThrows_ = 0;
     // A command must always finish and leave the window usable; anything the

@@ -4,6 +4,7 @@
 // small interfaces below, so it runs the same in tests and in the program.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -66,6 +67,11 @@ public:
     // when f could not be computed at some points. Never throws.
     void replot();
 
+    // Script time one command may spend on the user's expression; past it,
+    // and after a script that ran out of time, the command's remaining points
+    // fail at once so the window never freezes for long.
+    void setScriptTimeBudget(std::chrono::steady_clock::duration budget) { scriptBudget_ = budget; }
+
     // Plot runs since the engine was made (every range scan counts one).
     int plotRuns() const { return plotRuns_; }
     // Built-in evaluations without a finite single value since the last clear.
@@ -90,6 +96,9 @@ private:
     std::string decimalSeparator_ = ".";
     int plotRuns_ = 0;
     int undefinedPoints_ = 0;
+    bool scriptTimedOut_ = false;  // in the command that runs now
+    std::chrono::steady_clock::duration scriptBudget_ = std::chrono::seconds(10);
+    std::chrono::steady_clock::duration scriptSpent_{};
     int blueThrows_ = 0;
     int redThrows_ = 0;
 };

@@ -81,11 +81,22 @@ void Engine::ff1() {
     s_.kod = "x=" + shortNumber(s_.x.value()) + "\r\n" + "Res.p=" + controls_.text1();
     bool ok = false;
     try {
-        host_.Reset();
-        if (!s_.Res) s_.Res = std::make_shared<PubResults>();
-        if (host_.AddObject("Res", s_.Res).ok && host_.ExecuteStatement(s_.kod).ok) {
-            s_.y = Number::dbl(s_.Res->p);
-            ok = true;
+        // An expression that ran out of time once in this command, or used up
+        // the command's budget, is not run again for the command's other
+        // points: an endless loop would otherwise freeze the window for as
+        // many seconds as there are points.
+        if (!scriptTimedOut_) {
+            const auto start = std::chrono::steady_clock::now();
+            host_.Reset();
+            if (!s_.Res) s_.Res = std::make_shared<PubResults>();
+            ScriptStatus status = host_.AddObject("Res", s_.Res);
+            if (status.ok) status = host_.ExecuteStatement(s_.kod);
+            if (status.ok) {
+                s_.y = Number::dbl(s_.Res->p);
+                ok = true;
+            }
+            scriptSpent_ += std::chrono::steady_clock::now() - start;
+            scriptTimedOut_ = status.number == kScriptTimedOut || scriptSpent_ > scriptBudget_;
         }
     } catch (...) {
         // A failing host is one more way the expression fails.

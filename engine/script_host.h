@@ -18,6 +18,9 @@ struct PubResults {
     double p = 0.0;
 };
 
+// The error number of a script stopped because it ran too long.
+inline constexpr int kScriptTimedOut = static_cast<int>(0x80004004u);
+
 struct ScriptStatus {
     bool ok = true;
     int number = 0;           // the language's error number, 0 on success

@@ -133,3 +133,36 @@ TEST(UserExpression, AThrowingHostIsAFailureNotACrash) {
     evaluate(rig, 0, 1);
     EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");
 }
+
+TEST(UserExpression, AScriptThatRanOutOfTimeIsNotRunAgainInTheSameCommand) {
+    EngineRig rig;
+    rig.setUp(0, 0, 3, 2, 500);
+    int runs = 0;
+    rig.host.onExecute = [&](std::string_view, PubResults*) {
+        ++runs;
+        return ScriptStatus::failure(kScriptTimedOut, "Script timed out");
+    };
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");
+    rig.engine.Command1_Click();
+    EXPECT_EQ(runs, 2) << "the next command tries again";
+}
+
+TEST(UserExpression, ACommandStopsRunningScriptsPastItsTimeBudget) {
+    EngineRig rig;
+    rig.setUp(0, 0, 3, 2);
+    int runs = 0;
+    rig.host.onExecute = [&](std::string_view, PubResults* res) {
+        ++runs;
+        res->p = 1;
+        return ScriptStatus::success();
+    };
+    rig.engine.setScriptTimeBudget(std::chrono::steady_clock::duration::zero());
+    rig.engine.Command1_Click();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");
+    rig.engine.setScriptTimeBudget(std::chrono::seconds(10));
+    rig.engine.Command1_Click();
+    EXPECT_EQ(runs, 1 + 203);
+}

@@ -160,6 +160,15 @@ TEST(ScrollBars, RussianSettingsKeepThePointInTheScriptText) {
     EXPECT_TRUE(caption(d, "Label2").contains(','));
 }
 
+TEST(Commands, AnEndlessLoopFailsTheRunInsteadOfFreezingIt) {
+    DriverSession s;
+    // 32200 evaluations: each would run out of time on its own.
+    const QJsonObject d = s.runOne({"start", "select 9", "scroll 3 32000", "text 1 0 : Do : Loop", "click CmdOK",
+                                    "dump"});
+    EXPECT_EQ(caption(d, "Command1"), "ERRORS!!!");
+    EXPECT_TRUE(caption(d, "Label2").startsWith("I="));
+}
+
 TEST(Commands, MonteCarloThrowsTheCountedPointsAndWritesBothValues) {
     DriverSession s;
     const auto d = s.run({"seed 7", "start", "scroll 3 1000", "click CmdOK", "dump", "scroll 1 50", "dump"});
