@@ -9,6 +9,7 @@
 #include "engine/vbscript/interpreter.h"
 #include "engine/vbscript/operators.h"
 #include "engine/vbscript/parser.h"
+#include "engine/vbscript/text.h"
 
 namespace mcplot::vbs {
 
@@ -239,12 +240,13 @@ Value fnIsDate(Interpreter&, Args a, int) {
 Value fnTypeName(Interpreter&, Args a, int) { return Value::str(typeName(a[0])); }
 Value fnVarType(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(varType(a[0]))); }
 
-// ---- strings (one byte is one character) ----
+// ---- strings ----
+// Positions and counts are in characters (see text.h); the text stays UTF-8.
 
 Value fnLen(Interpreter&, Args a, int) {
     if (a[0].isNull()) return Value::null();
-    if (a[0].isString()) return longValue(static_cast<int64_t>(a[0].s().size()));
-    return longValue(static_cast<int64_t>(textArg(a[0]).size()));
+    if (a[0].isString()) return longValue(static_cast<int64_t>(charCount(a[0].s())));
+    return longValue(static_cast<int64_t>(charCount(textArg(a[0]))));
 }
 
 size_t countArg(const Value& v) {
@@ -257,13 +259,14 @@ Value fnLeft(Interpreter&, Args a, int) {
     const size_t n = countArg(a[1]);
     if (a[0].isNull()) return Value::null();
     const std::string s = textArg(a[0]);
-    return Value::str(s.substr(0, n));
+    return Value::str(s.substr(0, byteOffset(s, n)));
 }
 Value fnRight(Interpreter&, Args a, int) {
     const size_t n = countArg(a[1]);
     if (a[0].isNull()) return Value::null();
     const std::string s = textArg(a[0]);
-    return Value::str(n >= s.size() ? s : s.substr(s.size() - n));
+    const size_t total = charCount(s);
+    return Value::str(n >= total ? s : s.substr(byteOffset(s, total - n)));
 }
 Value fnMid(Interpreter&, Args a, int n) {
     const int32_t start = longArg(a[1]);
@@ -271,13 +274,10 @@ Value fnMid(Interpreter&, Args a, int n) {
     const size_t len = n > 2 ? countArg(a[2]) : std::string::npos;
     if (a[0].isNull()) return Value::null();
     const std::string s = textArg(a[0]);
-    if (static_cast<size_t>(start) > s.size()) return Value::str("");
-    return Value::str(s.substr(static_cast<size_t>(start) - 1, len));
-}
-
-std::string lowered(std::string s) {
-    for (char& c : s) c = lowerAscii(c);
-    return s;
+    const size_t b = byteOffset(s, static_cast<size_t>(start) - 1);
+    if (b >= s.size()) return Value::str("");
+    const std::string_view rest = std::string_view(s).substr(b);
+    return Value::str(len == std::string::npos ? rest : rest.substr(0, byteOffset(rest, len)));
 }
 
 Value fnInStr(Interpreter&, Args a, int n) {
@@ -291,11 +291,14 @@ Value fnInStr(Interpreter&, Args a, int n) {
     const bool text = textCompareArg(a, n, 3);
     if (a[first].isNull() || a[first + 1].isNull()) return Value::null();
     std::string hay = textArg(a[first]), needle = textArg(a[first + 1]);
-    if (text) hay = lowered(hay), needle = lowered(needle);
-    if (static_cast<size_t>(start) > hay.size()) return Value::lng(0);
+    if (text) hay = foldText(hay), needle = foldText(needle);
+    const size_t skipped = static_cast<size_t>(start) - 1;
+    const size_t from = byteOffset(hay, skipped);
+    if (from >= hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(start);
-    const size_t p = hay.find(needle, static_cast<size_t>(start) - 1);
-    return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(p) + 1);
+    const size_t p = findText(hay, needle, from);
+    if (p == std::string::npos) return Value::lng(0);
+    return longValue(static_cast<int64_t>(skipped + charCount(std::string_view(hay).substr(from, p - from))) + 1);
 }
 
 Value fnInStrRev(Interpreter&, Args a, int n) {
@@ -304,24 +307,27 @@ Value fnInStrRev(Interpreter&, Args a, int n) {
     const bool text = textCompareArg(a, n, 3);
     if (a[0].isNull() || a[1].isNull()) return Value::null();
     std::string hay = textArg(a[0]), needle = textArg(a[1]);
-    if (text) hay = lowered(hay), needle = lowered(needle);
-    const size_t limit = start == -1 ? hay.size() : static_cast<size_t>(start);
-    if (limit > hay.size()) return Value::lng(0);
+    if (text) hay = foldText(hay), needle = foldText(needle);
+    const size_t total = charCount(hay);
+    const size_t limit = start == -1 ? total : static_cast<size_t>(start);
+    if (limit > total) return Value::lng(0);
     if (needle.empty()) return longValue(static_cast<int64_t>(limit));
-    if (needle.size() > limit) return Value::lng(0);
-    const size_t p = hay.rfind(needle, limit - needle.size());
-    return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(p) + 1);
+    // The match has to end by character number `limit`.
+    const std::string_view within = std::string_view(hay).substr(0, byteOffset(hay, limit));
+    if (needle.size() > within.size()) return Value::lng(0);
+    const size_t p = rfindText(within, needle, within.size() - needle.size());
+    return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(charsBefore(hay, p)) + 1);
 }
 
 Value caseMap(const Value& v, bool upper) {
     if (v.isNull()) return v;
-    std::string s = textArg(v);
-    for (char& c : s) c = upper ? ((c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c) : lowerAscii(c);
-    return Value::str(std::move(s));
+    const std::string s = textArg(v);
+    return Value::str(upper ? upperText(s) : lowerText(s));
 }
 Value fnLCase(Interpreter&, Args a, int) { return caseMap(a[0], false); }
 Value fnUCase(Interpreter&, Args a, int) { return caseMap(a[0], true); }
 
+// A space byte is never part of a longer character, so bytes do here.
 Value trimmed(const Value& v, bool left, bool right) {
     if (v.isNull()) return v;
     const std::string s = textArg(v);
@@ -345,16 +351,18 @@ Value fnReplace(Interpreter&, Args a, int n) {
     const bool text = textCompareArg(a, n, 5);
     const std::string s = textArg(a[0]), find = textArg(a[1]), with = textArg(a[2]);
     // The result begins at start, as the language defines.
-    if (static_cast<size_t>(start) > s.size()) return Value::str("");
-    const std::string tail = s.substr(static_cast<size_t>(start) - 1);
+    const size_t b = byteOffset(s, static_cast<size_t>(start) - 1);
+    if (b >= s.size()) return Value::str("");
+    const std::string tail = s.substr(b);
     if (find.empty() || count == 0) return Value::str(tail);
-    const std::string hay = text ? lowered(tail) : tail;
-    const std::string key = text ? lowered(find) : find;
+    // Folding keeps byte offsets, so matches in the folded text are offsets in tail.
+    const std::string hay = text ? foldText(tail) : tail;
+    const std::string key = text ? foldText(find) : find;
     std::string out;
     size_t from = 0;
     int32_t done = 0;
     for (;;) {
-        const size_t p = (count == -1 || done < count) ? hay.find(key, from) : std::string::npos;
+        const size_t p = (count == -1 || done < count) ? findText(hay, key, from) : std::string::npos;
         if (p == std::string::npos) break;
         checkStringSize(out.size() + (p - from) + with.size());
         out.append(tail, from, p - from);
@@ -373,23 +381,40 @@ Value fnSpace(Interpreter&, Args a, int) {
     return Value::str(std::string(n, ' '));
 }
 
+// n copies of one character; the memory limits count its bytes.
+Value repeated(size_t n, std::string_view ch) {
+    checkStringSize(n * ch.size());
+    if (ch.size() == 1) return Value::str(std::string(n, ch[0]));
+    std::string out;
+    out.reserve(n * ch.size());
+    for (size_t k = 0; k < n; ++k) out += ch;
+    return Value::str(std::move(out));
+}
+
 Value fnString(Interpreter&, Args a, int) {
     const size_t n = countArg(a[0]);
     if (a[1].isNull()) return Value::null();
-    char c;
     if (a[1].isString()) {
-        if (a[1].s().empty()) raise(err::InvalidCall);
-        c = a[1].s()[0];
-    } else {
-        c = static_cast<char>(static_cast<uint32_t>(toLong(a[1])) & 0xFF);
+        const std::string& s = a[1].s();
+        if (s.empty()) raise(err::InvalidCall);
+        return repeated(n, std::string_view(s).substr(0, charBytes(s, 0)));
     }
-    checkStringSize(n);
-    return Value::str(std::string(n, c));
+    // A number is an ANSI code, taken modulo 256.
+    std::string ch;
+    appendChar(ch, fromCp1251(static_cast<uint8_t>(static_cast<uint32_t>(toLong(a[1])) & 0xFF)));
+    return repeated(n, ch);
 }
 
 Value fnStrReverse(Interpreter&, Args a, int) {
-    std::string s = toText(notNull(a[0]));
-    return Value::str(std::string(s.rbegin(), s.rend()));
+    const std::string s = toText(notNull(a[0]));
+    if (isAscii(s)) return Value::str(std::string(s.rbegin(), s.rend()));
+    std::string out(s.size(), '\0');
+    for (size_t pos = 0; pos < s.size();) {
+        const size_t n = charBytes(s, pos);
+        s.copy(out.data() + (s.size() - pos - n), n, pos);
+        pos += n;
+    }
+    return Value::str(std::move(out));
 }
 
 Value fnStrComp(Interpreter&, Args a, int n) {
@@ -400,50 +425,51 @@ Value fnStrComp(Interpreter&, Args a, int n) {
     return Value::integer(static_cast<int16_t>(c));
 }
 
-Value fnAsc(Interpreter&, Args a, int) {
-    const std::string s = toText(notNull(a[0]));
+// The first character of a non-empty text.
+uint32_t firstChar(const Value& v) {
+    const std::string s = toText(notNull(v));
     if (s.empty()) raise(err::InvalidCall);
-    return Value::integer(static_cast<unsigned char>(s[0]));
+    size_t n = 0;
+    return decodeChar(s, 0, n);
 }
 
-// AscW and ChrW work on UTF-8 sequences, the encoding of every text we keep.
-Value fnAscW(Interpreter&, Args a, int) {
-    const std::string s = toText(notNull(a[0]));
-    if (s.empty()) raise(err::InvalidCall);
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    uint32_t cp = p[0];
-    size_t extra = 0;
-    if (cp >= 0xF0) cp &= 0x07, extra = 3;
-    else if (cp >= 0xE0) cp &= 0x0F, extra = 2;
-    else if (cp >= 0xC0) cp &= 0x1F, extra = 1;
-    if (extra >= s.size()) return Value::integer(static_cast<int16_t>(p[0]));
-    for (size_t k = 1; k <= extra; ++k) cp = (cp << 6) | (p[k] & 0x3F);
-    if (cp > 0xFFFF) cp = 0xFFFD;
-    return Value::integer(static_cast<int16_t>(static_cast<uint16_t>(cp)));
+// The first UTF-16 code unit: a character beyond U+FFFF gives its high surrogate.
+uint16_t firstCodeUnit(const Value& v) {
+    const uint32_t cp = firstChar(v);
+    if (cp <= 0xFFFF) return static_cast<uint16_t>(cp);
+    if (cp > 0x10FFFF) return static_cast<uint16_t>(kReplacementChar);
+    return static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10));
+}
+
+// Asc and Chr use the ANSI code page of a Russian system, Windows-1251.
+Value fnAsc(Interpreter&, Args a, int) { return Value::integer(toCp1251(firstChar(a[0]))); }
+Value fnAscW(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]))); }
+// The low byte of the first code unit; ChrB makes the character of that byte back.
+Value fnAscB(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]) & 0xFF)); }
+
+Value charText(uint32_t cp) {
+    std::string s;
+    appendChar(s, cp);
+    return Value::str(std::move(s));
 }
 
 Value fnChr(Interpreter&, Args a, int) {
     const int32_t c = longArg(a[0]);
     if (c < 0 || c > 255) raise(err::InvalidCall);
-    return Value::str(std::string(1, static_cast<char>(c)));
+    return charText(fromCp1251(static_cast<uint8_t>(c)));
+}
+
+Value fnChrB(Interpreter&, Args a, int) {
+    const int32_t c = longArg(a[0]);
+    if (c < 0 || c > 255) raise(err::InvalidCall);
+    return charText(static_cast<uint32_t>(c));
 }
 
 Value fnChrW(Interpreter&, Args a, int) {
     int32_t c = longArg(a[0]);
     if (c < -32768 || c > 65535) raise(err::InvalidCall);
     if (c < 0) c += 65536;
-    std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return Value::str(std::move(s));
+    return charText(static_cast<uint32_t>(c));
 }
 
 Value fnJoin(Interpreter&, Args a, int n) {
@@ -470,10 +496,10 @@ Value fnSplit(Interpreter&, Args a, int n) {
     const bool text = textCompareArg(a, n, 3);
     std::vector<std::string> parts;
     if (!s.empty()) {
-        const std::string hay = text ? lowered(s) : s, key = text ? lowered(delim) : delim;
+        const std::string hay = text ? foldText(s) : s, key = text ? foldText(delim) : delim;
         size_t from = 0;
         while (!key.empty() && (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1)) {
-            const size_t p = hay.find(key, from);
+            const size_t p = findText(hay, key, from);
             if (p == std::string::npos) break;
             // Many tiny parts cost far more than their text: count them too.
             if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes) raise(err::OutOfMemory);
@@ -564,7 +590,7 @@ Value fnTimeValue(Interpreter&, Args a, int) {
 enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
 
 Interval intervalOf(const Value& v) {
-    const std::string s = lowered(toText(notNull(v)));
+    const std::string s = lowerText(toText(notNull(v)));
     if (s == "yyyy") return Interval::Year;
     if (s == "q") return Interval::Quarter;
     if (s == "m") return Interval::Month;
@@ -721,8 +747,8 @@ const Builtin kBuiltins[] = {
     FN("UCase", 1, 1, fnUCase), FN("LTrim", 1, 1, fnLTrim), FN("RTrim", 1, 1, fnRTrim),
     FN("Trim", 1, 1, fnTrim), FN("Replace", 3, 6, fnReplace), FN("Space", 1, 1, fnSpace),
     FN("String", 2, 2, fnString), FN("StrReverse", 1, 1, fnStrReverse), FN("StrComp", 2, 3, fnStrComp),
-    FN("Asc", 1, 1, fnAsc), FN("AscB", 1, 1, fnAsc), FN("AscW", 1, 1, fnAscW), FN("Chr", 1, 1, fnChr),
-    FN("ChrB", 1, 1, fnChr), FN("ChrW", 1, 1, fnChrW), FN("Join", 1, 2, fnJoin), FN("Split", 1, 4, fnSplit),
+    FN("Asc", 1, 1, fnAsc), FN("AscB", 1, 1, fnAscB), FN("AscW", 1, 1, fnAscW), FN("Chr", 1, 1, fnChr),
+    FN("ChrB", 1, 1, fnChrB), FN("ChrW", 1, 1, fnChrW), FN("Join", 1, 2, fnJoin), FN("Split", 1, 4, fnSplit),
     FN("Now", 0, 0, fnNow), FN("Date", 0, 0, fnDate), FN("Time", 0, 0, fnTime), FN("Timer", 0, 0, fnTimer),
     FN("Year", 1, 1, fnYear), FN("Month", 1, 1, fnMonth), FN("Day", 1, 1, fnDay), FN("Hour", 1, 1, fnHour),
     FN("Minute", 1, 1, fnMinute), FN("Second", 1, 1, fnSecond), FN("Weekday", 1, 2, fnWeekday),

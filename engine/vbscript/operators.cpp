@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/vbscript/dates.h"
+#include "engine/vbscript/text.h"
 
 namespace mcplot::vbs {
 
@@ -144,19 +145,6 @@ Value power(const Value& a0, const Value& b0) {
     return checkedDouble(std::pow(x, y));
 }
 
-int textCompareBytes(const std::string& a, const std::string& b, bool text) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t k = 0; k < n; ++k) {
-        unsigned char x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
-        if (text) {
-            x = static_cast<unsigned char>(lowerAscii(static_cast<char>(x)));
-            y = static_cast<unsigned char>(lowerAscii(static_cast<char>(y)));
-        }
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
 // Operands of the logical operators: Boolean stays Boolean, the rest becomes
 // an integer of its own width (Long for everything not integral).
 struct Bits {
@@ -239,7 +227,7 @@ bool compareValues(const Value& a, const Value& b, int& result, bool textCompare
     if (a.isNull() || b.isNull()) return false;
     const bool as = a.isString(), bs = b.isString();
     if (as || bs) {
-        if (as && bs) result = textCompareBytes(a.s(), b.s(), textCompare);
+        if (as && bs) result = compareText(a.s(), b.s(), textCompare);
         else if (as && b.isEmpty()) result = a.s().empty() ? 0 : 1;
         else if (bs && a.isEmpty()) result = b.s().empty() ? 0 : -1;
         else result = as ? 1 : -1;  // a number is less than any string

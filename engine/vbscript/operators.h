@@ -18,7 +18,8 @@ Value negate(const Value& a);
 Value logicalNot(const Value& a);
 
 // -1, 0, 1 by the language's comparison rules (numbers before strings,
-// strings byte by byte); false when either side is Null.
+// strings by UTF-16 code units, or ignoring case with textCompare); false when
+// either side is Null.
 bool compareValues(const Value& a, const Value& b, int& result, bool textCompare = false);
 
 }  // namespace mcplot::vbs

@@ -82,11 +82,11 @@ size_t takeWorkBytes() {
 void addWorkBytes(size_t n) { workBytes += n; }
 
 void checkStringSize(size_t n) {
-    if (n > kMaxStringChars || liveBytes + n > kMaxLiveBytes) raise(err::OutOfMemory);
+    if (n > kMaxStringBytes || liveBytes + n > kMaxLiveBytes) raise(err::OutOfMemory);
 }
 
 StrObj::StrObj(std::string text) : HeapObj(String) {
-    if (text.size() > kMaxStringChars) raise(err::OutOfMemory);
+    if (text.size() > kMaxStringBytes) raise(err::OutOfMemory);
     reserveBytes(text.size());
     s = std::move(text);
 }

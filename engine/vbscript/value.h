@@ -72,9 +72,10 @@ struct ScriptError {
 [[noreturn]] void raise(int number);
 
 // Limits that keep a student's script from exhausting the program's memory.
-inline constexpr size_t kMaxStringChars = 16u << 20;  // one string
+// Both count UTF-8 bytes, the size a string really takes.
+inline constexpr size_t kMaxStringBytes = 16u << 20;  // one string
 inline constexpr size_t kMaxLiveBytes = 64u << 20;    // all strings and arrays alive
-// Raises Out of memory when a string of n characters may not be made.
+// Raises Out of memory when a string of n bytes may not be made.
 void checkStringSize(size_t n);
 // Bytes of strings and arrays made on this thread since the last call; lets
 // the evaluator look at the clock sooner when single steps do much work.

@@ -83,6 +83,9 @@ TEST(Safety, HugeStringsAreOutOfMemory) {
     EXPECT_EQ(runError("ReDim a(10000, 10000)"), 7);
     EXPECT_EQ(runError("s = Join(Split(String(100000, \",\"), \",\"), String(1000, \"x\"))"), 7);
     EXPECT_EQ(runError("a = Split(String(15000000, \",\"), \",\")"), 7);
+    // The limit counts bytes: a Cyrillic letter takes two.
+    EXPECT_EQ(runError("s = String(9000000, \"ж\")"), 7);
+    EXPECT_EQ(runP("s = String(8000000, \"ж\") : Res.p = Len(s)"), 8000000.0);
 }
 
 TEST(Safety, MemoryIsGivenBackAfterAFailure) {
