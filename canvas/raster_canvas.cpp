@@ -77,6 +77,7 @@ void RasterCanvas::resize(int width, int height, double devicePixelRatio) {
 }
 
 void RasterCanvas::Cls() {
+    touched();
     image_.fill(Qt::white);
     currentX_ = 0;
     currentY_ = 0;
@@ -113,6 +114,7 @@ void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint3
     const double margin = drawWidth_ + 2;
     if (!clipSegment(ax, ay, bx, by, QRectF(-margin, -margin, width_ + 2 * margin, height_ + 2 * margin)))
         return;
+    touched();
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::Antialiasing, drawWidth_ > 1);
     QPen pen(fromBgr(color));
@@ -163,6 +165,7 @@ void RasterCanvas::PSet(double x, double y, uint32_t color) {
     if (cx < -size || cy < -size || cx > image_.width() + size || cy > image_.height() + size) return;
     const int left = static_cast<int>(std::floor(cx - (size - 1) / 2.0));
     const int top = static_cast<int>(std::floor(cy - (size - 1) / 2.0));
+    touched();
     const QRgb rgb = fromBgr(color).rgb();
     const int x0 = std::max(0, left), x1 = std::min(image_.width(), left + size);
     const int y0 = std::max(0, top), y1 = std::min(image_.height(), top + size);
@@ -179,6 +182,7 @@ void RasterCanvas::Print(const std::string& text) {
     const QPointF p = toPixels(currentX_, currentY_);
     if (!finite(p.x(), p.y())) return;
     if (p.x() > width_ || p.y() > height_ || p.x() < -10000 || p.y() < -1000) return;
+    touched();
     QPainter painter(&image_);
     painter.setFont(font_);
     painter.setPen(Qt::black);

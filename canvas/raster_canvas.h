@@ -8,6 +8,7 @@
 #include <QTransform>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ public:
     // What the window shows (with its device pixel ratio set).
     const QImage& image() const { return image_; }
 
+    // Called once when the drawing changes after it was last presented, so
+    // the window repaints once per batch of drawing, not once per dot.
+    void setChangeListener(std::function<void()> listener) {
+        changeListener_ = std::move(listener);
+        changed_ = false;
+    }
+    void markPresented() { changed_ = false; }
+
     // What has been drawn since the last Cls, for the test driver.
     struct PrintedText {
         double x, y;
@@ -56,6 +65,11 @@ public:
 
 private:
     void updateTransform();
+    void touched() {
+        if (changed_) return;
+        changed_ = true;
+        if (changeListener_) changeListener_();
+    }
     void drawSegment(double x1, double y1, double x2, double y2, uint32_t color);
 
     QImage image_;
@@ -68,6 +82,8 @@ private:
     double currentX_ = 0, currentY_ = 0;
     int drawWidth_ = 1;
     std::vector<PrintedText> texts_;
+    std::function<void()> changeListener_;
+    bool changed_ = false;
 };
 
 }  // namespace mcplot

@@ -263,6 +263,7 @@ void ImageBox::paintEvent(QPaintEvent*) {
 
 PictureBox::PictureBox(RasterCanvas& canvas, QWidget* parent) : QWidget(parent), Placement(this), canvas_(canvas) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    canvas_.setChangeListener([this] { update(); });
 }
 
 void PictureBox::geometryApplied() {
@@ -280,6 +281,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     p.drawImage(QPointF(0, 0), canvas_.image());
+    canvas_.markPresented();
 }
 
 }  // namespace mcplot

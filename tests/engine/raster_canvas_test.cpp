@@ -98,3 +98,20 @@ TEST(RasterCanvas, HighDensityScreensGetMorePixels) {
     canvas.resize(0, -5);  // a collapsed box still has one pixel to draw on
     EXPECT_GE(canvas.image().width(), 1);
 }
+
+TEST(RasterCanvas, TellsItsViewOncePerBatchOfDrawing) {
+    RasterCanvas canvas;
+    canvas.resize(50, 50);
+    int calls = 0;
+    canvas.setChangeListener([&] { ++calls; });
+    canvas.Scale(0, 50, 50, 0);
+    EXPECT_EQ(calls, 0) << "a new scale draws nothing";
+    canvas.Cls();
+    for (int k = 0; k < 100; ++k) canvas.PSet(k % 50, 10, 0xFF0000);
+    canvas.Line(0, 0, 50, 50, 0);
+    EXPECT_EQ(calls, 1);
+    canvas.markPresented();
+    canvas.setCurrentX(5);
+    canvas.Print("f(x)");
+    EXPECT_EQ(calls, 2);
+}
