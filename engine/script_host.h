@@ -18,7 +18,8 @@ struct PubResults {
     double p = 0.0;
 };
 
-// The error number of a script stopped because it ran too long.
+// The error number of a script stopped because it ran too long: the aborted
+// operation (E_ABORT) a script control reports in that case.
 inline constexpr int kScriptTimedOut = static_cast<int>(0x80004004u);
 
 struct ScriptStatus {

@@ -58,9 +58,8 @@ inline constexpr int Unterminated = 1033;
 inline constexpr int NameRedefined = 1041;
 inline constexpr int ParensOnSub = 1044;
 inline constexpr int ExpectIn = 1046;
-// The script ran longer than its host allows. The host control reports an
-// aborted operation (E_ABORT) in this case; we keep that number.
-inline constexpr int Timeout = static_cast<int>(0x80004004u);
+// The script ran longer than its host allows.
+inline constexpr int Timeout = kScriptTimedOut;
 }  // namespace err
 
 const char* errorMessage(int number);
