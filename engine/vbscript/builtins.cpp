@@ -789,24 +789,8 @@ const Builtin kBuiltins[] = {
 #undef FN
 #undef CONST
 
-struct BuiltinTable {
-    static constexpr size_t kSize = 512;
-    struct Slot {
-        uint32_t hash = 0;
-        int16_t index = -1;
-    } slots[kSize];
-    BuiltinTable() {
-        for (size_t e = 0; e < std::size(kBuiltins); ++e) {
-            const uint32_t h = nameHash(kBuiltins[e].name);
-            size_t k = h % kSize;
-            while (slots[k].index >= 0) k = (k + 1) % kSize;
-            slots[k] = {h, static_cast<int16_t>(e)};
-        }
-    }
-};
-
-const BuiltinTable& table() {
-    static const BuiltinTable t;
+const NameTable<512>& table() {
+    static const NameTable<512> t(kBuiltins, [](const Builtin& b) { return b.name; });
     return t;
 }
 
@@ -814,11 +798,6 @@ const BuiltinTable& table() {
 
 const Builtin& builtinAt(int index) { return kBuiltins[index]; }
 
-int builtinIndex(std::string_view name, uint32_t hash) {
-    const BuiltinTable& t = table();
-    for (size_t k = hash % BuiltinTable::kSize; t.slots[k].index >= 0; k = (k + 1) % BuiltinTable::kSize)
-        if (t.slots[k].hash == hash && sameName(name, kBuiltins[t.slots[k].index].name)) return t.slots[k].index;
-    return -1;
-}
+int builtinIndex(std::string_view name, uint32_t hash) { return table().find(name, hash); }
 
 }  // namespace mcplot::vbs

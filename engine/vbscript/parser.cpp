@@ -45,31 +45,14 @@ constexpr KwEntry kKeywords[] = {
     {"xor", Kw::Xor},
 };
 
-// A small open-addressing table from name hash to keyword, built once.
-struct KeywordTable {
-    static constexpr size_t kSize = 256;
-    struct Slot {
-        uint32_t hash = 0;
-        int16_t entry = -1;
-    } slots[kSize];
-    KeywordTable() {
-        for (size_t e = 0; e < std::size(kKeywords); ++e) {
-            const uint32_t h = nameHash(kKeywords[e].text);
-            size_t k = h % kSize;
-            while (slots[k].entry >= 0) k = (k + 1) % kSize;
-            slots[k] = {h, static_cast<int16_t>(e)};
-        }
-    }
-    Kw find(std::string_view name, uint32_t h) const {
-        for (size_t k = h % kSize; slots[k].entry >= 0; k = (k + 1) % kSize)
-            if (slots[k].hash == h && sameName(name, kKeywords[slots[k].entry].text)) return kKeywords[slots[k].entry].kw;
-        return Kw::None;
-    }
-};
-
-const KeywordTable& keywords() {
-    static const KeywordTable table;
+const NameTable<256>& keywords() {
+    static const NameTable<256> table(kKeywords, [](const KwEntry& e) { return e.text; });
     return table;
+}
+
+Kw findKeyword(std::string_view name, uint32_t hash) {
+    const int index = keywords().find(name, hash);
+    return index < 0 ? Kw::None : kKeywords[index].kw;
 }
 
 bool identStart(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
@@ -117,7 +100,7 @@ private:
             while (pos_ < src_.size() && identChar(static_cast<unsigned char>(src_[pos_]))) ++pos_;
             tok_ = Tok::Ident;
             hash_ = nameHash(text());
-            kw_ = keywords().find(text(), hash_);
+            kw_ = findKeyword(text(), hash_);
             if (kw_ == Kw::Rem) {  // a comment up to the end of the line
                 while (pos_ < src_.size() && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
                 next();

@@ -266,4 +266,38 @@ inline bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A fixed open-addressing table from case-insensitive names to their place in
+// a static list, built once: keyword and function lookups run for every name
+// of every evaluated text.
+template <size_t Size>
+class NameTable {
+public:
+    template <typename Entry, size_t N, typename NameOf>
+    NameTable(const Entry (&entries)[N], NameOf nameOf) {
+        static_assert(N <= Size / 2, "keep the table at most half full");
+        for (size_t e = 0; e < N; ++e) {
+            const char* name = nameOf(entries[e]);
+            const uint32_t h = nameHash(name);
+            size_t k = h % Size;
+            while (slots_[k].index >= 0) k = (k + 1) % Size;
+            slots_[k] = {h, static_cast<int16_t>(e), name};
+        }
+    }
+
+    // The entry's place, or -1.
+    int find(std::string_view name, uint32_t hash) const {
+        for (size_t k = hash % Size; slots_[k].index >= 0; k = (k + 1) % Size)
+            if (slots_[k].hash == hash && sameName(name, slots_[k].name)) return slots_[k].index;
+        return -1;
+    }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        int16_t index = -1;
+        const char* name = nullptr;
+    };
+    Slot slots_[Size];
+};
+
 }  // namespace mcplot::vbs
