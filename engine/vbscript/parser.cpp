@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 #include "engine/vbscript/dates.h"
 #include "engine/vbscript/operators.h"
@@ -325,32 +327,19 @@ private:
 
     int32_t expr() {
         checkStack(limit_);
-        return impExpr();
+        return logicalExpr(0);
     }
 
-    int32_t impExpr() {
-        int32_t l = eqvExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::Imp) next(), l = binaryNode(BinOp::Imp, l, eqvExpr());
-        return l;
-    }
-    int32_t eqvExpr() {
-        int32_t l = xorExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::Eqv) next(), l = binaryNode(BinOp::Eqv, l, xorExpr());
-        return l;
-    }
-    int32_t xorExpr() {
-        int32_t l = orExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::Xor) next(), l = binaryNode(BinOp::Xor, l, orExpr());
-        return l;
-    }
-    int32_t orExpr() {
-        int32_t l = andExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::Or) next(), l = binaryNode(BinOp::Or, l, andExpr());
-        return l;
-    }
-    int32_t andExpr() {
-        int32_t l = notExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::And) next(), l = binaryNode(BinOp::And, l, notExpr());
+    // The keyword operators Imp, Eqv, Xor, Or and And, loosest first; each
+    // level is left-associative and takes the next one as its operands.
+    static constexpr std::pair<Kw, BinOp> kLogicalLevels[] = {
+        {Kw::Imp, BinOp::Imp}, {Kw::Eqv, BinOp::Eqv}, {Kw::Xor, BinOp::Xor}, {Kw::Or, BinOp::Or}, {Kw::And, BinOp::And}};
+
+    int32_t logicalExpr(size_t level) {
+        if (level == std::size(kLogicalLevels)) return notExpr();
+        const auto [kw, op] = kLogicalLevels[level];
+        int32_t l = logicalExpr(level + 1);
+        while (tok_ == Tok::Ident && kw_ == kw) next(), l = binaryNode(op, l, logicalExpr(level + 1));
         return l;
     }
     int32_t notExpr() {
