@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/number.h"
-#include "engine/vbscript/vbscript_host.h"
+#include "numbers/number.h"
+#include "vbscript/vbscript_host.h"
 
 #ifdef MCPLOT_HAVE_MUPARSER
 #include <muParser.h>

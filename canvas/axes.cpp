@@ -3,7 +3,7 @@
 // first point of the curve, where the trace starts.
 #include <cmath>
 
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 namespace {

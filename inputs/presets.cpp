@@ -1,7 +1,7 @@
 // The function list's click handler: applies the selected entry, found by its
 // text, then moves the limit bars (whose own handlers redraw when they move)
 // and redraws once more.
-#include "engine/number.h"
+#include "numbers/number.h"
 #include "inputs/catalogue.h"
 #include "window/form1.h"
 

@@ -3,7 +3,7 @@
 // the next Monte Carlo run.
 #include <string>
 
-#include "engine/number.h"
+#include "numbers/number.h"
 #include "window/form1.h"
 
 namespace mcplot {

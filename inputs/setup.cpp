@@ -2,7 +2,7 @@
 // expression and the first selection, which draws the first plot.
 #include <string>
 
-#include "engine/number.h"
+#include "numbers/number.h"
 #include "inputs/catalogue.h"
 #include "window/form1.h"
 

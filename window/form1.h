@@ -11,9 +11,9 @@
 #include <string>
 
 #include "canvas/raster_canvas.h"
-#include "engine/engine.h"
-#include "engine/random.h"
-#include "engine/state.h"
+#include "core/engine.h"
+#include "core/random.h"
+#include "core/state.h"
 #include "window/controls.h"
 #include "window/form2.h"
 #include "window/platform.h"

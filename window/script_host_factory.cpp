@@ -1,7 +1,7 @@
 #include "window/script_host_factory.h"
 
 #ifdef MCPLOT_HAVE_VBSCRIPT
-#include "engine/vbscript/vbscript_host.h"
+#include "vbscript/vbscript_host.h"
 #endif
 
 namespace mcplot {

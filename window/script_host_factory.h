@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "engine/script_host.h"
+#include "core/script_host.h"
 
 namespace mcplot {
 std::unique_ptr<ScriptHost> makeScriptHost();

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "canvas/canvas.h"
-#include "engine/engine.h"
-#include "engine/random.h"
-#include "engine/script_host.h"
+#include "core/engine.h"
+#include "core/random.h"
+#include "core/script_host.h"
 
 namespace mcplot::testing {
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "engine/engine.h"
-#include "engine/vbscript/vbscript_host.h"
+#include "core/engine.h"
+#include "vbscript/vbscript_host.h"
 #include "tests/support/fakes.h"
 
 namespace mcplot::testing {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "engine/number.h"
-#include "engine/vbscript/vbscript_host.h"
+#include "numbers/number.h"
+#include "vbscript/vbscript_host.h"
 
 namespace mcplot::testing {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/vbscript/vbscript_host.h"
+#include "vbscript/vbscript_host.h"
 #include "tests/vbscript/script_test_support.h"
 
 namespace mcplot::testing {

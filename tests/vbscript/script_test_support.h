@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/vbscript/vbscript_host.h"
+#include "vbscript/vbscript_host.h"
 
 namespace mcplot::testing {
 

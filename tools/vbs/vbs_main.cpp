@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "engine/number.h"
-#include "engine/vbscript/vbscript_host.h"
+#include "numbers/number.h"
+#include "vbscript/vbscript_host.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "engine/vbscript/builtins.h"
+#include "vbscript/builtins.h"
 
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <iterator>
 
-#include "engine/vbscript/dates.h"
-#include "engine/vbscript/interpreter.h"
-#include "engine/vbscript/operators.h"
-#include "engine/vbscript/parser.h"
-#include "engine/vbscript/text.h"
+#include "vbscript/dates.h"
+#include "vbscript/interpreter.h"
+#include "vbscript/operators.h"
+#include "vbscript/parser.h"
+#include "vbscript/text.h"
 
 namespace mcplot::vbs {
 

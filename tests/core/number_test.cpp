@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/number.h"
+#include "numbers/number.h"
 
 using namespace mcplot;
 

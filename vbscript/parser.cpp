@@ -1,12 +1,12 @@
-#include "engine/vbscript/parser.h"
+#include "vbscript/parser.h"
 
 #include <charconv>
 #include <cmath>
 #include <iterator>
 #include <utility>
 
-#include "engine/vbscript/dates.h"
-#include "engine/vbscript/operators.h"
+#include "vbscript/dates.h"
+#include "vbscript/operators.h"
 
 namespace mcplot::vbs {
 

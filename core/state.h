@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/number.h"
-#include "engine/script_host.h"
+#include "numbers/number.h"
+#include "core/script_host.h"
 
 namespace mcplot {
 

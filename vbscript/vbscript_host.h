@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/script_host.h"
+#include "core/script_host.h"
 
 namespace mcplot {
 

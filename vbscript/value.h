@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/script_host.h"
+#include "core/script_host.h"
 
 namespace mcplot::vbs {
 
@@ -92,6 +92,7 @@ enum VarType : uint16_t {
     vtDate = 7,
     vtString = 8,
     vtObject = 9,
+    vtError = 10,  // only as the marker of an argument left out of a call
     vtBoolean = 11,
     vtVariant = 12,
     vtByte = 17,
@@ -165,6 +166,11 @@ public:
     }
 
     static Value null() { return Value(vtNull, int64_t{0}); }
+    // An argument slot left empty in a call, f(1, , 3): the language passes an
+    // Error value with the code "parameter not found".
+    static Value missing() { return Value(vtError, int64_t{kParamNotFound}); }
+    bool isMissing() const { return type_ == vtError && u_.i == kParamNotFound; }
+    static constexpr int64_t kParamNotFound = static_cast<int32_t>(0x80020004u);
     static Value integer(int16_t v) { return Value(vtInteger, int64_t{v}); }
     static Value lng(int32_t v) { return Value(vtLong, int64_t{v}); }
     static Value byte(uint8_t v) { return Value(vtByte, int64_t{v}); }

@@ -1,4 +1,4 @@
-#include "engine/vbscript/dates.h"
+#include "vbscript/dates.h"
 
 #include <cmath>
 #include <cstdio>

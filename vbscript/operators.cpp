@@ -1,11 +1,11 @@
-#include "engine/vbscript/operators.h"
+#include "vbscript/operators.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "engine/vbscript/dates.h"
-#include "engine/vbscript/text.h"
+#include "vbscript/dates.h"
+#include "vbscript/text.h"
 
 namespace mcplot::vbs {
 

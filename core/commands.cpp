@@ -1,7 +1,7 @@
 // The run commands: plot, plot and integrate, and the two text boxes' changes.
 #include <exception>
 
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 

@@ -1,10 +1,10 @@
-#include "engine/vbscript/interpreter.h"
+#include "vbscript/interpreter.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "engine/vbscript/builtins.h"
-#include "engine/vbscript/operators.h"
+#include "vbscript/builtins.h"
+#include "vbscript/operators.h"
 
 namespace mcplot::vbs {
 

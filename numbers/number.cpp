@@ -1,4 +1,4 @@
-#include "engine/number.h"
+#include "numbers/number.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,12 +1,12 @@
-#include "engine/vbscript/value.h"
+#include "vbscript/value.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "engine/number.h"
-#include "engine/vbscript/dates.h"
+#include "numbers/number.h"
+#include "vbscript/dates.h"
 
 namespace mcplot::vbs {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/vbscript/value.h"
+#include "vbscript/value.h"
 
 namespace mcplot::vbs {
 

@@ -3,7 +3,7 @@
 // Empty counts as 0 or "" and Boolean as an Integer in arithmetic.
 #pragma once
 
-#include "engine/vbscript/value.h"
+#include "vbscript/value.h"
 
 namespace mcplot::vbs {
 

@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 namespace {

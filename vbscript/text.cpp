@@ -1,4 +1,4 @@
-#include "engine/vbscript/text.h"
+#include "vbscript/text.h"
 
 namespace mcplot::vbs {
 

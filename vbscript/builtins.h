@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/vbscript/value.h"
+#include "vbscript/value.h"
 
 namespace mcplot::vbs {
 

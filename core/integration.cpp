@@ -2,7 +2,7 @@
 // then the trapezoid rule with 100 intervals for comparison.
 #include <cmath>
 
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 

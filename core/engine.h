@@ -9,9 +9,9 @@
 #include <string>
 
 #include "canvas/canvas.h"
-#include "engine/random.h"
-#include "engine/script_host.h"
-#include "engine/state.h"
+#include "core/random.h"
+#include "core/script_host.h"
+#include "core/state.h"
 
 namespace mcplot {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <exception>
 
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/vbscript/parser.h"
-#include "engine/vbscript/value.h"
+#include "vbscript/parser.h"
+#include "vbscript/value.h"
 
 namespace mcplot::vbs {
 

@@ -1,13 +1,13 @@
-#include "engine/vbscript/vbscript_host.h"
+#include "vbscript/vbscript_host.h"
 
 #include <pthread.h>
 
 #include <new>
 #include <vector>
 
-#include "engine/vbscript/interpreter.h"
-#include "engine/vbscript/parser.h"
-#include "engine/vbscript/value.h"
+#include "vbscript/interpreter.h"
+#include "vbscript/parser.h"
+#include "vbscript/value.h"
 
 namespace mcplot {
 

@@ -1,6 +1,6 @@
 // The graph trace: a blue polyline through n + 1 samples, starting where the
 // axes left the current point.
-#include "engine/engine.h"
+#include "core/engine.h"
 
 namespace mcplot {
 
