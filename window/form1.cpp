@@ -66,7 +66,7 @@ Form1::Form1(MessageBoxes* boxes, Launcher* launcher) {
     launcher_ = launcher;
 
     setObjectName(QStringLiteral("Form1"));
-    host_ = makeScriptHost();
+    host_ = makeScriptHost(actionBudget_);
     engine_ = std::make_unique<Engine>(state_, canvas_, *host_, static_cast<EngineControls&>(*this), random_);
     setDecimalSeparator(QLocale::system().decimalPoint().toStdString());
 
@@ -96,7 +96,7 @@ void Form1::buildTemplate() {
     setWindowTitle(QString::fromUtf8(texts::form1Caption));
     setWindowIcon(programIcon());
 
-    client_ = new ClientArea(this, [this] { Form_Resize(); });
+    client_ = new ClientArea(this, action([this] { Form_Resize(); }));
     setCentralWidget(client_);
     QWidget* c = client_;
 
@@ -188,15 +188,24 @@ void Form1::buildTemplate() {
     for (size_t k = 1; k < std::size(order); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
 
     // Events.
-    Command1->Click = [this] { engine_->Command1_Click(); };
-    CmdOK->Click = [this] { engine_->CmdOK_Click(); };
-    Text1->Change = [this] { engine_->Text1_Change(); };
-    Text2->Change = [this] { engine_->Text2_Change(); };
-    List1->Click = [this] { List1_Click(); };
-    VScroll1->Change = [this] { VScroll1_Change(); };
-    VScroll2->Change = [this] { VScroll2_Change(); };
-    VScroll3->Change = [this] { VScroll3_Change(); };
-    VScroll4->Change = [this] { VScroll4_Change(); };
+    Command1->Click = action([this] { engine_->Command1_Click(); });
+    CmdOK->Click = action([this] { engine_->CmdOK_Click(); });
+    Text1->Change = action([this] { engine_->Text1_Change(); });
+    Text2->Change = action([this] { engine_->Text2_Change(); });
+    List1->Click = action([this] { List1_Click(); });
+    VScroll1->Change = action([this] { VScroll1_Change(); });
+    VScroll2->Change = action([this] { VScroll2_Change(); });
+    VScroll3->Change = action([this] { VScroll3_Change(); });
+    VScroll4->Change = action([this] { VScroll4_Change(); });
+}
+
+std::function<void()> Form1::action(std::function<void()> handler) {
+    // A handler raised from inside another (a bar moved by the list's handler)
+    // joins the outer action and its budget.
+    return [this, handler = std::move(handler)] {
+        ActionBudget::Scope scope(actionBudget_);
+        handler();
+    };
 }
 
 void Form1::buildMenus() {
@@ -274,6 +283,7 @@ void Form1::relayout() {
 // ---- Start-up and shutdown ----
 
 void Form1::startUp() {
+    ActionBudget::Scope scope(actionBudget_);
     Form_Load();
     show();
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "canvas/raster_canvas.h"
+#include "core/action_budget.h"
 #include "core/engine.h"
 #include "core/random.h"
 #include "core/state.h"
@@ -130,7 +131,11 @@ private:
     // The picture check after a load: warns when Image1 holds no picture.
     void warnIfNoPicture(const char* const lines[4]);
 
+    // Runs an event handler as one user action with its own time budget.
+    std::function<void()> action(std::function<void()> handler);
+
     CalcState state_;
+    ActionBudget actionBudget_;
     RasterCanvas canvas_;
     ClockRandom random_;
     std::unique_ptr<ScriptHost> host_;

@@ -1,5 +1,7 @@
 #include "window/script_host_factory.h"
 
+#include "core/budgeted_script_host.h"
+
 #ifdef MCPLOT_HAVE_VBSCRIPT
 #include "vbscript/vbscript_host.h"
 #endif
@@ -22,6 +24,17 @@ std::unique_ptr<ScriptHost> makeScriptHost() {
     return std::make_unique<VBScriptHost>();
 #else
     return std::make_unique<UnavailableHost>();
+#endif
+}
+
+std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget) {
+#ifdef MCPLOT_HAVE_VBSCRIPT
+    auto host = std::make_unique<VBScriptHost>();
+    VBScriptHost* vbs = host.get();
+    return std::make_unique<BudgetedScriptHost>(std::move(host), budget,
+                                                [vbs](std::chrono::milliseconds limit) { vbs->setTimeLimit(limit); });
+#else
+    return std::make_unique<BudgetedScriptHost>(makeScriptHost(), budget);
 #endif
 }
 

@@ -397,16 +397,48 @@ def run_scenario(driver, assets, lines, seed, folder):
     return outcome
 
 
+def self_test():
+    """The checks flag what they must and pass a sound line."""
+    sound = {"controls": {"Label6": {"caption": "I=0.335", "geometry": [1.5, 2, 3, 4]},
+                          "Text1": {"text": "NaN inf"}},
+             "state": {"a": 0, "kod": "Infinity", "x": 1.25}, "canvas": {"texts": [[0, 1, "3.0"]]}}
+    assert check_line(json.dumps(sound, ensure_ascii=False).encode()) == ([], None)
+    assert check_line(b'{"elapsed":0.25}') == ([], 0.25)
+    bad = [
+        b'{"error":"unknown command: \xff"}',
+        b'{"error": "cut',
+        b'[1, 2]',
+        b'{"state": {"y": NaN}, "controls": {}}',
+        json.dumps({"controls": {}, "state": {"ymax": "Infinity"}}).encode(),
+        json.dumps({"controls": {"Label2": {"caption": "I=-nan"}}}).encode(),
+        json.dumps({"controls": {}, "canvas": {"texts": [[0, 0, "inf"]]}}).encode(),
+        json.dumps({"controls": {"Picture1": {"geometry": [0, "NaN", 1, 1]}}}).encode(),
+    ]
+    for line in bad:
+        problems, _ = check_line(line)
+        assert problems, line
+    assert SANITIZER.search(b"==1==ERROR: AddressSanitizer: stack-overflow")
+    assert SANITIZER.search(b"number.cpp:12:5: runtime error: signed integer overflow")
+    assert not SANITIZER.search(b"QStandardPaths: XDG_RUNTIME_DIR not set")
+    print("self test passed")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--assets", required=True)
+    parser.add_argument("--driver")
+    parser.add_argument("--assets")
     parser.add_argument("--seeds", default="1:1000000")
     parser.add_argument("--minutes", type=float, default=0)
     parser.add_argument("--out", default="")
     parser.add_argument("--print", dest="print_seed", type=int, default=None,
                         help="print the script of one seed and stop")
+    parser.add_argument("--self-test", action="store_true", help="check the checks and stop")
     args = parser.parse_args()
+    if args.self_test:
+        return self_test()
+    if not args.driver or not args.assets:
+        parser.error("--driver and --assets are needed")
 
     if args.print_seed is not None:
         for line in scenario(args.print_seed, b"shot.png"):
