@@ -63,8 +63,8 @@ bool identChar(unsigned char c) {
 
 class Parser {
 public:
-    Parser(Chunk& chunk, const char* stackLimit)
-        : c_(chunk), src_(chunk.code), limit_(stackLimit) {}
+    Parser(Chunk& chunk, const ParseLimits& limits)
+        : c_(chunk), src_(chunk.code), limit_(limits.stackLimit), limits_(limits) {}
 
     void program() {
         next();
@@ -80,12 +80,19 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(int number) { raise(number); }
+    [[noreturn]] [[gnu::noinline]] void fail(int number) {
+        ScriptError e(number);
+        e.locate(src_, start_);
+        throw e;
+    }
 
     // ---- scanner ----
     // Kept out of line: inlined into every precedence level it would swell
     // their frames (much more so under AddressSanitizer).
     [[gnu::noinline]] void next() {
+        // A huge text must not hold the program longer than a script may run.
+        if ((++tokens_ & 0xFFF) == 0 && std::chrono::steady_clock::now() > limits_.deadline)
+            fail(err::Timeout);
         const bool afterOperand = tok_ == Tok::Ident || tok_ == Tok::RParen;
         const size_t prevEnd = pos_;
         skipBlanks();
@@ -273,7 +280,9 @@ private:
 
     // ---- helpers ----
     [[gnu::noinline]] int32_t node(NK kind) {
-        c_.nodes.push_back(Node{kind});
+        if (c_.nodes.size() >= limits_.maxNodes) fail(err::OutOfMemory);
+        Node& nd = c_.nodes.emplace_back(Node{kind});
+        nd.pos = static_cast<uint32_t>(start_);
         return static_cast<int32_t>(c_.nodes.size() - 1);
     }
     Node& at(int32_t n) { return c_.nodes[static_cast<size_t>(n)]; }
@@ -358,8 +367,9 @@ private:
         }
     }
 
-    int32_t unaryNode(UnaryOp op, int32_t operand) {
+    int32_t unaryNode(UnaryOp op, int32_t operand, size_t pos) {
         const int32_t n = node(NK::Unary);
+        at(n).pos = static_cast<uint32_t>(pos);
         at(n).op = static_cast<uint8_t>(op);
         at(n).a = operand;
         return n;
@@ -375,22 +385,25 @@ private:
     int32_t subexpr(uint8_t limit) {
         checkStack(limit_);
         int32_t l;
+        const size_t opPos = start_;
         if (tok_ == Tok::Ident && kw_ == Kw::Not && limit <= kNotOperand) {
             next();
-            l = unaryNode(UnaryOp::Not, subexpr(kNotOperand));
+            l = unaryNode(UnaryOp::Not, subexpr(kNotOperand), opPos);
         } else if (tok_ == Tok::Minus || tok_ == Tok::Plus) {
             const UnaryOp op = tok_ == Tok::Minus ? UnaryOp::Neg : UnaryOp::Plus;
             next();
-            l = unaryNode(op, subexpr(kSignOperand));
+            l = unaryNode(op, subexpr(kSignOperand), opPos);
         } else {
             l = postfixExpr();
         }
         BinOp op;
         Priority pr;
         while (binaryOperator(op, pr) && pr.left > limit) {
+            const auto at_ = static_cast<uint32_t>(start_);
             next();
             const int32_t r = subexpr(pr.right);
             const int32_t n = node(NK::Binary);
+            at(n).pos = at_;
             at(n).op = static_cast<uint8_t>(op);
             at(n).a = l;
             at(n).b = r;
@@ -479,6 +492,7 @@ private:
                     nd.flags |= nf::Parens;
                 } else {
                     const int32_t n = node(NK::Index);
+                    at(n).pos = at(e).pos;
                     at(n).a = e;
                     at(n).b = a;
                     e = n;
@@ -575,6 +589,7 @@ private:
         const int32_t target = postfixExpr();
         if (tok_ == Tok::Eq) {
             next();
+            // Located at the value: a failing store blames what was stored.
             const int32_t n = node(NK::Assign);
             const int32_t value = expr();
             at(n).a = target;
@@ -984,8 +999,9 @@ private:
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
         expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
-        for (int32_t p : c_.procs)
-            if (sameName(at(p).nameView(), at(n).nameView())) fail(err::NameRedefined);
+        const auto procName = [this](int32_t k) { return at(c_.procs[static_cast<size_t>(k)]).nameView(); };
+        if (procIndex_.find(at(n).nameView(), at(n).hash, procName) >= 0) fail(err::NameRedefined);
+        procIndex_.insert(at(n).hash, static_cast<int32_t>(c_.procs.size()));
         c_.procs.push_back(n);
         return -1;
     }
@@ -998,20 +1014,23 @@ private:
     Kw kw_ = Kw::None;
     uint32_t hash_ = 0;
     int32_t lit_ = -1;
+    uint32_t tokens_ = 0;
+    const ParseLimits& limits_;
+    NameIndex procIndex_;
     int inlineIf_ = 0;
     bool topLevel_ = false;
 };
 
 }  // namespace
 
-void parseProgram(Chunk& chunk, const char* stackLimit) {
+void parseProgram(Chunk& chunk, const ParseLimits& limits) {
     chunk.clear();
-    Parser(chunk, stackLimit).program();
+    Parser(chunk, limits).program();
 }
 
-int32_t parseExpression(Chunk& chunk, const char* stackLimit) {
+int32_t parseExpression(Chunk& chunk, const ParseLimits& limits) {
     chunk.clear();
-    return Parser(chunk, stackLimit).expressionOnly();
+    return Parser(chunk, limits).expressionOnly();
 }
 
 }  // namespace mcplot::vbs
