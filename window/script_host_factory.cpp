@@ -3,7 +3,7 @@
 #include "core/budgeted_script_host.h"
 
 #ifdef MCPLOT_HAVE_VBSCRIPT
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 #endif
 
 namespace mcplot {
@@ -19,9 +19,20 @@ public:
 };
 }  // namespace
 
+#ifdef MCPLOT_HAVE_VBSCRIPT
+namespace {
+std::unique_ptr<VBScriptHost> makeVBScriptHost() {
+    auto host = std::make_unique<VBScriptHost>();
+    // A pasted text of megabytes fails at once instead of being parsed.
+    host->setMaxScriptBytes(kMaxScriptBytes);
+    return host;
+}
+}  // namespace
+#endif
+
 std::unique_ptr<ScriptHost> makeScriptHost() {
 #ifdef MCPLOT_HAVE_VBSCRIPT
-    return std::make_unique<VBScriptHost>();
+    return makeVBScriptHost();
 #else
     return std::make_unique<UnavailableHost>();
 #endif
@@ -29,7 +40,7 @@ std::unique_ptr<ScriptHost> makeScriptHost() {
 
 std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget) {
 #ifdef MCPLOT_HAVE_VBSCRIPT
-    auto host = std::make_unique<VBScriptHost>();
+    auto host = makeVBScriptHost();
     VBScriptHost* vbs = host.get();
     return std::make_unique<BudgetedScriptHost>(std::move(host), budget,
                                                 [vbs](std::chrono::milliseconds limit) { vbs->setTimeLimit(limit); });
