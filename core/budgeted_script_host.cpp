@@ -8,6 +8,33 @@ BudgetedScriptHost::BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, Action
                                        RunLimit setRunLimit, std::chrono::milliseconds longestRun)
     : inner_(std::move(inner)), budget_(budget), setRunLimit_(std::move(setRunLimit)), longestRun_(longestRun) {}
 
+namespace {
+
+// Charges the time from construction to destruction to the action's budget.
+class Charge {
+public:
+    explicit Charge(ActionBudget& budget) : budget_(budget), start_(ActionBudget::Clock::now()) {}
+    ~Charge() { budget_.charge(ActionBudget::Clock::now() - start_); }
+    Charge(const Charge&) = delete;
+    Charge& operator=(const Charge&) = delete;
+
+private:
+    ActionBudget& budget_;
+    ActionBudget::Clock::time_point start_;
+};
+
+}  // namespace
+
+void BudgetedScriptHost::Reset() {
+    Charge charge(budget_);
+    inner_->Reset();
+}
+
+ScriptStatus BudgetedScriptHost::AddObject(std::string_view name, std::shared_ptr<PubResults> object) {
+    Charge charge(budget_);
+    return inner_->AddObject(name, std::move(object));
+}
+
 ScriptStatus BudgetedScriptHost::ExecuteStatement(std::string_view code) {
     using namespace std::chrono;
     if (budget_.exhausted()) return ScriptStatus::failure(kScriptTimedOut, "Script timed out");
@@ -21,9 +48,11 @@ ScriptStatus BudgetedScriptHost::ExecuteStatement(std::string_view code) {
             lastLimit_ = limit;
         }
     }
-    const auto start = ActionBudget::Clock::now();
-    ScriptStatus status = inner_->ExecuteStatement(code);
-    budget_.charge(ActionBudget::Clock::now() - start);
+    ScriptStatus status;
+    {
+        Charge charge(budget_);
+        status = inner_->ExecuteStatement(code);
+    }
     if (!status.ok && status.number == kScriptTimedOut) budget_.exhaust();
     return status;
 }

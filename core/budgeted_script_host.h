@@ -23,10 +23,10 @@ public:
     BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, ActionBudget& budget, RunLimit setRunLimit = {},
                        std::chrono::milliseconds longestRun = std::chrono::milliseconds(750));
 
-    void Reset() override { inner_->Reset(); }
-    ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override {
-        return inner_->AddObject(name, std::move(object));
-    }
+    // Resetting is charged too: it frees what the last run built, which for
+    // a deeply nested value takes as long as building it.
+    void Reset() override;
+    ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
     ScriptStatus ExecuteStatement(std::string_view code) override;
 
 private:

@@ -53,6 +53,24 @@ TEST(ActionBudget, ExhaustEndsOnlyTheCurrentAction) {
     EXPECT_EQ(budget.remaining(), 100ms);
 }
 
+TEST(BudgetedScriptHost, ResettingIsChargedToo) {
+    // Freeing what a run built can take as long as building it.
+    class SlowReset : public ScriptHost {
+    public:
+        void Reset() override { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
+        ScriptStatus AddObject(std::string_view, std::shared_ptr<PubResults>) override { return {}; }
+        ScriptStatus ExecuteStatement(std::string_view) override { return {}; }
+    };
+    ActionBudget budget(50ms);
+    BudgetedScriptHost host(std::make_unique<SlowReset>(), budget);
+    ActionBudget::Scope action(budget);
+    host.Reset();
+    EXPECT_TRUE(host.ExecuteStatement("x").ok);
+    host.Reset();
+    EXPECT_TRUE(budget.exhausted());
+    EXPECT_EQ(host.ExecuteStatement("x").number, kScriptTimedOut);
+}
+
 // A host whose every run takes `cost`, or is stopped by its time limit first.
 class SlowHost : public ScriptHost {
 public:
