@@ -1,6 +1,5 @@
 #include "window/controls.h"
 
-#include <QImageReader>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include <limits>
 
 #include "canvas/raster_canvas.h"
+#include "window/hidpi_picture.h"
 
 namespace mcplot {
 
@@ -232,8 +232,7 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent), Placement(this) {}
 
 bool ImageBox::LoadPicture(const std::string& file) {
     if (file.empty()) return false;
-    QImageReader reader(QString::fromStdString(file));
-    QImage image = reader.read();
+    const QImage image = readPictureForRatio(QString::fromStdString(file), devicePixelRatioF());
     if (image.isNull()) return false;
     setPicture(image);
     return true;
