@@ -15,6 +15,8 @@ get_filename_component(mcplot_docs_src ${CMAKE_CURRENT_LIST_DIR}/../docs ABSOLUT
 
 # The newest changelog entry speaks for the package: its version must be the
 # project's, its signature is the maintainer and its date the release date.
+set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${mcplot_packaging_src}/changelog)
 file(STRINGS ${mcplot_packaging_src}/changelog mcplot_changelog_head LIMIT_COUNT 1)
 if(NOT mcplot_changelog_head MATCHES "^mcplot \\(${PROJECT_VERSION}\\) ")
   message(FATAL_ERROR "packaging/changelog: the newest entry is not version ${PROJECT_VERSION}")
