@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build folder and checks it the way
 # a distribution would: lintian without errors or warnings, the AppStream
-# metadata under appstreamcli and the desktop entry under desktop-file-validate.
-# Any finding fails the script. Usage: tools/check_package.sh [BUILD_DIR]
+# metadata under appstreamcli and the desktop entry under desktop-file-validate;
+# the packaged command must answer --version. Any finding fails the script. Usage: tools/check_package.sh [BUILD_DIR]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 tmp=$(mktemp -d)
@@ -36,6 +36,14 @@ if [ -n "$findings" ]; then
   echo "$findings" >&2
   fail "desktop-file-validate"
 fi
+
+# The packaged launcher finds the program in its folder, with no display.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tmp/root/usr/bin/mcplot" --version) ||
+  fail "packaged mcplot --version"
+case "$version" in
+  "МК-Графики (mcplot) "*) ;;
+  *) fail "packaged mcplot --version printed: $version" ;;
+esac
 
 [ $status -eq 0 ] && echo "package checks passed"
 exit $status
