@@ -122,14 +122,14 @@ void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> o
 }
 
 void Interpreter::checkClock() {
-    if (std::chrono::steady_clock::now() > deadline_) raise(err::Timeout);
+    deadline_.check();
 }
 
 // The clock and the stack limit of one call from the host.
 void Interpreter::startCall() {
     steps_ = 0;
     budget_.work = 0;
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    deadline_.restart(timeLimit_);
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
     const char* limit = here - stackBudget_;
     if (limit > here) limit = nullptr;  // wrapped around
@@ -228,7 +228,15 @@ Var* Interpreter::findVar(const Node& nd) {
     const std::string_view name = nd.nameView();
     if (frame_->proc)
         if (Var* v = findLocal(name, nd.hash)) return v;
-    return findGlobal(name, nd.hash);
+    // Globals are only ever added until a reset, which also drops every
+    // parsed text: a name found once stays that variable.
+    if (nd.global >= 0) return &globals_.at(static_cast<size_t>(nd.global));
+    const int32_t k = globalIndex_.find(name, nd.hash, [this](int32_t i) -> std::string_view {
+        return globals_.at(static_cast<size_t>(i)).name;
+    });
+    if (k < 0) return nullptr;
+    nd.global = k;
+    return &globals_.at(static_cast<size_t>(k));
 }
 
 const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {

@@ -89,7 +89,7 @@ public:
     // Evaluates a text as one expression in the current scope (Eval).
     Value evalText(std::string_view text);
     // Limits for parsing a text at run time (Eval and friends).
-    ParseLimits parseLimits() const { return ParseLimits{stackLimit_, deadline_, kMaxParseNodes}; }
+    ParseLimits parseLimits() { return ParseLimits{stackLimit_, &deadline_, kMaxParseNodes}; }
 
     // For the built-ins.
     double rnd(double arg);
@@ -177,7 +177,7 @@ private:
     Frame globalFrame_;
 
     uint64_t steps_ = 0;
-    std::chrono::steady_clock::time_point deadline_{};
+    Deadline deadline_;
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     size_t stackBudget_ = kDefaultStackBudget;
     size_t maxSourceBytes_ = kDefaultMaxSourceBytes;
