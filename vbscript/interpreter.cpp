@@ -122,6 +122,7 @@ void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> o
 }
 
 void Interpreter::checkClock() {
+    budget_.work = 0;
     deadline_.check();
 }
 

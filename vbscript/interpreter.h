@@ -115,9 +115,10 @@ private:
     void run(const Chunk& chunk);
     void locate(ScriptError& e, const Node& nd) const;
     void tick() {
-        if ((++steps_ & 0x3FF) == 0 || takeWorkBytes() > (1u << 20)) checkClock();
+        if ((++steps_ & 0x3FF) == 0 || budget_.work > kWorkBetweenClockLooks) checkClock();
     }
     void checkClock();
+    static constexpr size_t kWorkBetweenClockLooks = 1u << 20;
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);
