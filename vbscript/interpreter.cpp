@@ -96,6 +96,8 @@ void Interpreter::reset() {
     procIndex_.clear();
     objects_.clear();
     kept_.clear();
+    // The storage of a huge text is not kept for the short ones that follow.
+    if (work_->nodes.capacity() > kKeptNodes) work_ = std::make_unique<Chunk>();
     globalFrame_ = Frame{};
     frame_ = &globalFrame_;
     errNumber = 0;

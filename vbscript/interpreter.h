@@ -119,6 +119,7 @@ private:
     }
     void checkClock();
     static constexpr size_t kWorkBetweenClockLooks = 1u << 20;
+    static constexpr size_t kKeptNodes = 1u << 14;
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);

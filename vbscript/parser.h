@@ -99,7 +99,7 @@ struct Chunk {
 };
 
 // Enough nodes for any text a student types and for 100 000 small procedures,
-// few enough (about 60 MB) that a hostile text cannot eat the memory.
+// few enough (about 70 MB) that a hostile text cannot eat the memory.
 inline constexpr size_t kMaxParseNodes = 1300000;
 
 // The time budget of one call into the interpreter. Reading the clock costs
