@@ -44,6 +44,12 @@ bool textCompareArg(Args a, int n, int index) {
 
 Value longValue(int64_t v) { return Value::lng(static_cast<int32_t>(v)); }
 
+// A search over a long text counts as work, so the evaluator looks at its
+// clock right after the call.
+SearchPacer pacerFor(Interpreter&) {
+    return [] { addWorkBytes(size_t{1} << 20); };
+}
+
 // ---- math ----
 
 Value mathFn(Args a, double (*f)(double)) {
@@ -280,7 +286,7 @@ Value fnMid(Interpreter&, Args a, int n) {
     return Value::str(len == std::string::npos ? rest : rest.substr(0, byteOffset(rest, len)));
 }
 
-Value fnInStr(Interpreter&, Args a, int n) {
+Value fnInStr(Interpreter& in, Args a, int n) {
     int32_t start = 1;
     int first = 0;
     if (n >= 3) {
@@ -296,12 +302,12 @@ Value fnInStr(Interpreter&, Args a, int n) {
     const size_t from = byteOffset(hay, skipped);
     if (from >= hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(start);
-    const size_t p = findText(hay, needle, from);
+    const size_t p = findText(hay, needle, from, pacerFor(in));
     if (p == std::string::npos) return Value::lng(0);
     return longValue(static_cast<int64_t>(skipped + charCount(std::string_view(hay).substr(from, p - from))) + 1);
 }
 
-Value fnInStrRev(Interpreter&, Args a, int n) {
+Value fnInStrRev(Interpreter& in, Args a, int n) {
     const int32_t start = n > 2 ? longArg(a[2]) : -1;
     if (start == 0 || start < -1) raise(err::InvalidCall);
     const bool text = textCompareArg(a, n, 3);
@@ -315,7 +321,7 @@ Value fnInStrRev(Interpreter&, Args a, int n) {
     // The match has to end by character number `limit`.
     const std::string_view within = std::string_view(hay).substr(0, byteOffset(hay, limit));
     if (needle.size() > within.size()) return Value::lng(0);
-    const size_t p = rfindText(within, needle, within.size() - needle.size());
+    const size_t p = rfindText(within, needle, within.size() - needle.size(), pacerFor(in));
     return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(charsBefore(hay, p)) + 1);
 }
 
@@ -342,7 +348,7 @@ Value fnLTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, false); }
 Value fnRTrim(Interpreter&, Args a, int) { return trimmed(a[0], false, true); }
 Value fnTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, true); }
 
-Value fnReplace(Interpreter&, Args a, int n) {
+Value fnReplace(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) return Value::null();
     if (a[1].isNull() || a[2].isNull()) raise(err::InvalidNull);
     const int32_t start = n > 3 ? longArg(a[3]) : 1;
@@ -358,11 +364,12 @@ Value fnReplace(Interpreter&, Args a, int n) {
     // Folding keeps byte offsets, so matches in the folded text are offsets in tail.
     const std::string hay = text ? foldText(tail) : tail;
     const std::string key = text ? foldText(find) : find;
+    const SearchPacer pace = pacerFor(in);
     std::string out;
     size_t from = 0;
     int32_t done = 0;
     for (;;) {
-        const size_t p = (count == -1 || done < count) ? findText(hay, key, from) : std::string::npos;
+        const size_t p = (count == -1 || done < count) ? findText(hay, key, from, pace) : std::string::npos;
         if (p == std::string::npos) break;
         checkStringSize(out.size() + (p - from) + with.size());
         out.append(tail, from, p - from);
@@ -487,7 +494,7 @@ Value fnJoin(Interpreter&, Args a, int n) {
     return Value::str(std::move(out));
 }
 
-Value fnSplit(Interpreter&, Args a, int n) {
+Value fnSplit(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) raise(err::InvalidNull);
     const std::string s = textArg(a[0]);
     const std::string delim = n > 1 ? toText(notNull(a[1])) : " ";
@@ -497,9 +504,10 @@ Value fnSplit(Interpreter&, Args a, int n) {
     std::vector<std::string> parts;
     if (!s.empty()) {
         const std::string hay = text ? foldText(s) : s, key = text ? foldText(delim) : delim;
+        const SearchPacer pace = pacerFor(in);
         size_t from = 0;
         while (!key.empty() && (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1)) {
-            const size_t p = findText(hay, key, from);
+            const size_t p = findText(hay, key, from, pace);
             if (p == std::string::npos) break;
             // Many tiny parts cost far more than their text: count them too.
             if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes) raise(err::OutOfMemory);
