@@ -124,12 +124,14 @@ namespace {
 // The bytes of a slice of the text searched between two calls of the pacer.
 constexpr size_t kSearchSlice = size_t{1} << 20;
 
-// The first occurrence of needle (not empty) at or after byte `from`. glibc's
-// memmem runs the two-way algorithm on long needles and a skip table bounded
-// by the needle's length on short ones, so the scan stays linear; slices no
-// shorter than the needle keep it linear across the pacer's calls too.
+}  // namespace
+
+// glibc's memmem runs the two-way algorithm on long needles and a skip table
+// bounded by the needle's length on short ones, so the scan stays linear;
+// slices no shorter than the needle keep it linear across the pacer's calls.
 size_t findBytes(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace) {
     const size_t m = needle.size();
+    if (m == 0) return from <= hay.size() ? from : std::string_view::npos;
     const size_t slice = std::max(kSearchSlice, m);
     for (size_t pos = from; pos <= hay.size() && hay.size() - pos >= m;) {
         const size_t end = std::min(hay.size(), pos + slice + m - 1);
@@ -141,8 +143,6 @@ size_t findBytes(std::string_view hay, std::string_view needle, size_t from, con
     }
     return std::string_view::npos;
 }
-
-}  // namespace
 
 size_t findText(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace) {
     if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;

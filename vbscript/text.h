@@ -53,6 +53,9 @@ bool isCharBoundary(std::string_view s, size_t pos);
 // caller may look at its clock and stop the search by throwing.
 using SearchPacer = std::function<void()>;
 
+// The first occurrence of needle at or after byte `from`, at any byte; npos
+// when none. Linear in the text scanned, whatever the two texts are.
+size_t findBytes(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace = {});
 // The first occurrence of needle at or after byte `from` that neither begins
 // nor ends inside a character; npos when none. Linear in the text scanned,
 // whatever the two texts are.
