@@ -759,6 +759,14 @@ Value fnWeekdayName(Interpreter&, Args a, int n) {
 // ---- the rest ----
 
 Value fnEval(Interpreter& in, Args a, int) { return in.evalText(toText(notNull(a[0]))); }
+Value fnExecute(Interpreter& in, Args a, int) {
+    in.executeText(toText(notNull(a[0])), false);
+    return Value();
+}
+Value fnExecuteGlobal(Interpreter& in, Args a, int) {
+    in.executeText(toText(notNull(a[0])), true);
+    return Value();
+}
 
 Value fnArray(Interpreter&, Args a, int n) {
     auto* arr = new ArrObj({n - 1}, false);
@@ -963,7 +971,7 @@ const Builtin kBuiltins[] = {
     FN("RGB", 3, 3, fnRGB), FN("DatePart", 2, 4, fnDatePart), FN("Escape", 1, 1, fnEscape),
     FN("Unescape", 1, 1, fnUnescape), FN("LenB", 1, 1, fnLenB), FN("LeftB", 2, 2, fnLeftB),
     FN("RightB", 2, 2, fnRightB), FN("MidB", 2, 3, fnMidB), FN("InStrB", 2, 4, fnInStrB),
-    FN("Eval", 1, 1, fnEval), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
+    FN("Eval", 1, 1, fnEval), FN("Execute", 1, 1, fnExecute), FN("ExecuteGlobal", 1, 1, fnExecuteGlobal), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
     FN("LBound", 1, 2, fnLBound), FN("CreateObject", 1, 2, fnCreateObject),
     FN("GetObject", 0, 2, fnCreateObject), FN("GetRef", 1, 1, fnCreateObject), FN("Err", 0, 0, fnErr),
     CONST("vbCrLf", Value::str("\r\n")), CONST("vbNewLine", Value::str("\r\n")), CONST("vbCr", Value::str("\r")),

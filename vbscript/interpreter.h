@@ -47,7 +47,36 @@ struct Proc {
     int32_t node = -1;
 };
 
+// A class a script defined: its fields and procedures by name.
+struct ClassMember {
+    enum Kind : uint8_t { Field, Method, Get, Let, Set };
+    Kind kind = Field;
+    bool isPrivate = false;
+    int32_t field = -1;  // the field's place in an instance
+    Proc proc;           // the procedure, or the field's name and DimItem node
+};
+
+class Interpreter;
+
+struct ClassInfo {
+    Interpreter* owner = nullptr;
+    std::string name;
+    uint32_t hash = 0;
+    const Chunk* chunk = nullptr;
+    std::vector<ClassMember> members;
+    size_t fieldCount = 0;
+    const ClassMember* initialize = nullptr;
+    const ClassMember* terminate = nullptr;
+    const ClassMember* defaultGet = nullptr;  // Public Default Property Get or Function
+    // The member of a kind by name, or nullptr.
+    const ClassMember* find(std::string_view name, uint32_t hash, ClassMember::Kind kind) const;
+    // Any member by name.
+    bool has(std::string_view name, uint32_t hash) const;
+};
+
 class Interpreter {
+    static constexpr int kSmallIndexes = 8;
+
 public:
     Interpreter();
     ~Interpreter();
@@ -66,6 +95,9 @@ public:
     Value evalText(std::string_view text);
     // Evaluates an expression node of a compiled chunk at global scope.
     Value evalChunkExpression(const Chunk& chunk, int32_t node);
+    // Runs a text as statements (Execute) in the current scope, or at the
+    // script's level (ExecuteGlobal). What it defines stays until reset.
+    void executeText(std::string_view text, bool global);
 
     // For the built-ins.
     double rnd(double arg);
@@ -83,6 +115,7 @@ private:
         size_t localBase = 0;
         const Proc* proc = nullptr;
         bool resumeNext = false;
+        ObjObj* me = nullptr;  // the instance whose method runs
     };
 
     const Node& node(int32_t n) const { return nodes_[n]; }
@@ -103,12 +136,23 @@ private:
     Value eval(int32_t n);
     Value readName(const Node& nd);
     Value callName(const Node& nd);
-    Value callProc(const Proc& proc, int32_t firstArg);
+    // Calls a procedure with the arguments at firstArg; a method runs on me,
+    // and a Property Let or Set gets `assigned` as its last argument.
+    Value callProc(const Proc& proc, int32_t firstArg, ObjObj* me = nullptr, const Value* assigned = nullptr);
     Value callBuiltin(int index, int32_t firstArg);
     Value indexValue(const Value& arr, int32_t firstArg);
     Value getMember(const Value& obj, const Node& nd);
     Value callMember(const Value& obj, const Node& nd);
-    void setMember(const Value& obj, const Node& nd, const Value& v);
+    void setMember(const Value& obj, const Node& nd, const Value& v, bool isSet);
+    // Members of a script's instances.
+    const ClassMember* visibleMember(const ObjObj* o, const Node& nd, ClassMember::Kind kind) const;
+    Value getInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg);
+    void setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg, const Value& v, bool isSet);
+    Value newInstance(const Node& nd);
+    void defineClasses(const Chunk& chunk);
+    void defineProcs(const Chunk& chunk);
+    static void terminateInstance(ObjObj* o);
+    Value& elementRef(int32_t target);
     void assign(int32_t target, Value v, bool isSet);
 
     Var* findVar(const Node& nd);
@@ -119,6 +163,14 @@ private:
     const Proc* findProc(std::string_view name, uint32_t hash) const;
     const Value* findObject(std::string_view name, uint32_t hash) const;
     int evalArgs(int32_t firstArg, Value* out, int max);
+    // The values of the indexes at firstArg, any number of them.
+    struct Indexes {
+        Value small[kSmallIndexes];
+        std::vector<Value> more;
+        const Value* data = small;
+        int count = 0;
+    };
+    void evalIndexes(int32_t firstArg, Indexes& out);
     std::vector<int32_t> evalBounds(int32_t firstArg);
 
     // The chunk being executed.
@@ -130,6 +182,10 @@ private:
     VarPool globals_;
     VarPool locals_;
     std::vector<Proc> procs_;
+    std::vector<std::unique_ptr<ClassInfo>> classes_;
+    std::vector<std::unique_ptr<Chunk>> executed_;  // texts run by Execute
+    std::vector<Value> withObjects_;                // the objects of the open With blocks
+    bool dying_ = false;
     struct Added {
         std::string name;
         uint32_t hash = 0;

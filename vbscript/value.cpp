@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "numbers/number.h"
 #include "vbscript/dates.h"
@@ -29,6 +30,8 @@ const char* errorMessage(int number) {
         case err::NotCollection: return "Object not a collection";
         case err::Undefined: return "Variable is undefined";
         case err::IllegalAssign: return "Illegal assignment";
+        case err::ObjectNotSet: return "Object variable not set";
+        case err::ClassNotDefined: return "Class not defined";
         case err::Syntax: return "Syntax error";
         case err::ExpectLParen: return "Expected '('";
         case err::ExpectRParen: return "Expected ')'";
@@ -159,7 +162,19 @@ void Value::release() noexcept {
     switch (h->kind) {
         case HeapObj::String: delete static_cast<StrObj*>(h); break;
         case HeapObj::Array: delete static_cast<ArrObj*>(h); break;
-        case HeapObj::Object: delete static_cast<ObjObj*>(h); break;
+        case HeapObj::Object: {
+            auto* o = static_cast<ObjObj*>(h);
+            if (o->terminate) {
+                // Class_Terminate sees the instance alive; if it keeps a
+                // reference to it somewhere, the instance stays.
+                auto* terminate = std::exchange(o->terminate, nullptr);
+                o->refs = 1;
+                terminate(o);
+                if (--o->refs != 0) return;
+            }
+            delete o;
+            break;
+        }
     }
 }
 
@@ -372,6 +387,7 @@ const char* typeName(const Value& v) {
         case vtArray: return "Variant()";
         case vtObject:
             if (!v.obj()) return "Nothing";
+            if (v.obj()->which == ObjObj::Instance) return className(v.obj());
             return v.obj()->which == ObjObj::ErrObject ? "ErrObject" : "PubResults";
         default: return "Unknown";
     }

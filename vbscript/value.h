@@ -23,6 +23,7 @@ inline constexpr int SubscriptRange = 9;
 inline constexpr int FixedArray = 10;
 inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int ObjectNotSet = 91;
 inline constexpr int OutOfStack = 28;
 inline constexpr int NotDefined = 35;
 inline constexpr int InvalidNull = 94;
@@ -33,6 +34,7 @@ inline constexpr int WrongArgs = 450;
 inline constexpr int NotCollection = 451;
 inline constexpr int Undefined = 500;
 inline constexpr int IllegalAssign = 501;
+inline constexpr int ClassNotDefined = 506;
 inline constexpr int Syntax = 1002;
 inline constexpr int ExpectLParen = 1005;
 inline constexpr int ExpectRParen = 1006;
@@ -130,11 +132,19 @@ struct ArrObj : HeapObj {
     bool fixedSize;
 };
 
+struct ClassInfo;
+
 struct ObjObj : HeapObj {
-    enum Which : uint8_t { Results, ErrObject };
+    enum Which : uint8_t { Results, ErrObject, Instance };
     ObjObj(Which w, std::shared_ptr<PubResults> r) : HeapObj(Object), which(w), res(std::move(r)) {}
     Which which;
     std::shared_ptr<PubResults> res;
+    // An instance of a script's class: the class and the fields' values. The
+    // fields never move, so a running method may alias them.
+    const ClassInfo* cls = nullptr;
+    std::vector<Value> fields;
+    // Runs the class's Class_Terminate when the last reference goes.
+    void (*terminate)(ObjObj* self) = nullptr;
 };
 
 class Value {
@@ -256,6 +266,8 @@ int64_t roundToRange(double d, int64_t lo, int64_t hi);
 std::string singleText(float v);
 std::string currencyText(int64_t scaled);
 const char* typeName(const Value& v);
+// The name of the class of a script's instance (TypeName of it).
+const char* className(const ObjObj* o);
 int varType(const Value& v);
 
 // Case-insensitive name hashing and comparison (ASCII letters only).

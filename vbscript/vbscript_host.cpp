@@ -39,7 +39,7 @@ ScriptStatus statusOf(int number) { return ScriptStatus::failure(number, errorMe
 struct VBScriptHost::Impl {
     Interpreter interp;
     std::unique_ptr<Chunk> work = std::make_unique<Chunk>();
-    std::vector<std::unique_ptr<Chunk>> kept;  // texts whose procedures are still callable
+    std::vector<std::unique_ptr<Chunk>> kept;  // texts whose procedures and classes are still in use
     size_t stackBudget = 4u << 20;
 
     void setStackLimit() {
@@ -86,7 +86,7 @@ ScriptStatus VBScriptHost::ExecuteStatement(std::string_view code) {
         m.work->code.assign(code.data(), code.size());
         parseProgram(*m.work, m.interp.stackLimit());
         Chunk* chunk = m.work.get();
-        if (!chunk->procs.empty()) {
+        if (!chunk->procs.empty() || !chunk->classes.empty()) {
             m.kept.push_back(std::move(m.work));
             m.work = std::make_unique<Chunk>();
         }
