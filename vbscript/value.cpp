@@ -314,16 +314,8 @@ Value toArith(const Value& v) {
     }
 }
 
-std::string singleText(float v) {
-    if (v == 0) return "0";
-    char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
-    std::string s(buf, r.ptr);
-    // Same shape as the Double form: upper-case exponent with two digits at least.
-    const size_t e = s.find('e');
-    if (e != std::string::npos) s[e] = 'E';
-    return s;
-}
+// Seven significant digits, by the same rule as a Double's fifteen.
+std::string singleText(float v) { return numberText(v, 7); }
 
 std::string currencyText(int64_t scaled) {
     const bool negative = scaled < 0;

@@ -39,6 +39,17 @@ TEST(NumberText, DoubleExponentBeyondFifteenPlaces) {
     EXPECT_EQ(show("\"v=\" & 1/30"), "String v=3.33333333333333E-02");
 }
 
+TEST(NumberText, SingleUsesSevenDigits) {
+    EXPECT_EQ(show("CStr(CSng(0.1))"), "String 0.1");
+    EXPECT_EQ(show("CStr(CSng(1/3))"), "String 0.3333333");
+    EXPECT_EQ(show("CStr(CSng(1/30))"), "String 3.333334E-02");
+    EXPECT_EQ(show("CStr(CSng(0.00001))"), "String 0.00001");
+    EXPECT_EQ(show("CStr(CSng(1234567))"), "String 1234567");
+    EXPECT_EQ(show("CStr(CSng(12345678))"), "String 1.234568E+07");
+    EXPECT_EQ(show("CStr(CSng(1E-8))"), "String 1E-08");
+    EXPECT_EQ(show("CStr(CSng(-0.0000001))"), "String -0.0000001");
+}
+
 TEST(NumberText, DirectFormsForBothPrecisions) {
     EXPECT_EQ(numberText(0.1, 15), "0.1");
     EXPECT_EQ(numberText(100, 15), "100");
