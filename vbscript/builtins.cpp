@@ -48,10 +48,13 @@ bool textCompareArg(Args a, int n, int index) {
 
 Value longValue(int64_t v) { return Value::lng(static_cast<int32_t>(v)); }
 
-// A search over a long text counts as work, so the evaluator looks at its
-// clock right after the call.
-SearchPacer pacerFor(Interpreter&) {
-    return [] { addWorkBytes(size_t{1} << 20); };
+// A long search looks at the script's clock between slices of the text and
+// counts as work for the evaluator's own look at it.
+SearchPacer pacerFor(Interpreter& in) {
+    return [&in] {
+        addWorkBytes(size_t{1} << 20);
+        in.checkTime();
+    };
 }
 
 // ---- math ----
@@ -841,6 +844,29 @@ Value fnScriptEngineMajorVersion(Interpreter&, Args, int) { return Value::lng(5)
 Value fnScriptEngineMinorVersion(Interpreter&, Args, int) { return Value::lng(8); }
 Value fnScriptEngineBuildVersion(Interpreter&, Args, int) { return Value::lng(16384); }
 
+// The script works in its one locale, English (United States): SetLocale
+// takes it (by number, by name, or 0 for the default) and refuses others.
+Value fnGetLocale(Interpreter&, Args, int) { return Value::lng(kScriptLocale); }
+Value fnSetLocale(Interpreter&, Args a, int n) {
+    if (given(a, n, 0)) {
+        const Value& v = a[0];
+        bool known = false;
+        if (v.isString()) {
+            const std::string name = lowerText(v.s());
+            known = name.empty() || name == "en-us" || name == "en_us";
+            if (!known) {
+                double d = 0;
+                known = parseNumber(v.s(), d) && (d == 0 || d == kScriptLocale);
+            }
+        } else {
+            const int32_t id = longArg(v);
+            known = id == 0 || id == kScriptLocale;
+        }
+        if (!known) raise(err::InvalidCall);
+    }
+    return Value::lng(kScriptLocale);
+}
+
 Value fnFilter(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) raise(err::InvalidNull);
     if (!a[0].isArray() || a[0].arr()->ubounds.size() != 1) raise(err::TypeMismatch);
@@ -969,7 +995,7 @@ const Builtin kBuiltins[] = {
     FN("ScriptEngineMinorVersion", 0, 0, fnScriptEngineMinorVersion),
     FN("ScriptEngineBuildVersion", 0, 0, fnScriptEngineBuildVersion), FN("Filter", 2, 4, fnFilter),
     FN("RGB", 3, 3, fnRGB), FN("DatePart", 2, 4, fnDatePart), FN("Escape", 1, 1, fnEscape),
-    FN("Unescape", 1, 1, fnUnescape), FN("LenB", 1, 1, fnLenB), FN("LeftB", 2, 2, fnLeftB),
+    FN("Unescape", 1, 1, fnUnescape), FN("GetLocale", 0, 0, fnGetLocale), FN("SetLocale", 0, 1, fnSetLocale), FN("LenB", 1, 1, fnLenB), FN("LeftB", 2, 2, fnLeftB),
     FN("RightB", 2, 2, fnRightB), FN("MidB", 2, 3, fnMidB), FN("InStrB", 2, 4, fnInStrB),
     FN("Eval", 1, 1, fnEval), FN("Execute", 1, 1, fnExecute), FN("ExecuteGlobal", 1, 1, fnExecuteGlobal), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
     FN("LBound", 1, 2, fnLBound), FN("CreateObject", 1, 2, fnCreateObject),

@@ -101,6 +101,8 @@ public:
 
     // For the built-ins.
     double rnd(double arg);
+    // Raises the time-out error once the run has used its time.
+    void checkTime() { checkClock(); }
     void randomize(bool hasSeed, double seed);
     Value errObject();
 
