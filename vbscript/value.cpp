@@ -137,6 +137,9 @@ size_t ArrObj::flatIndex(const Value* idx, int n) const {
     return flat;
 }
 
+ObjObj::ObjObj(Which w, std::shared_ptr<PubResults> r) : HeapObj(Object), which(w), res(std::move(r)) {}
+ObjObj::~ObjObj() = default;
+
 Value Value::str(std::string s) {
     Value v;
     v.u_.h = new StrObj(std::move(s));
@@ -156,9 +159,14 @@ ArrObj* Value::mutableArr() {
     return a;
 }
 
-void Value::release() noexcept {
-    HeapObj* h = u_.h;
-    if (--h->refs != 0) return;
+namespace {
+
+// Containers whose last reference went while an outer release was freeing
+// another one. The outer release frees them one by one, so a long chain of
+// nested arrays or instances never recurses through the native stack.
+thread_local std::vector<HeapObj*>* pendingFrees = nullptr;
+
+void destroy(HeapObj* h) noexcept {
     switch (h->kind) {
         case HeapObj::String: delete static_cast<StrObj*>(h); break;
         case HeapObj::Array: delete static_cast<ArrObj*>(h); break;
@@ -176,6 +184,35 @@ void Value::release() noexcept {
             break;
         }
     }
+}
+
+}  // namespace
+
+void Value::release() noexcept {
+    HeapObj* h = u_.h;
+    if (--h->refs != 0) return;
+    if (h->kind == HeapObj::String) {  // holds nothing else
+        delete static_cast<StrObj*>(h);
+        return;
+    }
+    if (pendingFrees) {
+        try {
+            pendingFrees->push_back(h);
+            return;
+        } catch (...) {
+            destroy(h);  // no memory for the list: free it here
+            return;
+        }
+    }
+    std::vector<HeapObj*> queue;
+    pendingFrees = &queue;
+    destroy(h);
+    while (!queue.empty()) {
+        HeapObj* next = queue.back();
+        queue.pop_back();
+        destroy(next);
+    }
+    pendingFrees = nullptr;
 }
 
 bool tinyNumber(std::string_view digits) {

@@ -136,7 +136,10 @@ struct ClassInfo;
 
 struct ObjObj : HeapObj {
     enum Which : uint8_t { Results, ErrObject, Instance };
-    ObjObj(Which w, std::shared_ptr<PubResults> r) : HeapObj(Object), which(w), res(std::move(r)) {}
+    ObjObj(Which w, std::shared_ptr<PubResults> r);
+    ~ObjObj();
+    ObjObj(const ObjObj&) = delete;
+    ObjObj& operator=(const ObjObj&) = delete;
     Which which;
     std::shared_ptr<PubResults> res;
     // An instance of a script's class: the class and the fields' values. The

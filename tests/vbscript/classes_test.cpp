@@ -2,6 +2,9 @@
 // Class_Terminate.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
+
 #include "tests/vbscript/script_test_support.h"
 
 namespace mcplot::testing {
@@ -139,6 +142,32 @@ TEST(Classes, ErrorsInsideMethods) {
     // An error in Class_Terminate goes nowhere; the script goes on.
     EXPECT_EQ(runP(code + "Set b = New Bad\r\nSet b = Nothing\r\nRes.p = 4"), 4.0);
     EXPECT_EQ(runP(code + "On Error Resume Next\r\nSet b = New Bad\r\nRes.p = b.Div(0)\r\nRes.p = Err.Number"), 11.0);
+}
+
+// Res.p after running the code with a time limit a loaded machine cannot hit.
+double runPatience(const std::string& code) {
+    VBScriptHost host;
+    host.setTimeLimit(std::chrono::seconds(30));
+    auto res = std::make_shared<PubResults>();
+    host.Reset();
+    host.AddObject("Res", res);
+    const ScriptStatus status = host.ExecuteStatement(code);
+    EXPECT_TRUE(status.ok) << status.number;
+    host.Reset();  // drops whatever the script left alive
+    return res->p;
+}
+
+TEST(Classes, LongChainsAreFreedWithoutDeepRecursion) {
+    const std::string list =
+        "Class Node\r\nPublic nxt\r\nEnd Class\r\n"
+        "Set head = Nothing\r\n"
+        "For i = 1 To 300000\r\nSet n = New Node\r\nSet n.nxt = head\r\nSet head = n\r\nNext\r\n"
+        "Set n = Nothing\r\n";
+    EXPECT_EQ(runPatience(list + "Set head = Nothing\r\nRes.p = i"), 300001.0);
+    EXPECT_EQ(runPatience(list + "Res.p = 1"), 1.0);
+    const std::string nested = "a = Array()\r\nFor i = 1 To 300000 : a = Array(a) : Next\r\n";
+    EXPECT_EQ(runPatience(nested + "a = 0\r\nRes.p = i"), 300001.0);
+    EXPECT_EQ(runPatience(nested + "Res.p = 1"), 1.0);
 }
 
 TEST(Classes, Errors) {
