@@ -282,18 +282,23 @@ void Interpreter::executeText(std::string_view text, bool global) {
     tick();
     auto chunk = std::make_unique<Chunk>();
     chunk->code.assign(text.data(), text.size());
-    parseProgram(*chunk, parseLimits());
-    const Chunk& c = *chunk;
-    // Keep only texts whose procedures or classes may be called later.
-    std::unique_ptr<Chunk> transient;
-    if (c.procs.empty() && c.classes.empty()) transient = std::move(chunk);
-    else kept_.push_back(std::move(chunk));
-    defineProcs(c);
-    defineClasses(c);
-    ContextGuard guard(*this, c, global ? &globalFrame_ : nullptr);
-    // Variables Execute declares belong to the scope it runs in.
-    if (!global) guard.locals = static_cast<size_t>(-1);
-    execBlock(c.root);
+    try {
+        parseProgram(*chunk, parseLimits());
+        const Chunk& c = *chunk;
+        // Keep only texts whose procedures or classes may be called later.
+        std::unique_ptr<Chunk> transient;
+        if (c.procs.empty() && c.classes.empty()) transient = std::move(chunk);
+        else kept_.push_back(std::move(chunk));
+        defineProcs(c);
+        defineClasses(c);
+        ContextGuard guard(*this, c, global ? &globalFrame_ : nullptr);
+        // Variables Execute declares belong to the scope it runs in.
+        if (!global) guard.locals = static_cast<size_t>(-1);
+        execBlock(c.root);
+    } catch (ScriptError& e) {
+        // As with Eval, the error is placed at the call the student wrote.
+        throw ScriptError(e.number, e.what());
+    }
 }
 
 // ---- names ----

@@ -194,7 +194,7 @@ private:
         ++pos_;
         start_ = pos_;
         while (pos_ < src_.size() && src_[pos_] != ']' && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
-        if (pos_ >= src_.size() || src_[pos_] != ']') fail(err::InvalidChar);
+        if (pos_ >= src_.size() || src_[pos_] != ']') fail(err::ExpectRBracket);
         nameEnd_ = pos_++;
         tok_ = Tok::Ident;
         hash_ = nameHash(text());
@@ -1044,12 +1044,13 @@ private:
             at(n).a = params.head;
         }
         // Let and Set take the assigned value as their last parameter.
-        if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0) fail(err::Syntax);
+        if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0)
+            fail(err::LetSetNeedsArgument);
         const int32_t body = block();
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
         if (kind != ProcKind::Method) {
-            if (!isWord("property")) fail(err::Syntax);
+            if (!isWord("property")) fail(err::ExpectProperty);
             next();
         } else {
             expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
@@ -1067,7 +1068,7 @@ private:
         --withDepth_;
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
-        expectKw(Kw::With, err::Syntax);
+        expectKw(Kw::With, err::ExpectWith);
         return n;
     }
 
@@ -1101,13 +1102,16 @@ private:
                 const bool isFunction = kw_ == Kw::Function;
                 next();
                 member = procedureRest(flags, ProcKind::Method, isFunction);
+                const std::string_view name = at(member).nameView();
+                if ((sameName(name, "class_initialize") || sameName(name, "class_terminate")) && at(member).a >= 0)
+                    fail(err::NoArgsOnInitialize);
             } else if (isWord("property")) {
                 next();
                 ProcKind kind;
                 if (isWord("get")) kind = ProcKind::PropertyGet;
                 else if (tok_ == Tok::Ident && kw_ == Kw::Let) kind = ProcKind::PropertyLet;
                 else if (tok_ == Tok::Ident && kw_ == Kw::Set) kind = ProcKind::PropertySet;
-                else fail(err::Syntax);
+                else fail(err::ExpectLetSetGet);
                 next();
                 member = procedureRest(flags, kind, kind == ProcKind::PropertyGet);
             } else if ((flags & nf::Default) == 0 && ((tok_ == Tok::Ident && kw_ == Kw::Dim) || (scoped && isName()))) {
@@ -1126,7 +1130,7 @@ private:
         }
         topLevel_ = wasTop;
         next();
-        if (!(tok_ == Tok::Ident && kw_ == Kw::Class)) fail(err::Syntax);
+        if (!(tok_ == Tok::Ident && kw_ == Kw::Class)) fail(err::ExpectClass);
         next();
         at(cls).a = members.head;
         for (int32_t c : c_.classes)

@@ -173,6 +173,11 @@ TEST(Classes, LongChainsAreFreedWithoutDeepRecursion) {
 TEST(Classes, Errors) {
     EXPECT_EQ(runError("Set o = New NoSuchClass"), 506);
     EXPECT_NE(runError("Class A\r\nPublic v\r\n"), 0);
+    EXPECT_EQ(runError("Class A\r\nPublic v\r\nEnd Sub"), 1047);
+    EXPECT_EQ(runError("Class A\r\nProperty Get v\r\nEnd Function\r\nEnd Class"), 1050);
+    EXPECT_EQ(runError("Class A\r\nProperty Put v\r\nEnd Property\r\nEnd Class"), 1049);
+    EXPECT_EQ(runError("Class A\r\nProperty Let v\r\nEnd Property\r\nEnd Class"), 1054);
+    EXPECT_EQ(runError("Class A\r\nSub Class_Initialize(x)\r\nEnd Sub\r\nEnd Class"), 1053);
     EXPECT_NE(runError("Sub s\r\nClass A\r\nEnd Class\r\nEnd Sub"), 0);
     EXPECT_EQ(runError("Class A\r\nEnd Class\r\nSet o = New A\r\no.nothing_here = 1"), 438);
     EXPECT_EQ(runError("Class A\r\nEnd Class\r\nSet o = New A\r\nRes.p = o"), 438);

@@ -34,7 +34,7 @@ TEST(BracketedNames, AnyTextBetweenBrackets) {
     EXPECT_EQ(runP("[end] = 2\r\nRes.p = [end] ^ 3"), 8.0);
     EXPECT_EQ(runP("Function [twice it](v)\r\n[twice it] = 2 * v\r\nEnd Function\r\nRes.p = [twice it](21)"), 42.0);
     EXPECT_EQ(runP("[переменная] = 5\r\nRes.p = [переменная]"), 5.0);
-    EXPECT_NE(runError("Res.p = [unclosed"), 0);
+    EXPECT_EQ(runError("Res.p = [unclosed"), 1007);
 }
 
 TEST(NestedArrays, AssignToAnElementOfAnInnerArray) {

@@ -37,6 +37,7 @@ TEST(With, FailingMemberAndMisuse) {
     EXPECT_EQ(r.res.pInt, 438);
     EXPECT_NE(runError("Res.p = .p"), 0) << "a member without With is a syntax error";
     EXPECT_EQ(runError("With Res\r\n.p = 1"), 1014);
+    EXPECT_EQ(runError("With Res\r\n.p = 1\r\nEnd If"), 1029);
     EXPECT_EQ(runError("With Nothing\r\n.p = 1\r\nEnd With"), 91);
 }
 
@@ -60,6 +61,10 @@ TEST(Execute, ErrorsInTheExecutedText) {
     EXPECT_EQ(runError("Execute \"a = 1/0\""), 11);
     EXPECT_NE(runError("ExecuteGlobal \"If\""), 0);
     EXPECT_EQ(runError("Execute Null"), 94);
+    // The error is placed at the call of Execute in the script.
+    const RunResult located = run("Res.p = 1\r\n  Execute \"a = 1 / 0\"");
+    EXPECT_EQ(located.status.line, 2);
+    EXPECT_EQ(located.status.column, 3);
     const RunResult r = run("On Error Resume Next\r\nExecute \"a = 1/0\"\r\nRes.pInt = Err.Number\r\nRes.p = 1");
     EXPECT_EQ(r.res.pInt, 11);
     EXPECT_EQ(r.res.p, 1.0);
