@@ -11,6 +11,9 @@ namespace {
 
 // Where the note on undefined points stands, as shares of the window.
 constexpr double kNoticeLeft = 0.02, kNoticeDrop = 0.1;
+// Throws are drawn in batches of this many dots: few enough that the batch
+// stays in the processor's cache between throwing and drawing.
+constexpr size_t kDotBatch = 2048;
 
 }  // namespace
 
@@ -148,12 +151,22 @@ void PlotCommands::karlo() {
     ThrowTally tally;
     const EvaluationCount beforeThrows = evaluationCount();
     dots_.clear();
-    dots_.reserve(static_cast<size_t>(std::max<int16_t>(s_.nbros, 0)));
+    dots_.reserve(kDotBatch);
     {
         Step step(*this);
-        tally = throwPoints(evaluator_, box, s_.nbros, random_, [this](double x, float yr, ThrowKind kind) {
+        auto keep = [this](double x, float yr, ThrowKind kind) {
             dots_.push_back({x, yr, kind == ThrowKind::Miss ? colors::red : colors::blue});
-        });
+            if (dots_.size() == kDotBatch) {
+                canvas_.PSets(dots_);
+                dots_.clear();
+            }
+        };
+        // The program's own generator is called directly, without a virtual
+        // call per number.
+        if (auto* clock = dynamic_cast<ClockRandom*>(&random_))
+            tally = throwPoints(evaluator_, box, s_.nbros, *clock, keep);
+        else
+            tally = throwPoints(evaluator_, box, s_.nbros, random_, keep);
     }
     s_.nplus = tally.nplus;
     s_.nminus = tally.nminus;
@@ -165,6 +178,7 @@ void PlotCommands::karlo() {
     }
     const bool throwsFailed = everyOneFailed(beforeThrows, evaluationCount());
     canvas_.PSets(dots_);
+    dots_.clear();
 
     if (s_.nbros > 0) {
         s_.ikarlo = monteCarloValue(box, tally, s_.nbros);

@@ -5,6 +5,8 @@
 # In CI (CI=true) the tests also run once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, random window scenarios run through the sanitizer
 # build for two minutes, and the script-language fuzzer runs for a minute.
+# The test command ends by building the Debian package and checking it with
+# lintian, appstreamcli and desktop-file-validate (tools/check_package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,6 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth locales python3
+  lintian appstream desktop-file-utils
 )
 
 install_missing() {
@@ -72,7 +75,9 @@ case "${1:-}" in
       fi
     fi
     configure_and_build build -DMCPLOT_WERROR=$werror
-    cd build && ctest --output-on-failure -j 2 --timeout 600
+    (cd build && ctest --output-on-failure -j 2 --timeout 600)
+    # The Debian package from this build, checked as a distribution would.
+    tools/check_package.sh build
     ;;
   *)
     echo "usage: tools/dev.sh run|test" >&2
