@@ -1,6 +1,5 @@
 #include "window/controls.h"
 
-#include <QImageReader>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -14,6 +13,7 @@
 
 #include "canvas/colors.h"
 #include "canvas/raster_canvas.h"
+#include "window/hidpi_picture.h"
 #include "window/logging.h"
 
 namespace mcplot {
@@ -236,8 +236,7 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent), Placement(this) {}
 
 bool ImageBox::LoadPicture(const std::string& file) {
     if (file.empty()) return false;
-    QImageReader reader(QString::fromStdString(file));
-    QImage image = reader.read();
+    const QImage image = readPictureForRatio(QString::fromStdString(file), devicePixelRatioF());
     if (image.isNull()) return false;
     setPicture(image);
     return true;
