@@ -24,6 +24,12 @@ namespace {
 // Screen and outer window geometry is reckoned in twips: 15 to the pixel at
 // 96 dots per inch.
 constexpr double kTwipsPerPixel = 15.0;
+// The window starts a tenth of the free width from the left and a fiftieth of
+// the free height from the top of the screen.
+constexpr float kFreeWidthLeft = 0.1f;
+constexpr double kFreeHeightAbove = 0.02;
+// The client area's light grey.
+constexpr uint32_t kClientAreaColor = 0xE0E0E0;
 
 // The client area: light grey, and its resize is the window's Resize event.
 class ClientArea : public QWidget {
@@ -32,7 +38,7 @@ public:
         setObjectName(QStringLiteral("client"));
         setAutoFillBackground(true);
         QPalette p = palette();
-        p.setColor(QPalette::Window, colorFromBgr(0xE0E0E0));
+        p.setColor(QPalette::Window, colorFromBgr(kClientAreaColor));
         setPalette(p);
     }
 
@@ -301,8 +307,8 @@ void Form1::placeOnScreen() {
     const QRect fg = frameGeometry();
     const double SWt = sg.width() * kTwipsPerPixel, SHt = sg.height() * kTwipsPerPixel;
     const double Wt = fg.width() * kTwipsPerPixel, Ht = fg.height() * kTwipsPerPixel;
-    const float left = float(SWt - Wt) * 0.1f;
-    const double top = (SHt - Ht) * 0.02;
+    const float left = float(SWt - Wt) * kFreeWidthLeft;
+    const double top = (SHt - Ht) * kFreeHeightAbove;
     move(sg.x() + int(std::lround(left / kTwipsPerPixel)), sg.y() + int(std::lround(top / kTwipsPerPixel)));
 }
 
