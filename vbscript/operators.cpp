@@ -214,8 +214,9 @@ Value identity(const Value& a, const Value& b) {
     if (!a.isObject() || !b.isObject()) raise(err::ObjectRequired);
     const void* pa = a.obj() ? static_cast<const void*>(a.obj()->host.get()) : nullptr;
     const void* pb = b.obj() ? static_cast<const void*>(b.obj()->host.get()) : nullptr;
-    if (a.obj() && a.obj()->which == ObjObj::ErrObject) pa = a.obj();
-    if (b.obj() && b.obj()->which == ObjObj::ErrObject) pb = b.obj();
+    // Wrappers of the same added object are the same object; others are themselves.
+    if (a.obj() && a.obj()->which != ObjObj::Host) pa = a.obj();
+    if (b.obj() && b.obj()->which != ObjObj::Host) pb = b.obj();
     return Value::boolean(pa == pb);
 }
 

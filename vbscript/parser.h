@@ -21,6 +21,8 @@ enum class NK : uint8_t {
     Index,       // a(..)(..): a = base, b = first argument
     Member,      // a.name: a = object
     MemberCall,  // a.name(args): a = object, b = first argument
+    WithObject,  // the object of the innermost With block (".name" inside it)
+    New,         // New name: an instance of the class named
     Unary,       // op: UnaryOp, a
     Binary,      // op: BinOp, a, b
     // Statements.
@@ -39,7 +41,9 @@ enum class NK : uint8_t {
     Exit,       // op: ExitKind
     OnError,    // op: 1 resume next, 0 go to 0
     Erase,      // name
-    ProcDef,    // name, a = first Param, d = body; flags: IsFunction
+    ProcDef,    // name, a = first Param, d = body; flags: IsFunction; op: ProcKind
+    With,       // a = object, d = body
+    ClassDef,   // name, a = first member: Dim items (fields) and ProcDefs (methods)
     // Parts.
     DimItem,     // name, a = first bound; flags: HasParens
     ConstItem,   // name, a = value
@@ -50,6 +54,8 @@ enum class NK : uint8_t {
 
 enum class UnaryOp : uint8_t { Neg, Plus, Not };
 enum class ExitKind : uint8_t { Do, For, Function, Sub };
+// What a procedure of a class is; plain Sub and Function are Method.
+enum class ProcKind : uint8_t { Method, PropertyGet, PropertyLet, PropertySet };
 
 namespace nf {
 inline constexpr uint16_t Parens = 1;        // argument list given in parentheses
@@ -63,6 +69,7 @@ inline constexpr uint16_t TestAtEnd = 128;  // Do ... Loop While
 inline constexpr uint16_t Until = 256;
 inline constexpr uint16_t Private = 512;
 inline constexpr uint16_t ElseIfPart = 1024;
+inline constexpr uint16_t Default = 2048;  // the default member of a class
 }  // namespace nf
 
 struct Node {
@@ -86,13 +93,15 @@ struct Chunk {
     std::string code;
     std::vector<Node> nodes;
     std::vector<Value> consts;
-    std::vector<int32_t> procs;  // ProcDef nodes
+    std::vector<int32_t> procs;    // ProcDef nodes
+    std::vector<int32_t> classes;  // ClassDef nodes
     int32_t root = -1;
     bool optionExplicit = false;
     void clear() {
         nodes.clear();
         consts.clear();
         procs.clear();
+        classes.clear();
         root = -1;
         optionExplicit = false;
     }
