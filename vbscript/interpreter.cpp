@@ -406,7 +406,7 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
     }
 }
 
-Interpreter::Flow Interpreter::execNode(const Node& nd) {
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::execNode(const Node& nd) {
     checkStack(stackLimit_);
     tick();
     switch (nd.kind) {
@@ -694,6 +694,7 @@ Value& Interpreter::elementRef(int32_t target) {
 
 Value Interpreter::eval(int32_t n) {
     const Node& nd = nodes_[n];
+    if (nd.kind == NK::Literal) return consts_[nd.k];  // cannot fail
     try {
         return evalNode(nd);
     } catch (ScriptError& e) {
@@ -702,7 +703,8 @@ Value Interpreter::eval(int32_t n) {
     }
 }
 
-Value Interpreter::evalNode(const Node& nd) {
+// Inlined into eval: one call per node, not two.
+[[gnu::always_inline]] inline Value Interpreter::evalNode(const Node& nd) {
     checkStack(stackLimit_);
     switch (nd.kind) {
         case NK::Literal: return consts_[nd.k];
