@@ -129,6 +129,8 @@ void Interpreter::reset() {
     classes_.clear();
     objects_.clear();
     kept_.clear();
+    // The storage of a huge text is not kept for the short ones that follow.
+    if (work_->nodes.capacity() > kKeptNodes) work_ = std::make_unique<Chunk>();
     globalFrame_ = Frame{};
     frame_ = &globalFrame_;
     errNumber = 0;
@@ -155,14 +157,15 @@ void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> o
 }
 
 void Interpreter::checkClock() {
-    if (std::chrono::steady_clock::now() > deadline_) raise(err::Timeout);
+    budget_.work = 0;
+    deadline_.check();
 }
 
 // The clock and the stack limit of one call from the host.
 void Interpreter::startCall() {
     steps_ = 0;
     budget_.work = 0;
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    deadline_.restart(timeLimit_);
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
     const char* limit = here - stackBudget_;
     if (limit > here) limit = nullptr;  // wrapped around
@@ -335,7 +338,15 @@ Var* Interpreter::findVar(const Node& nd) {
     const std::string_view name = nd.nameView();
     if (frame_->proc)
         if (Var* v = findLocal(name, nd.hash)) return v;
-    return findGlobal(name, nd.hash);
+    // Globals are only ever added until a reset, which also drops every
+    // parsed text: a name found once stays that variable.
+    if (nd.global >= 0) return &globals_.at(static_cast<size_t>(nd.global));
+    const int32_t k = globalIndex_.find(name, nd.hash, [this](int32_t i) -> std::string_view {
+        return globals_.at(static_cast<size_t>(i)).name;
+    });
+    if (k < 0) return nullptr;
+    nd.global = k;
+    return &globals_.at(static_cast<size_t>(k));
 }
 
 const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {

@@ -122,7 +122,7 @@ public:
     // script's level (ExecuteGlobal). What it defines stays until reset.
     void executeText(std::string_view text, bool global);
     // Limits for parsing a text at run time (Eval and friends).
-    ParseLimits parseLimits() const { return ParseLimits{stackLimit_, deadline_, kMaxParseNodes}; }
+    ParseLimits parseLimits() { return ParseLimits{stackLimit_, &deadline_, kMaxParseNodes}; }
 
     // For the built-ins.
     double rnd(double arg);
@@ -151,9 +151,11 @@ private:
     void run(const Chunk& chunk);
     void locate(ScriptError& e, const Node& nd) const;
     void tick() {
-        if ((++steps_ & 0x3FF) == 0 || takeWorkBytes() > (1u << 20)) checkClock();
+        if ((++steps_ & 0x3FF) == 0 || budget_.work > kWorkBetweenClockLooks) checkClock();
     }
     void checkClock();
+    static constexpr size_t kWorkBetweenClockLooks = 1u << 20;
+    static constexpr size_t kKeptNodes = 1u << 14;
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);
@@ -235,7 +237,7 @@ private:
     Frame globalFrame_;
 
     uint64_t steps_ = 0;
-    std::chrono::steady_clock::time_point deadline_{};
+    Deadline deadline_;
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     size_t stackBudget_ = kDefaultStackBudget;
     size_t maxSourceBytes_ = kDefaultMaxSourceBytes;

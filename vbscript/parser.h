@@ -82,6 +82,7 @@ struct Node {
     uint32_t hash = 0;
     uint32_t nameLen = 0;
     uint32_t pos = 0;            // byte offset in the text, for error locations
+    mutable int32_t global = -1; // the global variable a name was found as, once found
     const char* name = nullptr;  // points into the compiled text
     std::string_view nameView() const { return {name, nameLen}; }
 };
@@ -107,15 +108,42 @@ struct Chunk {
 };
 
 // Enough nodes for any text a student types and for 100 000 small procedures,
-// few enough (about 60 MB) that a hostile text cannot eat the memory.
+// few enough (about 70 MB) that a hostile text cannot eat the memory.
 inline constexpr size_t kMaxParseNodes = 1300000;
+
+// The time budget of one call into the interpreter. Reading the clock costs
+// as much as a short evaluation, so the budget starts at the first look
+// (after about a thousand steps or a megabyte of work) and a short script
+// never reads the clock at all.
+class Deadline {
+public:
+    void restart(std::chrono::milliseconds limit) {
+        limit_ = limit;
+        started_ = false;
+    }
+    // Raises the time-out error once the budget is spent.
+    void check() {
+        const auto now = std::chrono::steady_clock::now();
+        if (!started_) {
+            at_ = now + limit_;
+            started_ = true;
+        } else if (now > at_) {
+            raise(err::Timeout);
+        }
+    }
+
+private:
+    std::chrono::milliseconds limit_{0};
+    std::chrono::steady_clock::time_point at_{};
+    bool started_ = false;
+};
 
 struct ParseLimits {
     // The lowest native stack address the parser may reach before it reports
     // Out of stack space.
     const char* stackLimit = nullptr;
-    // Parsing a huge text stops with the time-out error past this moment.
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    // Parsing a huge text stops with the time-out error when this runs out.
+    Deadline* deadline = nullptr;
     size_t maxNodes = kMaxParseNodes;
 };
 
