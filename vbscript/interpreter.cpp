@@ -110,6 +110,19 @@ void Interpreter::reset() {
     globals_.popTo(0);
     globalIndex_.clear();
     locals_.popTo(0);
+    // Instances that hold each other would outlive the script with all they
+    // hold: empty their fields, and any that stays is cut off its class.
+    for (const auto& cls : classes_) {
+        while (ObjObj* o = cls->live.head) {
+            ++o->refs;
+            const Value holder = Value::object(o);
+            o->unlink();
+            o->cls = nullptr;
+            o->terminate = nullptr;
+            std::vector<Value> fields;
+            fields.swap(o->fields);
+        }
+    }
     dying_ = false;
     procs_.clear();
     procIndex_.clear();
@@ -989,7 +1002,7 @@ void Interpreter::setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg,
 }
 
 Value Interpreter::newInstance(const Node& nd) {
-    const ClassInfo* cls = nullptr;
+    ClassInfo* cls = nullptr;
     for (size_t k = classes_.size(); k-- > 0 && !cls;)
         if (classes_[k]->hash == nd.hash && sameName(classes_[k]->name, nd.nameView())) cls = classes_[k].get();
     if (!cls) {
@@ -999,6 +1012,7 @@ Value Interpreter::newInstance(const Node& nd) {
     auto* o = new ObjObj(ObjObj::Instance, nullptr);
     Value result = Value::object(o);
     o->cls = cls;
+    o->link(&cls->live);
     o->fields.resize(cls->fieldCount);
     for (const ClassMember& m : cls->members) {
         if (m.kind != ClassMember::Field) continue;
@@ -1014,6 +1028,7 @@ Value Interpreter::newInstance(const Node& nd) {
 }
 
 void Interpreter::terminateInstance(ObjObj* o) {
+    if (!o->cls) return;
     Interpreter& in = *o->cls->owner;
     if (in.dying_) return;
     try {
