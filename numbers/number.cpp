@@ -94,63 +94,150 @@ double parseDecimal(std::string_view text) {
     return v;
 }
 
+namespace {
+
+// The significant digits of |v| rounded (halves to even on the exact value) to
+// at most `digits` places, without trailing zeros, and the decimal exponent of
+// the first one.
+struct RoundedDigits {
+    char digit[24];
+    int count = 0;
+    int exponent = 0;
+};
+
+// Reads "d.ddde[+-]xx" as written by to_chars in scientific form.
+void readScientific(const char* first, const char* last, RoundedDigits& out) {
+    out.count = 0;
+    const char* p = first;
+    for (; p != last && *p != 'e'; ++p)
+        if (*p != '.') out.digit[out.count++] = *p;
+    ++p;  // 'e'
+    const bool negative = *p == '-';
+    ++p;  // the exponent always carries a sign
+    int exponent = 0;
+    for (; p != last; ++p) exponent = exponent * 10 + (*p - '0');
+    out.exponent = negative ? -exponent : exponent;
+}
+
+// Straight from the exact value: correct for every double, but several times
+// slower than the shortest form, which the plot loop writes once per point.
+void exactRounding(double magnitude, int digits, RoundedDigits& out) {
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, digits - 1);
+    readScientific(buf, r.ptr, out);
+}
+
+void roundDigits(double magnitude, int digits, RoundedDigits& out) {
+    // The shortest round-trip digits S lie within half a unit of the last
+    // place of the double. For a normal double that unit is finer than the
+    // spacing of `digits`-digit decimals (digits <= 15), so when S has at most
+    // `digits` places it is already the nearest such decimal. When S is
+    // longer, no rounding midpoint (a decimal of digits + 1 places) can lie
+    // strictly between v and S, or it would be a shorter or closer round-trip
+    // form than S; so rounding S gives the same digits as rounding v, except
+    // when S is itself a midpoint (its tail is exactly "5"), where only the
+    // exact value can tell.
+    if (magnitude < DBL_MIN || digits > 15) return exactRounding(magnitude, digits, out);
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    readScientific(buf, r.ptr, out);
+    if (out.count > digits) {
+        if (out.count == digits + 1 && out.digit[digits] == '5') return exactRounding(magnitude, digits, out);
+        const bool up = out.digit[digits] >= '5';
+        out.count = digits;
+        if (up) {
+            int k = digits - 1;
+            while (k >= 0 && out.digit[k] == '9') --k;
+            if (k < 0) {
+                out.digit[0] = '1';
+                out.count = 1;
+                ++out.exponent;
+                return;
+            }
+            ++out.digit[k];
+            out.count = k + 1;  // the nines after it became zeros
+        }
+    }
+    while (out.count > 1 && out.digit[out.count - 1] == '0') --out.count;
+}
+
+// Writes the language's text of a finite non-zero v; returns the end. `out`
+// has room for 32 characters.
+char* writeNumberText(double v, int digits, char* out) {
+    RoundedDigits d;
+    roundDigits(std::fabs(v), digits, d);
+    // Scientific output keeps trailing zeros in the exact path.
+    while (d.count > 1 && d.digit[d.count - 1] == '0') --d.count;
+    if (v < 0) *out++ = '-';
+    const int count = d.count;
+    const int exponent = d.exponent;
+    const int before = exponent + 1;         // places before the point
+    const int after = count - 1 - exponent;  // places after it
+    if (before <= digits && after <= digits) {
+        if (exponent < 0) {
+            *out++ = '0';
+            *out++ = '.';
+            for (int k = 0; k < -exponent - 1; ++k) *out++ = '0';
+            for (int k = 0; k < count; ++k) *out++ = d.digit[k];
+        } else if (count <= before) {
+            for (int k = 0; k < count; ++k) *out++ = d.digit[k];
+            for (int k = count; k < before; ++k) *out++ = '0';
+        } else {
+            for (int k = 0; k < before; ++k) *out++ = d.digit[k];
+            *out++ = '.';
+            for (int k = before; k < count; ++k) *out++ = d.digit[k];
+        }
+        return out;
+    }
+    *out++ = d.digit[0];
+    if (count > 1) {
+        *out++ = '.';
+        for (int k = 1; k < count; ++k) *out++ = d.digit[k];
+    }
+    *out++ = 'E';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) *out++ = '0';
+    return std::to_chars(out, out + 4, magnitude).ptr;
+}
+
+}  // namespace
+
 std::string numberText(double v, int digits) {
     if (std::isnan(v)) return "NaN";
     if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
     if (v == 0) return "0";
     // to_chars ignores the C locale, which the GUI toolkit sets from the
     // user's settings: the script text must keep "." whatever they are.
-    // Scientific form first: it gives the rounded digits and the exponent.
-    char buf[64];
-    const auto sci = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits - 1);
-    const std::string_view text(buf, static_cast<size_t>(sci.ptr - buf));
-    const size_t e = text.find('e');
-    int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
-    std::string mantissa;  // the significant digits without trailing zeros
-    for (char c : text.substr(0, e))
-        if (c >= '0' && c <= '9') mantissa += c;
-    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
-    const int count = static_cast<int>(mantissa.size());
-
-    std::string out = v < 0 ? "-" : "";
-    const int before = exponent + 1;         // places before the point
-    const int after = count - 1 - exponent;  // places after it
-    if (before <= digits && after <= digits) {
-        if (exponent < 0) {
-            out += "0.";
-            out.append(static_cast<size_t>(-exponent - 1), '0');
-            out += mantissa;
-        } else if (count <= before) {
-            out += mantissa;
-            out.append(static_cast<size_t>(before - count), '0');
-        } else {
-            out.append(mantissa, 0, static_cast<size_t>(before));
-            out += '.';
-            out.append(mantissa, static_cast<size_t>(before));
-        }
-        return out;
-    }
-    out += mantissa[0];
-    if (count > 1) {
-        out += '.';
-        out.append(mantissa, 1);
-    }
-    out += exponent < 0 ? "E-" : "E+";
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    if (magnitude < 10) out += '0';
-    out += std::to_string(magnitude);
-    return out;
+    char buf[40];
+    return std::string(buf, writeNumberText(v, digits, buf));
 }
 
 std::string numberText15(double v) { return numberText(v, 15); }
 
 std::string shortNumber(double v) {
-    std::string s = numberText15(v);
-    const bool negative = !s.empty() && s[0] == '-';
-    const size_t start = negative ? 1 : 0;
-    if (s.compare(start, 2, "0.") == 0) s.erase(start, 1);
-    return negative ? s : " " + s;
+    if (!std::isfinite(v) || v == 0) {
+        std::string s = numberText15(v);
+        return s[0] == '-' ? s : " " + s;
+    }
+    char buf[40];
+    char* text = buf + 1;
+    char* end = writeNumberText(v, 15, text);
+    if (*text == '-') {
+        // "-0.5" becomes "-.5"
+        if (text[1] == '0' && text[2] == '.') {
+            text[1] = '-';
+            ++text;
+        }
+        return std::string(text, end);
+    }
+    if (text[0] == '0' && text[1] == '.') {
+        // "0.5" becomes " .5"
+        text[0] = ' ';
+        return std::string(text, end);
+    }
+    buf[0] = ' ';
+    return std::string(buf, end);
 }
 
 double readLeadingNumber(std::string_view text) {
