@@ -1,5 +1,6 @@
 #include "numbers/number.h"
 
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <cfloat>
@@ -127,7 +128,47 @@ void exactRounding(double magnitude, int digits, RoundedDigits& out) {
     readScientific(buf, r.ptr, out);
 }
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The cheapest way, for the usual magnitudes: scale |v| by an exact power of
+// ten so that the wanted digits form the whole part. The product is rounded
+// once, by at most a sixteenth of a unit (the scaled value stays below 2^50),
+// so whenever its fraction is clearly away from a half its nearest whole
+// number is the rounded value. Returns false when it cannot tell.
+bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
+    const int binaryExponent = static_cast<int>((std::bit_cast<uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
+    // floor(log10(magnitude)), possibly one too low
+    int exponent = static_cast<int>(std::floor(binaryExponent * 0.30102999566398120));
+    const double low = kPowersOfTen[digits - 1], high = kPowersOfTen[digits];
+    double scaled = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int shift = digits - 1 - exponent;
+        if (shift < 0 || shift > 22) return false;
+        scaled = magnitude * kPowersOfTen[shift];
+        if (scaled < high) break;
+        ++exponent;
+    }
+    // Too close to a power of ten to be sure of the decade.
+    if (!(scaled >= low + 1 && scaled < high - 1)) return false;
+    const auto whole = static_cast<uint64_t>(scaled + 0.5);
+    if (std::fabs(scaled - static_cast<double>(whole)) > 0.4) return false;
+    uint64_t rest = whole;
+    for (int k = digits - 1; k >= 0; --k) {
+        out.digit[k] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    out.count = digits;
+    out.exponent = exponent;
+    return true;
+}
+
 void roundDigits(double magnitude, int digits, RoundedDigits& out) {
+    if (scaledRounding(magnitude, digits, out)) {
+        while (out.count > 1 && out.digit[out.count - 1] == '0') --out.count;
+        return;
+    }
     // The shortest round-trip digits S lie within half a unit of the last
     // place of the double. For a normal double that unit is finer than the
     // spacing of `digits`-digit decimals (digits <= 15), so when S has at most
