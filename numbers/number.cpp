@@ -140,7 +140,7 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
     const int binaryExponent = static_cast<int>((std::bit_cast<uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
     // floor(log10(magnitude)), possibly one too low
-    int exponent = static_cast<int>(std::floor(binaryExponent * 0.30102999566398120));
+    int exponent = (binaryExponent * 78913) >> 18;  // 78913 / 2^18 is just below log10(2)
     const double low = kPowersOfTen[digits - 1], high = kPowersOfTen[digits];
     double scaled = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -155,20 +155,16 @@ bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
     const auto whole = static_cast<uint64_t>(scaled + 0.5);
     if (std::fabs(scaled - static_cast<double>(whole)) > 0.4) return false;
     uint64_t rest = whole;
-    for (int k = digits - 1; k >= 0; --k) {
-        out.digit[k] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    }
-    out.count = digits;
+    int count = digits;
+    for (; rest % 10 == 0; rest /= 10) --count;  // whole is not zero
+    out.count = count;
     out.exponent = exponent;
+    for (int k = count - 1; k >= 0; --k, rest /= 10) out.digit[k] = static_cast<char>('0' + rest % 10);
     return true;
 }
 
 void roundDigits(double magnitude, int digits, RoundedDigits& out) {
-    if (scaledRounding(magnitude, digits, out)) {
-        while (out.count > 1 && out.digit[out.count - 1] == '0') --out.count;
-        return;
-    }
+    if (scaledRounding(magnitude, digits, out)) return;
     // The shortest round-trip digits S lie within half a unit of the last
     // place of the double. For a normal double that unit is finer than the
     // spacing of `digits`-digit decimals (digits <= 15), so when S has at most
