@@ -12,6 +12,7 @@ void Engine::replot() {
 
 void Engine::plotSequence() {
     undefinedPoints_ = 0;
+    failures_.clear();
     scriptTimedOut_ = false;
     scriptSpent_ = {};
     blueThrows_ = 0;
@@ -28,11 +29,19 @@ void Engine::plotSequence() {
 }
 
 void Engine::showUndefinedNotice() {
-    if (undefinedPoints_ == 0) return;
+    std::string notice;
+    if (undefinedPoints_ != 0) notice = texts::undefinedPoints + std::to_string(undefinedPoints_);
+    if (failures_.any()) {
+        // The user's expression: say what failed and where, on the plot and
+        // on the button that turned red.
+        notice = failures_.summary();
+        controls_.showExpressionFailure(notice);
+    }
+    if (notice.empty()) return;
     const double x1 = s_.x1.value(), x2 = s_.x2.value(), y1 = s_.y1.value(), y2 = s_.y2;
     canvas_.setCurrentX(x1 + 0.02 * (x2 - x1));
     canvas_.setCurrentY(y1 - 0.1 * (y1 - y2));
-    canvas_.Print(texts::undefinedPoints + std::to_string(undefinedPoints_));
+    canvas_.Print(notice);
 }
 
 void Engine::Command1_Click() { replot(); }

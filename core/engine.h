@@ -9,6 +9,7 @@
 #include <string>
 
 #include "canvas/canvas.h"
+#include "core/expression_failures.h"
 #include "core/random.h"
 #include "core/script_host.h"
 #include "core/state.h"
@@ -25,6 +26,8 @@ public:
     virtual void setCommand1Caption(const std::string& caption) = 0;
     virtual void setLabel6Caption(const std::string& caption) = 0;  // Monte Carlo value
     virtual void setLabel2Caption(const std::string& caption) = 0;  // trapezoid value
+    // After a command in which the user's expression failed: what failed and where.
+    virtual void showExpressionFailure(const std::string& /*text*/) {}
 };
 
 namespace texts {
@@ -76,6 +79,8 @@ public:
     int plotRuns() const { return plotRuns_; }
     // Built-in evaluations without a finite single value since the last clear.
     int undefinedPoints() const { return undefinedPoints_; }
+    // The user's expression in the last plot run or Monte Carlo command.
+    const ExpressionFailures& expressionFailures() const { return failures_; }
     // Throws drawn blue and red since the last clear.
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }
@@ -96,6 +101,7 @@ private:
     std::string decimalSeparator_ = ".";
     int plotRuns_ = 0;
     int undefinedPoints_ = 0;
+    ExpressionFailures failures_;
     bool scriptTimedOut_ = false;  // in the command that runs now
     std::chrono::steady_clock::duration scriptBudget_ = std::chrono::seconds(10);
     std::chrono::steady_clock::duration scriptSpent_{};

@@ -80,6 +80,8 @@ float Engine::fn(const Number& xArg) const {
 void Engine::ff1() {
     s_.kod = "x=" + shortNumber(s_.x.value()) + "\r\n" + "Res.p=" + controls_.text1();
     bool ok = false;
+    // A point skipped after a time-out fails for the same reason.
+    ScriptStatus status = ScriptStatus::failure(kScriptTimedOut, std::string());
     try {
         // An expression that ran out of time once in this command, or used up
         // the command's budget, is not run again for the command's other
@@ -89,7 +91,7 @@ void Engine::ff1() {
             const auto start = std::chrono::steady_clock::now();
             host_.Reset();
             if (!s_.Res) s_.Res = std::make_shared<PubResults>();
-            ScriptStatus status = host_.AddObject("Res", s_.Res);
+            status = host_.AddObject("Res", s_.Res);
             if (status.ok) status = host_.ExecuteStatement(s_.kod);
             if (status.ok) {
                 s_.y = Number::dbl(s_.Res->p);
@@ -101,7 +103,12 @@ void Engine::ff1() {
     } catch (...) {
         // A failing host is one more way the expression fails.
         ok = false;
+        status = ScriptStatus::failure(0, std::string());
     }
+    if (ok)
+        failures_.recordSuccess(s_.x.value());
+    else
+        failures_.recordFailure(s_.x.value(), status);
     if (!ok) {
         controls_.setCommand1BackColor(errorColor);
         controls_.setCommand1Caption(texts::errorsCaption);

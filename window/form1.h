@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "core/state.h"
 #include "window/controls.h"
 #include "window/form2.h"
+#include "window/limit_editor.h"
 #include "window/platform.h"
 
 class QAction;
@@ -70,6 +72,18 @@ public:
     void mnuHelpAbout_Click();
     void mnuHelpAvtors_Click();
 
+    // The plot as a picture: "Сохранить рисунок…" asks for a file and saves
+    // the plot box there; a failure is told in a message box and nothing else
+    // changes. Copying puts the same picture on the clipboard.
+    void mnuFileSavePicture_Click();
+    void savePlot(const QString& path);
+    void copyPlot();
+    // How the save item asks for the file ("" cancels); Qt's dialog unless set.
+    void setSavePathAsker(std::function<QString(QWidget*)> asker) { askSavePath_ = std::move(asker); }
+
+    // Typed values for the four parameter bars.
+    LimitEditor& limitEditor() { return *limitEditor_; }
+
     // Client area in pixels.
     int ScaleWidth() const;
     int ScaleHeight() const;
@@ -121,9 +135,11 @@ private:
     void setCommand1Caption(const std::string& caption) override;
     void setLabel6Caption(const std::string& caption) override;
     void setLabel2Caption(const std::string& caption) override;
+    void showExpressionFailure(const std::string& text) override;
 
     void buildTemplate();
     void buildMenus();
+    void buildPictureActions();
     void placeOnScreen();
     void relayout();
     void openDocument(const char* file);
@@ -144,6 +160,8 @@ private:
     QMenu* mnuHelp = nullptr;
     QPointer<Form2> form2_;
     std::string decimalSeparator_ = ".";
+    LimitEditor* limitEditor_ = nullptr;
+    std::function<QString(QWidget*)> askSavePath_;
 };
 
 }  // namespace mcplot

@@ -1,22 +1,54 @@
 #include "window/platform.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QDir>
+#include <QLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace mcplot {
+
+namespace {
+QMessageBox::StandardButtons standardButtons(int buttons) {
+    return buttons == msgbox::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+}
+}  // namespace
 
 int QtMessageBoxes::show(const std::string& text, int buttons, const std::string& title) {
     QString t = QString::fromStdString(text);
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), t,
-                    buttons == msgbox::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), t, standardButtons(buttons), parent_);
     box.setTextFormat(Qt::PlainText);
     const int result = box.exec();
     if (buttons != msgbox::YesNo) return msgbox::IDOK;
     return result == QMessageBox::Yes ? msgbox::IDYes : msgbox::IDNo;
+}
+
+QStringList messageBoxButtonTexts(int buttons) {
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString(), standardButtons(buttons));
+    // Lay the box out as it would be shown, so the buttons stand where the
+    // platform's button order puts them.
+    box.ensurePolished();
+    box.adjustSize();
+    if (QLayout* layout = box.layout()) layout->activate();
+    QList<QAbstractButton*> shown = box.buttons();
+    std::stable_sort(shown.begin(), shown.end(), [&box](QAbstractButton* l, QAbstractButton* r) {
+        return l->mapTo(&box, QPoint()).x() < r->mapTo(&box, QPoint()).x();
+    });
+    QStringList texts;
+    for (QAbstractButton* button : shown) {
+        QString t = button->text();
+        // "&&" is a literal ampersand, a single one marks the access key.
+        t.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+        t.remove(QLatin1Char('&'));
+        t.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+        texts << t;
+    }
+    return texts;
 }
 
 void DesktopLauncher::ShellExecuteA(intptr_t, const std::string& verb, const std::string& file,

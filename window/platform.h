@@ -3,6 +3,7 @@
 // answers and records them without blocking.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
 private:
     QWidget* parent_;
 };
+
+// The texts of the buttons of the box QtMessageBoxes shows for `buttons`, in
+// the order the user sees them, without the access-key marks.
+QStringList messageBoxButtonTexts(int buttons);
 
 // Documents open in the desktop's registered viewer. There is no Notepad here:
 // "notepad.exe FILE" starts the desktop's default handler for FILE (xdg-open),

@@ -1,0 +1,64 @@
+#include "window/plot_export.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QWidget>
+
+namespace mcplot {
+
+QImage plotPicture(QWidget* plotBox) {
+    // grab() renders at the widget's device pixel ratio.
+    return plotBox->grab().toImage();
+}
+
+namespace {
+QString reason(QFileDevice::FileError error) {
+    switch (error) {
+        case QFileDevice::PermissionsError: return QStringLiteral("нет прав на запись");
+        case QFileDevice::OpenError: return QStringLiteral("файл не удаётся открыть для записи");
+        case QFileDevice::WriteError:
+        case QFileDevice::ResourceError: return QStringLiteral("ошибка записи (возможно, диск заполнен)");
+        default: return QStringLiteral("ошибка записи");
+    }
+}
+}  // namespace
+
+QString savePicture(const QImage& picture, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (picture.isNull()) return QStringLiteral("Рисунок не сохранён в файл «%1»: рисунка нет.").arg(shown);
+    // Written beside the target and renamed at the end, so a failure never
+    // leaves a half-written picture under the user's name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        QFileDevice::FileError error = file.error();
+        if (error == QFileDevice::OpenError && !QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+            error = QFileDevice::PermissionsError;
+        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, reason(error));
+    }
+    if (!picture.save(&file, "PNG") || !file.commit())
+        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, reason(file.error()));
+    return {};
+}
+
+void copyPicture(const QImage& picture) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setImage(picture);
+}
+
+QString askPicturePath(QWidget* parent) {
+    QFileDialog dialog(parent, QString::fromUtf8("Сохранить рисунок"), QDir::homePath(),
+                       QString::fromUtf8("Рисунок PNG (*.png)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QString::fromUtf8("график.png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace mcplot
