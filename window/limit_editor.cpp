@@ -108,6 +108,8 @@ LimitEditor::LimitEditor(QWidget* area) : QObject(area), area_(area) {
     box_ = new QLineEdit(area);
     box_->setObjectName(QStringLiteral("limitEditor"));
     box_->hide();
+    // Opened from code only; it never joins the Tab order of the template.
+    box_->setFocusPolicy(Qt::ClickFocus);
     box_->installEventFilter(this);
     connect(box_, &QLineEdit::returnPressed, this, [this] { apply(); });
 
