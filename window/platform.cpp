@@ -9,12 +9,22 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace mcplot {
 
 namespace {
 QMessageBox::StandardButtons standardButtons(int buttons) {
     return buttons == msgbox::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+}
+
+// Qt's Russian translation leaves "OK" in Latin letters; the buttons are
+// named here so the box speaks Russian even without the translation file.
+void nameButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Yes, "&Да"}, {QMessageBox::No, "&Нет"}, {QMessageBox::Ok, "ОК"}};
+    for (const auto& [which, text] : names)
+        if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(text));
 }
 }  // namespace
 
@@ -23,6 +33,7 @@ int QtMessageBoxes::show(const std::string& text, int buttons, const std::string
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), t, standardButtons(buttons), parent_);
     box.setTextFormat(Qt::PlainText);
+    nameButtons(box);
     const int result = box.exec();
     if (buttons != msgbox::YesNo) return msgbox::IDOK;
     return result == QMessageBox::Yes ? msgbox::IDYes : msgbox::IDNo;
@@ -30,6 +41,7 @@ int QtMessageBoxes::show(const std::string& text, int buttons, const std::string
 
 QStringList messageBoxButtonTexts(int buttons) {
     QMessageBox box(QMessageBox::NoIcon, QString(), QString(), standardButtons(buttons));
+    nameButtons(box);
     // Lay the box out as it would be shown, so the buttons stand where the
     // platform's button order puts them.
     box.ensurePolished();

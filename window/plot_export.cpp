@@ -33,15 +33,20 @@ QString savePicture(const QImage& picture, const QString& path) {
     if (picture.isNull()) return QStringLiteral("Рисунок не сохранён в файл «%1»: рисунка нет.").arg(shown);
     // Written beside the target and renamed at the end, so a failure never
     // leaves a half-written picture under the user's name.
+    const QFileInfo target(path);
+    auto failed = [&shown](const QString& why) {
+        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, why);
+    };
+    if (target.isDir()) return failed(QStringLiteral("это папка, а не файл"));
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir()) return failed(QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(folder.filePath())));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         QFileDevice::FileError error = file.error();
-        if (error == QFileDevice::OpenError && !QFileInfo(QFileInfo(path).absolutePath()).isWritable())
-            error = QFileDevice::PermissionsError;
-        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, reason(error));
+        if (error == QFileDevice::OpenError && !folder.isWritable()) error = QFileDevice::PermissionsError;
+        return failed(reason(error));
     }
-    if (!picture.save(&file, "PNG") || !file.commit())
-        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, reason(file.error()));
+    if (!picture.save(&file, "PNG") || !file.commit()) return failed(reason(file.error()));
     return {};
 }
 
