@@ -1,0 +1,48 @@
+// The account of a failing user expression: distinct points, the first
+// failure, and the line the student reads.
+#include <gtest/gtest.h>
+
+#include "core/expression_failures.h"
+
+namespace mcplot {
+namespace {
+
+TEST(ExpressionFailures, CountsDistinctPointsAndKeepsTheFirstFailure) {
+    ExpressionFailures f;
+    EXPECT_FALSE(f.any());
+    EXPECT_EQ(f.summary(), "");
+    f.recordFailure(0.0, ScriptStatus::failure(11, "деление на ноль"));
+    f.recordSuccess(0.5);
+    f.recordFailure(-0.0, ScriptStatus::failure(11, "деление на ноль"));  // the same point again
+    f.recordSuccess(0.5);
+    f.recordFailure(2.0, ScriptStatus::failure(13, "несовпадение типов"));
+    EXPECT_TRUE(f.any());
+    EXPECT_EQ(f.points(), 3);
+    EXPECT_EQ(f.failedPoints(), 2);
+    EXPECT_EQ(f.summary(), "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (x = 0)");
+    f.clear();
+    EXPECT_FALSE(f.any());
+    EXPECT_EQ(f.points(), 0);
+}
+
+TEST(ExpressionFailures, TheCountAgreesWithItsNoun) {
+    const std::pair<int, const char*> cases[] = {{1, "точке"},   {2, "точках"},  {5, "точках"},
+                                                 {11, "точках"}, {21, "точке"},  {101, "точке"},
+                                                 {111, "точках"}, {121, "точке"}};
+    for (const auto& [n, word] : cases) {
+        ExpressionFailures f;
+        for (int k = 0; k < n; ++k) f.recordFailure(k, ScriptStatus::failure(1002, "синтаксическая ошибка"));
+        const std::string expected = "f(x) не вычисляется в " + std::to_string(n) + " " + word + " из " +
+                                     std::to_string(n) + ". ";
+        EXPECT_EQ(f.summary().substr(0, expected.size()), expected) << n;
+    }
+}
+
+TEST(ExpressionFailures, TimeOutAndHostFailureStillSaySomething) {
+    EXPECT_EQ(failureText(ScriptStatus::failure(kScriptTimedOut, ""), 1.5),
+              "Ошибка: выражение вычисляется слишком долго (x = 1.5)");
+    EXPECT_EQ(failureText(ScriptStatus::failure(0, ""), -2), "Ошибка (x = -2)");
+}
+
+}  // namespace
+}  // namespace mcplot
