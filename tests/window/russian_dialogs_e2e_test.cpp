@@ -49,6 +49,20 @@ TEST(RussianDialogs, EveryControlReportsItsTemplateTooltip) {
         EXPECT_TRUE(control(d, name).contains("toolTip")) << name;
 }
 
+TEST(RussianDialogs, AuthorsCreditsStandInsideTheWindow) {
+    DriverSession s;
+    const QJsonObject d = s.runOne({"start", "menu mnuHelpAvtors", "dump"});
+    const QJsonObject f2 = d["form2"].toObject();
+    const QJsonArray client = f2["client"].toArray();
+    const QJsonArray text = f2["label1Text"].toArray();
+    ASSERT_EQ(text.size(), 4);
+    EXPECT_GE(text[0].toInt(), 0);
+    EXPECT_GE(text[1].toInt(), 0);
+    EXPECT_LE(text[0].toInt() + text[2].toInt(), client[0].toInt());
+    EXPECT_LE(text[1].toInt() + text[3].toInt(), client[1].toInt());
+    EXPECT_EQ(f2["label1"].toString().split("\r\n").size(), 6);
+}
+
 TEST(SavePicture, WritesThePlotBoxAsAPngOfItsSize) {
     DriverSession s;
     const QString file = QDir(s.folder()).filePath(QStringLiteral("график.png"));
