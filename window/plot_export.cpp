@@ -54,16 +54,22 @@ void copyPicture(const QImage& picture) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setImage(picture);
 }
 
+std::unique_ptr<QFileDialog> pictureDialog(QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString::fromUtf8("Сохранить рисунок"), QDir::homePath(),
+                                                QString::fromUtf8("Рисунок PNG (*.png)"));
+    // The desktop's native dialog would speak the system's language.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("png"));
+    dialog->selectFile(QString::fromUtf8("график.png"));
+    return dialog;
+}
+
 QString askPicturePath(QWidget* parent) {
-    QFileDialog dialog(parent, QString::fromUtf8("Сохранить рисунок"), QDir::homePath(),
-                       QString::fromUtf8("Рисунок PNG (*.png)"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(QString::fromUtf8("график.png"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    const auto dialog = pictureDialog(parent);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+    return dialog->selectedFiles().constFirst();
 }
 
 }  // namespace mcplot

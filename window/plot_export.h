@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 namespace mcplot {
@@ -25,7 +28,10 @@ QString savePicture(const QImage& picture, const QString& path);
 void copyPicture(const QImage& picture);
 
 // Qt's own save dialog (translated, the same on every desktop) for a PNG
-// file; "" when the user cancels.
+// file, not yet shown.
+std::unique_ptr<QFileDialog> pictureDialog(QWidget* parent);
+
+// Runs that dialog; "" when the user cancels.
 QString askPicturePath(QWidget* parent);
 
 }  // namespace mcplot

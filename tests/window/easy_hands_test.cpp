@@ -5,8 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +22,7 @@
 
 #include "window/form1.h"
 #include "window/limit_editor.h"
+#include "window/plot_export.h"
 #include "window/translations.h"
 
 namespace mcplot {
@@ -214,7 +218,28 @@ TEST(RussianTexts, TextBoxAndScrollBarMenusSpeakRussian) {
     }
     EXPECT_GE(texts, 5);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes").remove('&'), "Да");
-    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Сохранить как");
+    EXPECT_EQ(QCoreApplication::translate("QScrollBar", "Scroll here"), "Прокрутить сюда");
+}
+
+TEST(RussianTexts, SaveDialogSpeaksRussian) {
+    ASSERT_TRUE(installRussianTranslation(*QCoreApplication::instance()));
+    const auto dialog = pictureDialog(nullptr);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog->defaultSuffix(), "png");
+    const QRegularExpression latin("[A-Za-z]");
+    int texts = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        EXPECT_FALSE(label->text().contains(latin)) << label->text().toStdString();
+        ++texts;
+    }
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        if (button->text().isEmpty()) continue;
+        EXPECT_FALSE(button->text().contains(latin)) << button->text().toStdString();
+        ++texts;
+    }
+    EXPECT_GE(texts, 4) << "labels and the Save and Cancel buttons";
 }
 
 TEST(AuthorsWindow, EveryCreditLineFitsInsideTheWindow) {
