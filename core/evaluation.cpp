@@ -81,7 +81,7 @@ void Engine::ff1() {
     s_.kod = "x=" + shortNumber(s_.x.value()) + "\r\n" + "Res.p=" + controls_.text1();
     bool ok = false;
     // A point skipped after a time-out fails for the same reason.
-    ScriptStatus status = ScriptStatus::failure(kScriptTimedOut, std::string());
+    ScriptStatus status = ScriptStatus::failure(kScriptTimedOut, "сценарий выполняется слишком долго и прерван");
     try {
         // An expression that ran out of time once in this command, or used up
         // the command's budget, is not run again for the command's other
@@ -103,12 +103,12 @@ void Engine::ff1() {
     } catch (...) {
         // A failing host is one more way the expression fails.
         ok = false;
-        status = ScriptStatus::failure(0, std::string());
+        status = ScriptStatus::failure(51, "внутренняя ошибка");  // the language's "Internal error"
     }
     if (ok)
         failures_.recordSuccess(s_.x.value());
     else
-        failures_.recordFailure(s_.x.value(), status);
+        failures_.recordFailure(s_.x.value(), status, s_.kod, controls_.text1());
     if (!ok) {
         controls_.setCommand1BackColor(errorColor);
         controls_.setCommand1Caption(texts::errorsCaption);

@@ -1,6 +1,6 @@
 #include "core/expression_failures.h"
 
-#include "numbers/number.h"
+#include "core/failure_text.h"
 
 namespace mcplot {
 
@@ -18,16 +18,21 @@ void ExpressionFailures::clear() {
     tried_.clear();
     failed_.clear();
     first_ = ScriptStatus::success();
+    firstKod_.clear();
+    firstUserText_.clear();
     firstX_ = 0;
 }
 
 void ExpressionFailures::recordSuccess(double x) { tried_.insert(x == 0 ? 0.0 : x); }
 
-void ExpressionFailures::recordFailure(double x, const ScriptStatus& status) {
+void ExpressionFailures::recordFailure(double x, const ScriptStatus& status, const std::string& kod,
+                                       const std::string& userText) {
     if (x == 0) x = 0.0;  // -0 and 0 are the same point
     tried_.insert(x);
     if (failed_.empty()) {
         first_ = status;
+        firstKod_ = kod;
+        firstUserText_ = userText;
         firstX_ = x;
     }
     failed_.insert(x);
@@ -37,17 +42,7 @@ std::string ExpressionFailures::summary() const {
     if (failed_.empty()) return {};
     const int failed = failedPoints();
     return texts::failedPoints + std::to_string(failed) + " " + pointWord(failed) + " из " +
-           std::to_string(points()) + ". " + failureText(first_, firstX_);
-}
-
-std::string failureText(const ScriptStatus& status, double x) {
-    std::string text = "Ошибка";
-    if (status.number != 0 && status.number != kScriptTimedOut) text += " " + std::to_string(status.number);
-    if (status.number == kScriptTimedOut)
-        text += ": выражение вычисляется слишком долго";
-    else if (!status.description.empty())
-        text += ": " + status.description;
-    return text + " (x = " + numberText15(x) + ")";
+           std::to_string(points()) + ". " + failureText(first_, firstKod_, firstUserText_, firstX_);
 }
 
 }  // namespace mcplot

@@ -11,15 +11,19 @@ TEST(ExpressionFailures, CountsDistinctPointsAndKeepsTheFirstFailure) {
     ExpressionFailures f;
     EXPECT_FALSE(f.any());
     EXPECT_EQ(f.summary(), "");
-    f.recordFailure(0.0, ScriptStatus::failure(11, "деление на ноль"));
+    ScriptStatus divide = ScriptStatus::failure(11, "деление на ноль");
+    divide.line = 2;
+    divide.column = 8;  // the "/" of "Res.p=1/x"
+    const std::string kod = "x=0\r\nRes.p=1/x";
+    f.recordFailure(0.0, divide, kod, "1/x");
     f.recordSuccess(0.5);
-    f.recordFailure(-0.0, ScriptStatus::failure(11, "деление на ноль"));  // the same point again
+    f.recordFailure(-0.0, divide, kod, "1/x");  // the same point again
     f.recordSuccess(0.5);
-    f.recordFailure(2.0, ScriptStatus::failure(13, "несовпадение типов"));
+    f.recordFailure(2.0, ScriptStatus::failure(13, "несовпадение типов"), "x=2\r\nRes.p=1/x", "1/x");
     EXPECT_TRUE(f.any());
     EXPECT_EQ(f.points(), 3);
     EXPECT_EQ(f.failedPoints(), 2);
-    EXPECT_EQ(f.summary(), "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (x = 0)");
+    EXPECT_EQ(f.summary(), "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (позиция 2, x = 0)");
     f.clear();
     EXPECT_FALSE(f.any());
     EXPECT_EQ(f.points(), 0);
@@ -31,17 +35,12 @@ TEST(ExpressionFailures, TheCountAgreesWithItsNoun) {
                                                  {111, "точках"}, {121, "точке"}};
     for (const auto& [n, word] : cases) {
         ExpressionFailures f;
-        for (int k = 0; k < n; ++k) f.recordFailure(k, ScriptStatus::failure(1002, "синтаксическая ошибка"));
+        for (int k = 0; k < n; ++k)
+            f.recordFailure(k, ScriptStatus::failure(1002, "синтаксическая ошибка"), "x=0\r\nRes.p=(", "(");
         const std::string expected = "f(x) не вычисляется в " + std::to_string(n) + " " + word + " из " +
                                      std::to_string(n) + ". ";
         EXPECT_EQ(f.summary().substr(0, expected.size()), expected) << n;
     }
-}
-
-TEST(ExpressionFailures, TimeOutAndHostFailureStillSaySomething) {
-    EXPECT_EQ(failureText(ScriptStatus::failure(kScriptTimedOut, ""), 1.5),
-              "Ошибка: выражение вычисляется слишком долго (x = 1.5)");
-    EXPECT_EQ(failureText(ScriptStatus::failure(0, ""), -2), "Ошибка (x = -2)");
 }
 
 }  // namespace
