@@ -132,6 +132,10 @@ void LimitEditor::attach(Label* label, VScrollBar* bar, int scale, int decimals)
     // stays out of the Tab order.
     label->setFocusPolicy(Qt::ClickFocus);
     label->installEventFilter(this);
+    // A bar moved while its box is open: the hint follows the value shown.
+    connect(bar, &QAbstractSlider::valueChanged, this, [this, label] {
+        if (open_ && open_->label == label) box_->setPlaceholderText(label->text());
+    });
 }
 
 const LimitEditor::Field* LimitEditor::fieldOf(const QObject* label) const {

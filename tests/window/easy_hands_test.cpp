@@ -115,12 +115,16 @@ TEST_F(EasyHands, EnterOnAFocusedLabelOpensTheEditorAndEscapeCancels) {
     EXPECT_EQ(editor.box()->placeholderText(), "0.00") << "the shown value as a hint";
     // The box covers the label it edits.
     EXPECT_TRUE(editor.box()->geometry().contains(f.Label3->geometry().center()));
+    f.VScroll1->setValueFromCode(25);  // moved while the box is open
+    EXPECT_EQ(editor.box()->placeholderText(), "0.25");
+    const int runsAfterMove = f.engine().plotRuns();
     editor.box()->insert("7");
     press(editor.box(), Qt::Key_Escape);
     EXPECT_FALSE(editor.isOpen());
     EXPECT_FALSE(editor.box()->isVisibleTo(&f));
-    EXPECT_EQ(f.VScroll1->Value(), 0);
-    EXPECT_EQ(f.engine().plotRuns(), runs);
+    EXPECT_EQ(f.VScroll1->Value(), 25);
+    EXPECT_EQ(f.engine().plotRuns(), runsAfterMove);
+    EXPECT_EQ(runsAfterMove, runs + 1);
 }
 
 TEST_F(EasyHands, DoubleClickOpensAndEnterAppliesThroughTheBarsChangeHandler) {
