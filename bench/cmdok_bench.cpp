@@ -51,7 +51,7 @@ struct Bench {
     testing::FakeControls controls;
     ClockRandom random;
     std::unique_ptr<ScriptHost> host;
-    std::unique_ptr<Engine> engine;
+    std::unique_ptr<PlotCommands> engine;
 
     explicit Bench(std::unique_ptr<ScriptHost> h) : host(std::move(h)) {
         canvas.resize(596, 264);
@@ -62,7 +62,7 @@ struct Bench {
         state.mashtab = 2;
         state.nbros = 32000;
         state.n = Number::integer(100);
-        engine = std::make_unique<Engine>(state, canvas, *host, controls, random);
+        engine = std::make_unique<PlotCommands>(state, canvas, *host, controls, random);
     }
 };
 

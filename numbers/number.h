@@ -2,6 +2,8 @@
 // by every subsystem (labels, tick captions, script text, the script language).
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -45,6 +47,18 @@ private:
 
 // A state variable typed single written from a double.
 inline float toSingle(double v) { return static_cast<float>(v); }
+
+// The largest finite single.
+inline constexpr double kSingleMax = FLT_MAX;
+
+// Single rounding that saturates at the largest single instead of overflowing
+// (and gives 0 for NaN), so that no infinity reaches the canvas or a label.
+inline float toSingleSaturated(double v) {
+    if (std::isnan(v)) return 0.0f;
+    if (v > kSingleMax) return FLT_MAX;
+    if (v < -kSingleMax) return -FLT_MAX;
+    return static_cast<float>(v);
+}
 
 // Rounding to a whole number with halves going to the even neighbour.
 double roundHalfEven(double v);

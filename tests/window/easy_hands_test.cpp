@@ -20,6 +20,7 @@
 
 #include <memory>
 
+#include "tests/support/recording_desktop.h"
 #include "window/form1.h"
 #include "window/limit_editor.h"
 #include "window/plot_export.h"
@@ -78,7 +79,7 @@ protected:
         old_ = QDir::currentPath();
         QFile::copy(MCPLOT_ASSETS_DIR "/linein.gif", dir_.filePath("linein.gif"));
         QDir::setCurrent(dir_.path());
-        form_ = std::make_unique<Form1>(&boxes_, &launcher_);
+        form_ = std::make_unique<Form1>(&desktop_);
         form_->setDecimalSeparator(".");
         form_->startUp();
     }
@@ -98,8 +99,7 @@ protected:
     }
     QTemporaryDir dir_;
     QString old_;
-    ScriptedMessageBoxes boxes_;
-    RecordingLauncher launcher_;
+    testing::RecordingDesktop desktop_;
     std::unique_ptr<Form1> form_;
 };
 
@@ -205,7 +205,7 @@ TEST_F(EasyHands, SaveItemHasCtrlSAndAsksForTheFile) {
     save->trigger();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(QImage(file).size(), f.Picture1->size());
-    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_TRUE(desktop_.shown.empty());
 }
 
 TEST(RussianTexts, TextBoxAndScrollBarMenusSpeakRussian) {
