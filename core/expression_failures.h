@@ -4,7 +4,7 @@
 #pragma once
 
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 #include "core/script_host.h"
 
@@ -22,8 +22,8 @@ public:
     void recordFailure(double x, const ScriptStatus& status, const std::string& kod, const std::string& userText);
 
     // Distinct arguments tried and those among them that failed.
-    int points() const { return static_cast<int>(tried_.size()); }
-    int failedPoints() const { return static_cast<int>(failed_.size()); }
+    int points() const;
+    int failedPoints() const;
     bool any() const { return !failed_.empty(); }
 
     // One line for the plot and the button's tooltip, e.g. "f(x) не
@@ -32,8 +32,25 @@ public:
     std::string summary() const;
 
 private:
-    std::unordered_set<double> tried_;
-    std::unordered_set<double> failed_;
+    // Arguments appended on every evaluation (the hot path) and made
+    // distinct only when counted. Past a memory cap, further ones are only
+    // counted, without telling them apart (a caller that evaluates millions
+    // of points and never clears).
+    class PointSet {
+    public:
+        void add(double x);
+        int count() const;
+        bool empty() const { return kept_.empty() && beyond_ == 0; }
+        void clear();
+
+    private:
+        void makeDistinct() const;
+        mutable std::vector<double> kept_;
+        mutable bool distinct_ = true;
+        bool full_ = false;
+        int beyond_ = 0;
+    };
+    PointSet tried_, failed_;
     ScriptStatus first_;
     std::string firstKod_, firstUserText_;
     double firstX_ = 0;

@@ -43,5 +43,21 @@ TEST(ExpressionFailures, TheCountAgreesWithItsNoun) {
     }
 }
 
+TEST(ExpressionFailures, MillionsOfPointsWithoutAClearStayCountedInBoundedMemory) {
+    ExpressionFailures f;
+    const ScriptStatus fail = ScriptStatus::failure(11, "деление на ноль");
+    const int n = 1000000;
+    for (int k = 0; k < n; ++k) {
+        if (k % 4 == 0)
+            f.recordFailure(k, fail, "x=0\r\nRes.p=1/x", "1/x");
+        else
+            f.recordSuccess(k);
+        if (k < 1000) f.recordSuccess(k);  // repeats early on are still one point each
+    }
+    EXPECT_EQ(f.points(), n);
+    EXPECT_EQ(f.failedPoints(), n / 4);
+    EXPECT_EQ(f.summary().find("f(x) не вычисляется в 250000 точках из 1000000. "), 0u) << f.summary();
+}
+
 }  // namespace
 }  // namespace mcplot
