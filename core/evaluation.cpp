@@ -17,6 +17,7 @@ void Evaluator::startBudget() {
     failures_ = 0;
     undefined_ = 0;
     expressionFailures_.clear();
+    evaluations_ = 0;
     scriptTimedOut_ = false;
     spent_ = {};
 }

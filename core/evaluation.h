@@ -121,6 +121,7 @@ public:
     // f at x: x is stored, f(x) goes to y, or y stays on a failure.
     const Number& at(Number x) {
         x_ = x;
+        ++evaluations_;
         if (choice_.nfun != 0) {
             const float v = builtInFormula(choice_.nfun, x.value(), choice_.temperature);
             if (std::isnan(v))
@@ -141,6 +142,8 @@ public:
     // Where and how the user's expression failed since startBudget.
     const ExpressionFailures& expressionFailures() const { return expressionFailures_; }
     int undefinedPoints() const { return undefined_; }
+    // Evaluations since the budget started, failed or not.
+    int evaluations() const { return evaluations_; }
 
 private:
     void evaluateUserExpression();
@@ -153,6 +156,7 @@ private:
     int failures_ = 0;
     int undefined_ = 0;
     ExpressionFailures expressionFailures_;
+    int evaluations_ = 0;
     bool scriptTimedOut_ = false;
     std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);
     std::chrono::steady_clock::duration spent_{};

@@ -32,15 +32,63 @@ public:
     float toSingle() const { return static_cast<float>(value_); }
     operator double() const { return value_; }
 
-    friend Number operator+(Number l, Number r);
-    friend Number operator-(Number l, Number r);
-    friend Number operator*(Number l, Number r);
-    friend Number operator/(Number l, Number r);
+    // Inline: the Monte Carlo loop does several of these per throw.
+    friend Number operator+(Number l, Number r) { return arith(l, r, Op::Add); }
+    friend Number operator-(Number l, Number r) { return arith(l, r, Op::Sub); }
+    friend Number operator*(Number l, Number r) { return arith(l, r, Op::Mul); }
+    friend Number operator/(Number l, Number r) {
+        const double q = l.value() / r.value();
+        if (isNarrow(l.type()) && isNarrow(r.type())) return fromSingleResult(q);
+        return dbl(q);
+    }
     friend Number pow(Number l, Number r);
     Number operator-() const;
 
 private:
+    enum class Op { Add, Sub, Mul };
+
     constexpr Number(NumType t, double v) : type_(t), value_(v) {}
+
+    static bool isIntegral(NumType t) { return t == NumType::Integer || t == NumType::Long; }
+    // Integer and Single quotients stay Single.
+    static bool isNarrow(NumType t) { return t == NumType::Integer || t == NumType::Single; }
+
+    // Integer results widen to the first type that holds them.
+    static Number fromWideInteger(long long v, bool allowInteger) {
+        if (allowInteger && v >= INT16_MIN && v <= INT16_MAX) return integer(static_cast<int16_t>(v));
+        if (v >= INT32_MIN && v <= INT32_MAX) return longInt(static_cast<int32_t>(v));
+        return dbl(static_cast<double>(v));
+    }
+
+    // Single results that overflow the single range widen to Double.
+    static Number fromSingleResult(double exact) {
+        const float f = static_cast<float>(exact);
+        if (std::isinf(f) && std::isfinite(exact)) return dbl(exact);
+        return single(f);
+    }
+
+    template <class T>
+    static T apply(T x, T y, Op op) {
+        switch (op) {
+            case Op::Add: return x + y;
+            case Op::Sub: return x - y;
+            default: return x * y;
+        }
+    }
+
+    static Number arith(Number l, Number r, Op op) {
+        const NumType a = l.type_, b = r.type_;
+        if (isIntegral(a) && isIntegral(b)) {
+            const long long v = apply(static_cast<long long>(l.value_), static_cast<long long>(r.value_), op);
+            return fromWideInteger(v, a == NumType::Integer && b == NumType::Integer);
+        }
+        if (a == NumType::Double || b == NumType::Double || a == NumType::Long || b == NumType::Long)
+            return dbl(apply(l.value_, r.value_, op));
+        // Single with Integer or Single: the double result of two values with
+        // at most 24 significant bits rounds correctly to single.
+        return fromSingleResult(apply(l.value_, r.value_, op));
+    }
+
     NumType type_ = NumType::Integer;
     double value_ = 0.0;  // always exactly representable in type_
 };
@@ -78,15 +126,20 @@ std::string formatPattern(double v, std::string_view pattern, std::string_view d
 // locale; 0 for a text that is not one or lies beyond the double range.
 double parseDecimal(std::string_view text);
 
-// Up to 15 significant digits, "." as separator, no trailing zeros, exponent
-// form (1E-05, 1.5E+20) below 1E-04 or from 1E+15 upwards; a leading zero
-// before the point is kept ("0.5", "-1.25"). The script language's CStr form
-// with "." as separator.
+// The language's own text of a number with up to `digits` significant digits
+// (15 for a Double, 7 for a Single), "." as separator, no trailing zeros and a
+// leading zero before the point ("0.5", "-1.25"). Fixed notation is used when
+// the rounded value needs at most `digits` places before the point and at most
+// `digits` after it (0.00001 stays "0.00001", 1/30 needs sixteen places and
+// becomes "3.33333333333333E-02"); otherwise the exponent form with at least
+// two exponent digits ("1E+15", "1.5E-20").
+std::string numberText(double v, int digits);
+// The Double form: numberText(v, 15).
 std::string numberText15(double v);
 
 // The short numeric form: a blank before a value of zero or more and '-' before
 // a negative one, no zero before the point when the magnitude is below 1
-// (" .5", "-1.25", " 0", " 1E-05").
+// (" .5", "-1.25", " 0", " .00001", " 1E-20").
 std::string shortNumber(double v);
 
 // Reads the longest leading decimal number of a text the way the parameter box

@@ -1,6 +1,5 @@
 #include "window/controls.h"
 
-#include <QImageReader>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -14,6 +13,8 @@
 
 #include "canvas/colors.h"
 #include "canvas/raster_canvas.h"
+#include "core/vbscript_host.h"
+#include "window/hidpi_picture.h"
 #include "window/logging.h"
 
 namespace mcplot {
@@ -99,7 +100,11 @@ void VScrollBar::setSteps(int arrowStep, int troughStep) {
 // ---- TextBox ----
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent), Placement(this) {
-    setMaxLength(std::numeric_limits<int>::max());
+    // Qt lays out a line edit's whole text on every change and paint, which
+    // takes seconds for a pasted text of megabytes. Twice the longest
+    // expression the interpreter runs, in characters: a text cut here was
+    // already too long, so it is refused just the same.
+    setMaxLength(int(2 * kMaxExpressionBytes));
     connect(this, &QLineEdit::textChanged, this, [this](const QString&) { guarded(Change); });
 }
 
@@ -236,8 +241,7 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent), Placement(this) {}
 
 bool ImageBox::LoadPicture(const std::string& file) {
     if (file.empty()) return false;
-    QImageReader reader(QString::fromStdString(file));
-    QImage image = reader.read();
+    const QImage image = readPictureForRatio(QString::fromStdString(file), devicePixelRatioF());
     if (image.isNull()) return false;
     setPicture(image);
     return true;

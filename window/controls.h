@@ -154,7 +154,8 @@ private:
 
 // The formula picture. A file is looked up by its name as given, relative to the
 // current directory. The picture is scaled down, never up, to fit the area and
-// stands centred in it.
+// stands centred in it. On a high-density screen a twice-as-large "name@2x"
+// file beside it is drawn instead, at the same size (see hidpi_picture.h).
 class ImageBox : public QWidget, public Placement {
     Q_OBJECT
 public:
