@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "study/program_integrands.h"
 #include "study/reference.h"
 
 namespace studytest {
@@ -18,19 +19,22 @@ struct PresetFunction {
     std::function<double(double)> f;
 };
 
+// The preset entries with their limits, evaluated through the study's own
+// adapter of the built-in formulas (T = 0.9 for Van der Waals).
 inline std::vector<PresetFunction> presetFunctions() {
-    const double T = 0.9;
-    return {
-        {"линейная", 0, 3, [](double x) { return x; }},
-        {"парабола", 0, 3, [](double x) { return std::pow(x, 2); }},
-        {"синус", 0, 3.1415927, [](double x) { return std::sin(x); }},
-        {"косинус", -3.14159265 / 2, 3.14159265 / 2, [](double x) { return std::cos(x); }},
-        {"Гаусс", 0, 3, [](double x) { return std::exp(-std::pow(x, 2)); }},
-        {"Максвелл", 0, 3, [](double x) { return 4 / std::sqrt(3.14) * std::exp(-std::pow(x, 2)) * std::pow(x, 2); }},
-        {"Планк 1", 0.01, 12, [](double x) { return std::pow(x, 3) / (std::exp(x) - 1); }},
-        {"Планк 2", 0.01, 2, [](double x) { return 1 / std::pow(x, 5) / (std::exp(1 / x) - 1); }},
-        {"Ван дер Ваальс", 0.5, 5, [T](double x) { return 8 * T / (3 * x - 1) - 3 / std::pow(x, 2); }},
+    const struct {
+        const char* name;
+        int nfun;
+        double a, b;
+    } entries[] = {
+        {"линейная", 1, 0, 3},           {"парабола", 2, 0, 3},        {"синус", 3, 0, 3.1415927},
+        {"косинус", 4, -3.14159265 / 2, 3.14159265 / 2}, {"Гаусс", 5, 0, 3}, {"Максвелл", 6, 0, 3},
+        {"Планк 1", 7, 0.01, 12},        {"Планк 2", 8, 0.01, 2},      {"Ван дер Ваальс", 9, 0.5, 5},
     };
+    std::vector<PresetFunction> out;
+    for (const auto& e : entries)
+        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) { return mcplot::study::builtInFormula(nfun, x, 0.9); }});
+    return out;
 }
 
 inline mcplot::study::Box scanBox(const std::function<double(double)>& f, double a, double b) {

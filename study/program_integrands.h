@@ -1,0 +1,33 @@
+// The program's functions as study integrands: the nine built-in formulas and
+// the user's expression, each evaluated the way the main window evaluates it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/script_host.h"
+#include "study/integrand.h"
+
+namespace mcplot::study {
+
+// Built-in formula nfun (1..9) in double precision: the same operations in the
+// same order as the main window, without its final rounding to single, so the
+// reference value is that of the formula itself. temperature is T of formula 9.
+double builtInFormula(int nfun, double x, double temperature);
+IntegrandFactory builtInIntegrand(int nfun, double temperature);
+
+using ScriptHostMaker = std::function<std::unique_ptr<ScriptHost>()>;
+// Explains a failed evaluation (status, the script text, x) in Russian.
+using FailureExplainer = std::function<std::string(const ScriptStatus&, const std::string& kod, double x)>;
+
+// The user's expression through the same two-line script as the main window
+// ("x=...", "Res.p=<expression>"), each integrand with a host of its own.
+IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost,
+                                     FailureExplainer explain = {});
+
+// The default explanation: the error's number and message and the x it failed at.
+std::string explainScriptFailure(const ScriptStatus& status, const std::string& kod, double x);
+
+}  // namespace mcplot::study
