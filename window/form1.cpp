@@ -72,10 +72,13 @@ Form1::Form1(MessageBoxes* boxes, Launcher* launcher) {
 
     buildTemplate();
     buildMenus();
+    buildStudyMenu();
     setClientSize(640, 480);
 }
 
 Form1::~Form1() {
+    // The study window reads this window's state; it goes first.
+    delete study_.data();
     // The widgets outlive the engine by a moment: nothing they signal while
     // being torn down may reach a handler.
     Command1->Click = nullptr;
@@ -235,7 +238,7 @@ void Form1::buildMenus() {
 }
 
 QAction* Form1::menuItem(const QString& name) const {
-    for (QMenu* menu : {mnuFile, mnuHelp})
+    for (QMenu* menu : {mnuFile, mnuStudy, mnuHelp})
         for (QAction* action : menu->actions())
             if (action->objectName() == name) return action;
     return nullptr;

@@ -17,6 +17,7 @@
 #include "window/controls.h"
 #include "window/form2.h"
 #include "window/platform.h"
+#include "studywindow/study_window.h"
 
 class QAction;
 class QMenu;
@@ -69,6 +70,13 @@ public:
     void mnuHelpInstruction_Click();
     void mnuHelpAbout_Click();
     void mnuHelpAvtors_Click();
+
+    // Study menu: the window "Точность метода Монте-Карло".
+    void mnuStudyAccuracy_Click();
+    // The current function, limits, box and results, as the study sees them.
+    StudyTarget studyTarget() const;
+    // The study window while it exists, else null.
+    StudyWindow* studyWindow() const { return study_.data(); }
 
     // Client area in pixels.
     int ScaleWidth() const;
@@ -124,6 +132,7 @@ private:
 
     void buildTemplate();
     void buildMenus();
+    void buildStudyMenu();
     void placeOnScreen();
     void relayout();
     void openDocument(const char* file);
@@ -142,7 +151,9 @@ private:
     QWidget* client_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;
+    QMenu* mnuStudy = nullptr;
     QPointer<Form2> form2_;
+    QPointer<StudyWindow> study_;
     std::string decimalSeparator_ = ".";
 };
 
