@@ -177,7 +177,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     auto* watch = new QTimer(this);
     watch->setInterval(300);
     connect(watch, &QTimer::timeout, this, [this] {
-        if (!running() && hasResults_ && !stale_ && outOfDate()) showStatus();
+        if (!running()) outOfDate();
     });
     watch->start();
 
@@ -278,7 +278,10 @@ void StudyWindow::refreshTarget() {
 
 bool StudyWindow::outOfDate() {
     if (!hasResults_) return false;
-    if (!stale_ && source_().key() != target_.key()) stale_ = true;
+    if (!stale_ && source_().key() != target_.key()) {
+        stale_ = true;
+        showStatus();
+    }
     return stale_;
 }
 

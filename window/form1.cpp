@@ -321,10 +321,13 @@ void Form1::Form_Unload(int16_t* cancel) {
 void Form1::closeEvent(QCloseEvent* event) {
     int16_t cancel = 0;
     guarded([&] { Form_Unload(&cancel); });
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
+    } else {
         event->accept();
+        // The study belongs to the main window's function and goes with it.
+        if (study_) study_->close();
+    }
 }
 
 void Form1::mnuFileExit_Click() { close(); }
