@@ -417,7 +417,13 @@ void StudyWindow::drawConvergence() {
     ax->setRange(1, xmax);
     ax->setMinorTickCount(-1);
     auto* ay = new QLogValueAxis;
-    ay->setBase(10);
+    // One label per decade while they fit; every second decade past that.
+    const double decades = std::log10(ymax / ymin);
+    if (decades > 8) {
+        ymin = std::pow(10.0, 2 * std::floor(std::log10(ymin) / 2));
+        ymax = std::pow(10.0, 2 * std::ceil(std::log10(ymax) / 2));
+    }
+    ay->setBase(decades > 8 ? 100 : 10);
     ay->setLabelFormat(QStringLiteral("%.0e"));
     ay->setTitleText(QStringLiteral("|I − I*|"));
     ay->setRange(ymin, ymax);
