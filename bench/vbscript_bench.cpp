@@ -6,7 +6,7 @@
 #include <string>
 
 #include "numbers/number.h"
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 #ifdef MCPLOT_HAVE_MUPARSER
 #include <muParser.h>

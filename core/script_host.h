@@ -26,6 +26,8 @@ struct ScriptStatus {
     bool ok = true;
     int number = 0;           // the language's error number, 0 on success
     std::string description;  // the language's message
+    int line = 0;             // where the error arose in the script text, from 1;
+    int column = 0;           // 0 when unknown (column in characters)
 
     static ScriptStatus success() { return {}; }
     static ScriptStatus failure(int number, std::string description) {

@@ -1,5 +1,7 @@
 #include "vbscript/interpreter.h"
 
+#include <pthread.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -54,14 +56,46 @@ struct ContextGuard {
     ContextGuard& operator=(const ContextGuard&) = delete;
 };
 
+namespace {
+
+// The lowest usable address of this thread's stack, found once per thread.
+const char* threadStackLow() {
+    thread_local const char* low = [] {
+        pthread_attr_t attr;
+        void* addr = nullptr;
+        size_t size = 0;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            pthread_attr_getstack(&attr, &addr, &size);
+            pthread_attr_destroy(&attr);
+        }
+        return static_cast<const char*>(addr);
+    }();
+    return low;
+}
+
+constexpr size_t kStackMargin = 256 * 1024;
+
+}  // namespace
+
 Interpreter::Interpreter() { frame_ = &globalFrame_; }
-Interpreter::~Interpreter() = default;
+
+Interpreter::~Interpreter() {
+    // Values give their bytes back to budget_: free them while it exists.
+    BudgetScope scope(&budget_);
+    reset();
+    lastAdded_ = Value();
+    err_ = Value();
+    work_.reset();
+}
 
 void Interpreter::reset() {
     globals_.popTo(0);
+    globalIndex_.clear();
     locals_.popTo(0);
     procs_.clear();
+    procIndex_.clear();
     objects_.clear();
+    kept_.clear();
     globalFrame_ = Frame{};
     frame_ = &globalFrame_;
     errNumber = 0;
@@ -70,10 +104,14 @@ void Interpreter::reset() {
     explicit_ = false;
 }
 
-void Interpreter::addObject(std::string_view name, std::shared_ptr<PubResults> object) {
-    // The program adds the same object before every evaluation: reuse its wrapper.
-    if (!lastAdded_.isObject() || lastAdded_.obj()->res != object)
-        lastAdded_ = Value::object(new ObjObj(ObjObj::Results, std::move(object)));
+void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> object) {
+    if (!object) raise(err::ObjectRequired);
+    // A host adds the same object before every evaluation: reuse its wrapper.
+    if (lastAddedHost_ != object.get()) {
+        BudgetScope scope(&budget_);
+        lastAddedHost_ = object.get();
+        lastAdded_ = Value::object(new ObjObj(ObjObj::Host, std::move(object)));
+    }
     const uint32_t h = nameHash(name);
     for (Added& a : objects_)
         if (a.hash == h && sameName(a.name, name)) {
@@ -87,30 +125,67 @@ void Interpreter::checkClock() {
     if (std::chrono::steady_clock::now() > deadline_) raise(err::Timeout);
 }
 
+// The clock and the stack limit of one call from the host.
+void Interpreter::startCall() {
+    steps_ = 0;
+    budget_.work = 0;
+    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    const char* here = static_cast<const char*>(__builtin_frame_address(0));
+    const char* limit = here - stackBudget_;
+    if (limit > here) limit = nullptr;  // wrapped around
+    const char* low = threadStackLow();
+    if (low && limit < low + kStackMargin) limit = low + kStackMargin;
+    stackLimit_ = limit;
+    frame_ = &globalFrame_;
+}
+
+void Interpreter::execute(std::string_view code) {
+    BudgetScope scope(&budget_);
+    startCall();
+    if (code.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
+    work_->code.assign(code.data(), code.size());
+    parseProgram(*work_, parseLimits());
+    Chunk* chunk = work_.get();
+    if (!chunk->procs.empty()) {
+        kept_.push_back(std::move(work_));
+        work_ = std::make_unique<Chunk>();
+    }
+    run(*chunk);
+}
+
+Value Interpreter::evaluate(std::string_view expression) {
+    BudgetScope scope(&budget_);
+    startCall();
+    if (expression.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
+    Chunk chunk;
+    chunk.code.assign(expression.data(), expression.size());
+    const int32_t root = parseExpression(chunk, parseLimits());
+    ContextGuard guard(*this, chunk, &globalFrame_);
+    return eval(root);
+}
+
 void Interpreter::run(const Chunk& chunk) {
+    const auto procName = [this](int32_t k) -> std::string_view { return procs_[static_cast<size_t>(k)].name; };
     for (int32_t p : chunk.procs) {
         const Node& nd = chunk.nodes[static_cast<size_t>(p)];
         Proc proc{std::string(nd.nameView()), nd.hash, &chunk, p};
-        bool replaced = false;
-        for (Proc& old : procs_)
-            if (old.hash == proc.hash && sameName(old.name, proc.name)) old = proc, replaced = true;
-        if (!replaced) procs_.push_back(std::move(proc));
+        const int32_t old = procIndex_.find(proc.name, proc.hash, procName);
+        if (old >= 0) {
+            procs_[static_cast<size_t>(old)] = std::move(proc);
+        } else {
+            procIndex_.insert(proc.hash, static_cast<int32_t>(procs_.size()));
+            procs_.push_back(std::move(proc));
+        }
     }
     explicit_ = explicit_ || chunk.optionExplicit;
-    steps_ = 0;
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
     globalFrame_.resumeNext = false;
     frame_ = &globalFrame_;
     ContextGuard guard(*this, chunk, &globalFrame_);
     execBlock(chunk.root);
 }
 
-Value Interpreter::evalChunkExpression(const Chunk& chunk, int32_t n) {
-    steps_ = 0;
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
-    frame_ = &globalFrame_;
-    ContextGuard guard(*this, chunk, &globalFrame_);
-    return eval(n);
+void Interpreter::locate(ScriptError& e, const Node& nd) const {
+    if (!e.located() && chunk_) e.locate(chunk_->code, nd.pos);
 }
 
 Value Interpreter::evalText(std::string_view text) {
@@ -118,11 +193,18 @@ Value Interpreter::evalText(std::string_view text) {
     tick();
     auto chunk = std::make_unique<Chunk>();
     chunk->code.assign(text.data(), text.size());
-    const int32_t root = parseExpression(*chunk, stackLimit_);
-    ContextGuard guard(*this, *chunk, nullptr);
-    // Eval's locals belong to the caller's frame: do not pop them.
-    guard.locals = static_cast<size_t>(-1);
-    return eval(root);
+    int32_t root = -1;
+    try {
+        root = parseExpression(*chunk, parseLimits());
+        ContextGuard guard(*this, *chunk, nullptr);
+        // Eval's locals belong to the caller's frame: do not pop them.
+        guard.locals = static_cast<size_t>(-1);
+        return eval(root);
+    } catch (ScriptError& e) {
+        // The student wrote the call of Eval, not the text it was given:
+        // the error is placed at the call.
+        throw ScriptError(e.number, e.what());
+    }
 }
 
 // ---- names ----
@@ -136,11 +218,10 @@ Var* Interpreter::findLocal(std::string_view name, uint32_t hash) {
 }
 
 Var* Interpreter::findGlobal(std::string_view name, uint32_t hash) {
-    for (size_t k = 0; k < globals_.size(); ++k) {
-        Var& v = globals_.at(k);
-        if (v.hash == hash && sameName(v.name, name)) return &v;
-    }
-    return nullptr;
+    const int32_t k = globalIndex_.find(name, hash, [this](int32_t i) -> std::string_view {
+        return globals_.at(static_cast<size_t>(i)).name;
+    });
+    return k < 0 ? nullptr : &globals_.at(static_cast<size_t>(k));
 }
 
 Var* Interpreter::findVar(const Node& nd) {
@@ -151,9 +232,10 @@ Var* Interpreter::findVar(const Node& nd) {
 }
 
 const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {
-    for (const Proc& p : procs_)
-        if (p.hash == hash && sameName(p.name, name)) return &p;
-    return nullptr;
+    const int32_t k = procIndex_.find(name, hash, [this](int32_t i) -> std::string_view {
+        return procs_[static_cast<size_t>(i)].name;
+    });
+    return k < 0 ? nullptr : &procs_[static_cast<size_t>(k)];
 }
 
 const Value* Interpreter::findObject(std::string_view name, uint32_t hash) const {
@@ -163,7 +245,10 @@ const Value* Interpreter::findObject(std::string_view name, uint32_t hash) const
 }
 
 Var& Interpreter::declare(std::string_view name, uint32_t hash) {
-    return frame_->proc ? locals_.push(name, hash) : globals_.push(name, hash);
+    if (frame_->proc) return locals_.push(name, hash);
+    Var& v = globals_.push(name, hash);
+    globalIndex_.insert(hash, static_cast<int32_t>(globals_.size() - 1));
+    return v;
 }
 
 Var& Interpreter::varForWrite(const Node& nd) {
@@ -191,7 +276,7 @@ Interpreter::Flow Interpreter::execBlock(int32_t s) {
                 // Running out of time, memory or stack ends the script anyway.
                 if (e.number == err::Timeout || e.number == err::OutOfStack || e.number == err::OutOfMemory) throw;
                 errNumber = e.number;
-                errDescription = errorMessage(e.number);
+                errDescription = e.what();
                 continue;
             }
         }
@@ -207,9 +292,18 @@ bool Interpreter::condition(int32_t n) {
 }
 
 Interpreter::Flow Interpreter::exec(int32_t s) {
+    const Node& nd = nodes_[s];
+    try {
+        return execNode(nd);
+    } catch (ScriptError& e) {
+        locate(e, nd);
+        throw;
+    }
+}
+
+Interpreter::Flow Interpreter::execNode(const Node& nd) {
     checkStack(stackLimit_);
     tick();
-    const Node& nd = nodes_[s];
     switch (nd.kind) {
         case NK::Assign: assign(nd.a, eval(nd.b), false); return Flow::Normal;
         case NK::SetAssign: assign(nd.a, eval(nd.b), true); return Flow::Normal;
@@ -408,7 +502,7 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
         if (!v.isObject()) raise(err::ObjectRequired);
     } else if (v.isObject()) {
         // Our objects have no default property to take a value from.
-        raise(v.obj() ? err::NoMember : 91);
+        raise(v.obj() ? err::NoMember : err::ObjectNotSet);
     }
     const Node& t = nodes_[target];
     switch (t.kind) {
@@ -431,8 +525,17 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
 // ---- expressions ----
 
 Value Interpreter::eval(int32_t n) {
-    checkStack(stackLimit_);
     const Node& nd = nodes_[n];
+    try {
+        return evalNode(nd);
+    } catch (ScriptError& e) {
+        locate(e, nd);
+        throw;
+    }
+}
+
+Value Interpreter::evalNode(const Node& nd) {
+    checkStack(stackLimit_);
     switch (nd.kind) {
         case NK::Literal: return consts_[nd.k];
         case NK::Name: return readName(nd);
@@ -565,17 +668,6 @@ Value Interpreter::callProc(const Proc& proc, int32_t firstArg) {
 
 // ---- objects ----
 
-namespace {
-enum class Field { None, P, PInt, PLong };
-Field fieldOf(const Node& nd) {
-    const std::string_view n = nd.nameView();
-    if (sameName(n, "p")) return Field::P;
-    if (sameName(n, "pint")) return Field::PInt;
-    if (sameName(n, "plong")) return Field::PLong;
-    return Field::None;
-}
-}  // namespace
-
 Value Interpreter::getMember(const Value& obj, const Node& nd) {
     if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
     const ObjObj* o = obj.obj();
@@ -587,12 +679,9 @@ Value Interpreter::getMember(const Value& obj, const Node& nd) {
         if (sameName(n, "clear")) return callMember(obj, nd);
         raise(err::NoMember);
     }
-    switch (fieldOf(nd)) {
-        case Field::P: return Value::dbl(o->res->p);
-        case Field::PInt: return Value::integer(o->res->pInt);
-        case Field::PLong: return Value::lng(o->res->pLong);
-        default: raise(err::NoMember);
-    }
+    Value out;
+    if (!o->host || !o->host->get(nd.nameView(), out)) raise(err::NoMember);
+    return out;
 }
 
 Value Interpreter::callMember(const Value& obj, const Node& nd) {
@@ -626,12 +715,7 @@ void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v) {
         else raise(err::NoMember);
         return;
     }
-    switch (fieldOf(nd)) {
-        case Field::P: o->res->p = toDouble(v); return;
-        case Field::PInt: o->res->pInt = toInteger(v); return;
-        case Field::PLong: o->res->pLong = toLong(v); return;
-        default: raise(err::NoMember);
-    }
+    if (!o->host || !o->host->set(nd.nameView(), v)) raise(err::NoMember);
 }
 
 Value Interpreter::errObject() {

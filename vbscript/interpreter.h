@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vbscript/host_object.h"
 #include "vbscript/parser.h"
 #include "vbscript/value.h"
 
@@ -47,30 +48,54 @@ struct Proc {
     int32_t node = -1;
 };
 
+// Default budgets of one interpreter; each can be changed per instance.
+inline constexpr std::chrono::milliseconds kDefaultTimeLimit{750};
+inline constexpr size_t kDefaultStackBudget = 4u << 20;
+inline constexpr size_t kDefaultMaxSourceBytes = 16u << 20;
+
+// One script engine: its variables, procedures, added objects and budgets
+// (time, memory, native stack, text length) belong to the instance, so
+// several interpreters may run at once on several threads.
 class Interpreter {
 public:
     Interpreter();
     ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
 
-    // Forgets variables, procedures and objects; keeps the storage.
+    // Forgets variables, procedures and objects; keeps the storage. Constant
+    // time whatever an earlier script declared.
     void reset();
-    void addObject(std::string_view name, std::shared_ptr<PubResults> object);
-    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
-    void setStackLimit(const char* limit) { stackLimit_ = limit; }
-    const char* stackLimit() const { return stackLimit_; }
+    // Makes the object reachable from scripts as name.property.
+    void addObject(std::string_view name, std::shared_ptr<HostObject> object);
 
-    // Runs a compiled text. Procedures it defines stay callable until reset,
-    // so the chunk must outlive them (the host keeps such chunks).
-    void run(const Chunk& chunk);
+    // How long one execute or evaluate may run, parsing included.
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    // How much native stack one call may use at most (and never closer than
+    // 256 KB to the end of the calling thread's stack).
+    void setStackBudget(size_t bytes) { stackBudget_ = bytes; }
+    // How many bytes of strings and arrays the scripts may hold at once.
+    void setMemoryLimit(size_t bytes) { budget_.limit = bytes; }
+    // The longest text execute accepts.
+    void setMaxSourceBytes(size_t bytes) { maxSourceBytes_ = bytes; }
+
+    // Parses the text as statements and runs them. Procedures it defines stay
+    // callable until reset. Throws ScriptError with its line and column, or
+    // std::bad_alloc.
+    void execute(std::string_view code);
+    // The value of the text as one expression at global scope.
+    Value evaluate(std::string_view expression);
+
     // Evaluates a text as one expression in the current scope (Eval).
     Value evalText(std::string_view text);
-    // Evaluates an expression node of a compiled chunk at global scope.
-    Value evalChunkExpression(const Chunk& chunk, int32_t node);
+    // Limits for parsing a text at run time (Eval and friends).
+    ParseLimits parseLimits() const { return ParseLimits{stackLimit_, deadline_, kMaxParseNodes}; }
 
     // For the built-ins.
     double rnd(double arg);
     void randomize(bool hasSeed, double seed);
     Value errObject();
+    const char* stackLimit() const { return stackLimit_; }
 
     // Error state for On Error Resume Next and the Err object.
     int errNumber = 0;
@@ -86,6 +111,9 @@ private:
     };
 
     const Node& node(int32_t n) const { return nodes_[n]; }
+    void startCall();
+    void run(const Chunk& chunk);
+    void locate(ScriptError& e, const Node& nd) const;
     void tick() {
         if ((++steps_ & 0x3FF) == 0 || takeWorkBytes() > (1u << 20)) checkClock();
     }
@@ -93,6 +121,7 @@ private:
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);
+    Flow execNode(const Node& nd);
     Flow execFor(const Node& nd);
     Flow execForEach(const Node& nd);
     Flow execDo(const Node& nd);
@@ -101,6 +130,7 @@ private:
     bool condition(int32_t n);
 
     Value eval(int32_t n);
+    Value evalNode(const Node& nd);
     Value readName(const Node& nd);
     Value callName(const Node& nd);
     Value callProc(const Proc& proc, int32_t firstArg);
@@ -121,6 +151,9 @@ private:
     int evalArgs(int32_t firstArg, Value* out, int max);
     std::vector<int32_t> evalBounds(int32_t firstArg);
 
+    // Declared first so that it outlives every value the interpreter holds.
+    MemoryBudget budget_;
+
     // The chunk being executed.
     const Node* nodes_ = nullptr;
     const Value* consts_ = nullptr;
@@ -128,8 +161,12 @@ private:
     bool explicit_ = false;
 
     VarPool globals_;
+    NameIndex globalIndex_;
     VarPool locals_;
     std::vector<Proc> procs_;
+    NameIndex procIndex_;
+    std::unique_ptr<Chunk> work_ = std::make_unique<Chunk>();
+    std::vector<std::unique_ptr<Chunk>> kept_;  // texts whose procedures are still callable
     struct Added {
         std::string name;
         uint32_t hash = 0;
@@ -141,13 +178,16 @@ private:
 
     uint64_t steps_ = 0;
     std::chrono::steady_clock::time_point deadline_{};
-    std::chrono::milliseconds timeLimit_{750};
+    std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
+    size_t stackBudget_ = kDefaultStackBudget;
+    size_t maxSourceBytes_ = kDefaultMaxSourceBytes;
     const char* stackLimit_ = nullptr;
 
     uint32_t rndState_ = 0x50000;  // the generator's documented start value
     double lastRnd_ = 0;
     Value err_;
     Value lastAdded_;
+    const HostObject* lastAddedHost_ = nullptr;
 
     friend struct ContextGuard;
 };

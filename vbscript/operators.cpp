@@ -212,8 +212,8 @@ Value logical(BinOp op, const Value& a, const Value& b) {
 
 Value identity(const Value& a, const Value& b) {
     if (!a.isObject() || !b.isObject()) raise(err::ObjectRequired);
-    const void* pa = a.obj() ? static_cast<const void*>(a.obj()->res.get()) : nullptr;
-    const void* pb = b.obj() ? static_cast<const void*>(b.obj()->res.get()) : nullptr;
+    const void* pa = a.obj() ? static_cast<const void*>(a.obj()->host.get()) : nullptr;
+    const void* pb = b.obj() ? static_cast<const void*>(b.obj()->host.get()) : nullptr;
     if (a.obj() && a.obj()->which == ObjObj::ErrObject) pa = a.obj();
     if (b.obj() && b.obj()->which == ObjObj::ErrObject) pb = b.obj();
     return Value::boolean(pa == pb);

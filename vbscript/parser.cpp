@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <utility>
 
 #include "vbscript/dates.h"
@@ -64,8 +63,8 @@ bool identChar(unsigned char c) {
 
 class Parser {
 public:
-    Parser(Chunk& chunk, const char* stackLimit)
-        : c_(chunk), src_(chunk.code), limit_(stackLimit) {}
+    Parser(Chunk& chunk, const ParseLimits& limits)
+        : c_(chunk), src_(chunk.code), limit_(limits.stackLimit), limits_(limits) {}
 
     void program() {
         next();
@@ -81,12 +80,19 @@ public:
     }
 
 private:
-    [[noreturn]] void fail(int number) { raise(number); }
+    [[noreturn]] [[gnu::noinline]] void fail(int number) {
+        ScriptError e(number);
+        e.locate(src_, start_);
+        throw e;
+    }
 
     // ---- scanner ----
     // Kept out of line: inlined into every precedence level it would swell
     // their frames (much more so under AddressSanitizer).
     [[gnu::noinline]] void next() {
+        // A huge text must not hold the program longer than a script may run.
+        if ((++tokens_ & 0xFFF) == 0 && std::chrono::steady_clock::now() > limits_.deadline)
+            fail(err::Timeout);
         const bool afterOperand = tok_ == Tok::Ident || tok_ == Tok::RParen;
         const size_t prevEnd = pos_;
         skipBlanks();
@@ -274,7 +280,9 @@ private:
 
     // ---- helpers ----
     [[gnu::noinline]] int32_t node(NK kind) {
-        c_.nodes.push_back(Node{kind});
+        if (c_.nodes.size() >= limits_.maxNodes) fail(err::OutOfMemory);
+        Node& nd = c_.nodes.emplace_back(Node{kind});
+        nd.pos = static_cast<uint32_t>(start_);
         return static_cast<int32_t>(c_.nodes.size() - 1);
     }
     Node& at(int32_t n) { return c_.nodes[static_cast<size_t>(n)]; }
@@ -316,118 +324,92 @@ private:
         l.tail = n;
     }
 
-    // ---- expressions: one function per precedence level, loosest first ----
-    int32_t binaryNode(BinOp op, int32_t l, int32_t r) {
-        const int32_t n = node(NK::Binary);
+    // ---- expressions ----
+    // Binary operators climb one table of priorities, loosest first. An
+    // operator is taken while its left priority is above the limit; its
+    // right operand is read with its right priority as the new limit, so
+    // equal left and right priorities make every level left-associative.
+    struct Priority {
+        uint8_t left, right;
+    };
+    static constexpr uint8_t kNotOperand = 5;      // Not a And b is (Not a) And b
+    static constexpr uint8_t kComparePriority = 7; // Case Is < x & y
+    static constexpr uint8_t kSignOperand = 14;    // -3^2 is (-3)^2 in this language
+
+    // The binary operator of the current token and its priorities; false if none.
+    bool binaryOperator(BinOp& op, Priority& pr) const {
+        switch (tok_) {
+            case Tok::Caret: op = BinOp::Pow, pr = {14, 14}; return true;
+            case Tok::Star: op = BinOp::Mul, pr = {12, 12}; return true;
+            case Tok::Slash: op = BinOp::Div, pr = {12, 12}; return true;
+            case Tok::Backslash: op = BinOp::IntDiv, pr = {11, 11}; return true;
+            case Tok::Plus: op = BinOp::Add, pr = {9, 9}; return true;
+            case Tok::Minus: op = BinOp::Sub, pr = {9, 9}; return true;
+            case Tok::Amp: op = BinOp::Concat, pr = {8, 8}; return true;
+            case Tok::Eq: op = BinOp::Eq, pr = {7, 7}; return true;
+            case Tok::Ne: op = BinOp::Ne, pr = {7, 7}; return true;
+            case Tok::Lt: op = BinOp::Lt, pr = {7, 7}; return true;
+            case Tok::Gt: op = BinOp::Gt, pr = {7, 7}; return true;
+            case Tok::Le: op = BinOp::Le, pr = {7, 7}; return true;
+            case Tok::Ge: op = BinOp::Ge, pr = {7, 7}; return true;
+            case Tok::Ident: break;
+            default: return false;
+        }
+        switch (kw_) {
+            case Kw::Mod: op = BinOp::Mod, pr = {10, 10}; return true;
+            case Kw::Is: op = BinOp::Is, pr = {7, 7}; return true;
+            case Kw::And: op = BinOp::And, pr = {5, 5}; return true;
+            case Kw::Or: op = BinOp::Or, pr = {4, 4}; return true;
+            case Kw::Xor: op = BinOp::Xor, pr = {3, 3}; return true;
+            case Kw::Eqv: op = BinOp::Eqv, pr = {2, 2}; return true;
+            case Kw::Imp: op = BinOp::Imp, pr = {1, 1}; return true;
+            default: return false;
+        }
+    }
+
+    int32_t unaryNode(UnaryOp op, int32_t operand, size_t pos) {
+        const int32_t n = node(NK::Unary);
+        at(n).pos = static_cast<uint32_t>(pos);
         at(n).op = static_cast<uint8_t>(op);
-        at(n).a = l;
-        at(n).b = r;
+        at(n).a = operand;
         return n;
     }
 
-    int32_t expr() {
+    // expr := subexpr(0)
+    int32_t expr() { return subexpr(0); }
+
+    // subexpr(limit) := ( 'Not' subexpr(5)      -- only where limit <= 5
+    //                   | ('-' | '+') subexpr(14)
+    //                   | postfix )
+    //                   { binop subexpr(right(binop)) }  -- while left(binop) > limit
+    int32_t subexpr(uint8_t limit) {
         checkStack(limit_);
-        return logicalExpr(0);
-    }
-
-    // The keyword operators Imp, Eqv, Xor, Or and And, loosest first; each
-    // level is left-associative and takes the next one as its operands.
-    static constexpr std::pair<Kw, BinOp> kLogicalLevels[] = {
-        {Kw::Imp, BinOp::Imp}, {Kw::Eqv, BinOp::Eqv}, {Kw::Xor, BinOp::Xor}, {Kw::Or, BinOp::Or}, {Kw::And, BinOp::And}};
-
-    int32_t logicalExpr(size_t level) {
-        if (level == std::size(kLogicalLevels)) return notExpr();
-        const auto [kw, op] = kLogicalLevels[level];
-        int32_t l = logicalExpr(level + 1);
-        while (tok_ == Tok::Ident && kw_ == kw) next(), l = binaryNode(op, l, logicalExpr(level + 1));
-        return l;
-    }
-    int32_t notExpr() {
-        if (tok_ == Tok::Ident && kw_ == Kw::Not) {
-            checkStack(limit_);
+        int32_t l;
+        const size_t opPos = start_;
+        if (tok_ == Tok::Ident && kw_ == Kw::Not && limit <= kNotOperand) {
             next();
-            const int32_t n = node(NK::Unary);
-            const int32_t operand = notExpr();
-            at(n).op = static_cast<uint8_t>(UnaryOp::Not);
-            at(n).a = operand;
-            return n;
-        }
-        return compareExpr();
-    }
-    int32_t compareExpr() {
-        int32_t l = concatExpr();
-        for (;;) {
-            BinOp op;
-            switch (tok_) {
-                case Tok::Eq: op = BinOp::Eq; break;
-                case Tok::Ne: op = BinOp::Ne; break;
-                case Tok::Lt: op = BinOp::Lt; break;
-                case Tok::Gt: op = BinOp::Gt; break;
-                case Tok::Le: op = BinOp::Le; break;
-                case Tok::Ge: op = BinOp::Ge; break;
-                case Tok::Ident:
-                    if (kw_ == Kw::Is) {
-                        op = BinOp::Is;
-                        break;
-                    }
-                    return l;
-                default: return l;
-            }
-            next();
-            l = binaryNode(op, l, concatExpr());
-        }
-    }
-    int32_t concatExpr() {
-        int32_t l = addExpr();
-        while (tok_ == Tok::Amp) next(), l = binaryNode(BinOp::Concat, l, addExpr());
-        return l;
-    }
-    int32_t addExpr() {
-        int32_t l = modExpr();
-        while (tok_ == Tok::Plus || tok_ == Tok::Minus) {
-            const BinOp op = tok_ == Tok::Plus ? BinOp::Add : BinOp::Sub;
-            next();
-            l = binaryNode(op, l, modExpr());
-        }
-        return l;
-    }
-    int32_t modExpr() {
-        int32_t l = intDivExpr();
-        while (tok_ == Tok::Ident && kw_ == Kw::Mod) next(), l = binaryNode(BinOp::Mod, l, intDivExpr());
-        return l;
-    }
-    int32_t intDivExpr() {
-        int32_t l = mulExpr();
-        while (tok_ == Tok::Backslash) next(), l = binaryNode(BinOp::IntDiv, l, mulExpr());
-        return l;
-    }
-    int32_t mulExpr() {
-        int32_t l = powExpr();
-        while (tok_ == Tok::Star || tok_ == Tok::Slash) {
-            const BinOp op = tok_ == Tok::Star ? BinOp::Mul : BinOp::Div;
-            next();
-            l = binaryNode(op, l, powExpr());
-        }
-        return l;
-    }
-    // The sign binds tighter than ^ in this language: -3^2 is 9.
-    int32_t powExpr() {
-        int32_t l = unaryExpr();
-        while (tok_ == Tok::Caret) next(), l = binaryNode(BinOp::Pow, l, unaryExpr());
-        return l;
-    }
-    int32_t unaryExpr() {
-        if (tok_ == Tok::Minus || tok_ == Tok::Plus) {
-            checkStack(limit_);
+            l = unaryNode(UnaryOp::Not, subexpr(kNotOperand), opPos);
+        } else if (tok_ == Tok::Minus || tok_ == Tok::Plus) {
             const UnaryOp op = tok_ == Tok::Minus ? UnaryOp::Neg : UnaryOp::Plus;
             next();
-            const int32_t operand = unaryExpr();
-            const int32_t n = node(NK::Unary);
-            at(n).op = static_cast<uint8_t>(op);
-            at(n).a = operand;
-            return n;
+            l = unaryNode(op, subexpr(kSignOperand), opPos);
+        } else {
+            l = postfixExpr();
         }
-        return postfixExpr();
+        BinOp op;
+        Priority pr;
+        while (binaryOperator(op, pr) && pr.left > limit) {
+            const auto at_ = static_cast<uint32_t>(start_);
+            next();
+            const int32_t r = subexpr(pr.right);
+            const int32_t n = node(NK::Binary);
+            at(n).pos = at_;
+            at(n).op = static_cast<uint8_t>(op);
+            at(n).a = l;
+            at(n).b = r;
+            l = n;
+        }
+        return l;
     }
 
     int32_t args() {  // after '(' up to and including ')'
@@ -510,6 +492,7 @@ private:
                     nd.flags |= nf::Parens;
                 } else {
                     const int32_t n = node(NK::Index);
+                    at(n).pos = at(e).pos;
                     at(n).a = e;
                     at(n).b = a;
                     e = n;
@@ -606,6 +589,7 @@ private:
         const int32_t target = postfixExpr();
         if (tok_ == Tok::Eq) {
             next();
+            // Located at the value: a failing store blames what was stored.
             const int32_t n = node(NK::Assign);
             const int32_t value = expr();
             at(n).a = target;
@@ -835,7 +819,7 @@ private:
                             default: fail(err::Syntax);
                         }
                         next();
-                        const int32_t v = concatExpr();
+                        const int32_t v = subexpr(kComparePriority);
                         at(t).op = 2;
                         at(t).c = static_cast<int32_t>(op);
                         at(t).a = v;
@@ -1015,8 +999,9 @@ private:
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
         expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
-        for (int32_t p : c_.procs)
-            if (sameName(at(p).nameView(), at(n).nameView())) fail(err::NameRedefined);
+        const auto procName = [this](int32_t k) { return at(c_.procs[static_cast<size_t>(k)]).nameView(); };
+        if (procIndex_.find(at(n).nameView(), at(n).hash, procName) >= 0) fail(err::NameRedefined);
+        procIndex_.insert(at(n).hash, static_cast<int32_t>(c_.procs.size()));
         c_.procs.push_back(n);
         return -1;
     }
@@ -1029,20 +1014,23 @@ private:
     Kw kw_ = Kw::None;
     uint32_t hash_ = 0;
     int32_t lit_ = -1;
+    uint32_t tokens_ = 0;
+    const ParseLimits& limits_;
+    NameIndex procIndex_;
     int inlineIf_ = 0;
     bool topLevel_ = false;
 };
 
 }  // namespace
 
-void parseProgram(Chunk& chunk, const char* stackLimit) {
+void parseProgram(Chunk& chunk, const ParseLimits& limits) {
     chunk.clear();
-    Parser(chunk, stackLimit).program();
+    Parser(chunk, limits).program();
 }
 
-int32_t parseExpression(Chunk& chunk, const char* stackLimit) {
+int32_t parseExpression(Chunk& chunk, const ParseLimits& limits) {
     chunk.clear();
-    return Parser(chunk, stackLimit).expressionOnly();
+    return Parser(chunk, limits).expressionOnly();
 }
 
 }  // namespace mcplot::vbs

@@ -3,6 +3,7 @@
 // so a host can clear and refill the same storage for every evaluation.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -73,6 +74,7 @@ struct Node {
     int32_t k = -1;     // constant index, or the built-in named
     uint32_t hash = 0;
     uint32_t nameLen = 0;
+    uint32_t pos = 0;            // byte offset in the text, for error locations
     const char* name = nullptr;  // points into the compiled text
     std::string_view nameView() const { return {name, nameLen}; }
 };
@@ -95,12 +97,24 @@ struct Chunk {
     }
 };
 
+// Enough nodes for any text a student types and for 100 000 small procedures,
+// few enough (about 60 MB) that a hostile text cannot eat the memory.
+inline constexpr size_t kMaxParseNodes = 1300000;
+
+struct ParseLimits {
+    // The lowest native stack address the parser may reach before it reports
+    // Out of stack space.
+    const char* stackLimit = nullptr;
+    // Parsing a huge text stops with the time-out error past this moment.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    size_t maxNodes = kMaxParseNodes;
+};
+
 // Parses chunk.code into chunk's nodes; raises ScriptError with the language's
-// compile error numbers. stackLimit: the lowest native stack address the
-// parser may reach before it reports Out of stack space.
-void parseProgram(Chunk& chunk, const char* stackLimit);
+// compile error numbers, located in chunk.code.
+void parseProgram(Chunk& chunk, const ParseLimits& limits);
 // Parses chunk.code as one expression (for Eval); returns its node.
-int32_t parseExpression(Chunk& chunk, const char* stackLimit);
+int32_t parseExpression(Chunk& chunk, const ParseLimits& limits);
 
 // Built-in functions and constants are looked up once, at parse time.
 int builtinIndex(std::string_view name, uint32_t hash);

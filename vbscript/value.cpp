@@ -7,109 +7,227 @@
 
 #include "numbers/number.h"
 #include "vbscript/dates.h"
+#include "vbscript/host_object.h"
 
 namespace mcplot::vbs {
 
+namespace {
+struct ErrorText {
+    int number;
+    const char* text;
+};
+// The language's errors in the student's words.
+constexpr ErrorText kErrorTexts[] = {
+    {3, "Return без GoSub"},
+    {5, "недопустимый вызов процедуры или недопустимый аргумент"},
+    {err::Overflow, "переполнение"},
+    {err::OutOfMemory, "недостаточно памяти"},
+    {err::SubscriptRange, "индекс за пределами диапазона"},
+    {err::FixedArray, "массив фиксирован или временно заблокирован"},
+    {err::DivisionByZero, "деление на ноль"},
+    {err::TypeMismatch, "несовпадение типов"},
+    {14, "недостаточно памяти для строки"},
+    {17, "невозможно выполнить запрошенную операцию"},
+    {err::OutOfStack, "недостаточно места в стеке (слишком глубокая вложенность или рекурсия)"},
+    {err::NotDefined, "процедура Sub или Function не определена"},
+    {48, "ошибка при загрузке библиотеки"},
+    {err::Internal, "внутренняя ошибка"},
+    {52, "неверное имя или номер файла"},
+    {53, "файл не найден"},
+    {54, "неверный режим файла"},
+    {55, "файл уже открыт"},
+    {57, "ошибка ввода-вывода устройства"},
+    {58, "файл уже существует"},
+    {61, "диск заполнен"},
+    {62, "попытка чтения за концом файла"},
+    {67, "слишком много файлов"},
+    {68, "устройство недоступно"},
+    {70, "отказано в доступе"},
+    {71, "диск не готов"},
+    {74, "невозможно переименовать с другим диском"},
+    {75, "ошибка доступа к пути или файлу"},
+    {76, "путь не найден"},
+    {err::ObjectNotSet, "переменная объекта не задана"},
+    {92, "цикл For не инициализирован"},
+    {err::InvalidNull, "недопустимое использование Null"},
+    {322, "невозможно создать временный файл"},
+    {err::ObjectRequired, "требуется объект"},
+    {err::CantCreate, "невозможно создать объект"},
+    {430, "класс не поддерживает автоматизацию"},
+    {432, "имя файла или класса не найдено"},
+    {err::NoMember, "объект не поддерживает это свойство или метод"},
+    {440, "ошибка автоматизации"},
+    {445, "объект не поддерживает это действие"},
+    {446, "объект не поддерживает именованные аргументы"},
+    {447, "объект не поддерживает текущие национальные настройки"},
+    {448, "именованный аргумент не найден"},
+    {449, "аргумент не является необязательным"},
+    {err::WrongArgs, "неверное число аргументов или недопустимое присвоение свойства"},
+    {err::NotCollection, "объект не является коллекцией"},
+    {453, "указанная функция библиотеки не найдена"},
+    {455, "блокировка ресурса кода"},
+    {457, "этот ключ уже связан с элементом коллекции"},
+    {458, "переменная использует тип автоматизации, не поддерживаемый в VBScript"},
+    {462, "удалённый сервер не существует или недоступен"},
+    {481, "недопустимый рисунок"},
+    {err::Undefined, "переменная не определена"},
+    {err::IllegalAssign, "недопустимое присвоение"},
+    {502, "объект небезопасен для сценариев"},
+    {503, "объект небезопасен для инициализации"},
+    {504, "объект небезопасен для создания"},
+    {505, "недопустимая или неполная ссылка"},
+    {506, "класс не определён"},
+    {507, "возникло исключение"},
+    {1001, "недостаточно памяти"},
+    {err::Syntax, "синтаксическая ошибка"},
+    {1003, "ожидается «:»"},
+    {err::ExpectLParen, "ожидается «(»"},
+    {err::ExpectRParen, "ожидается «)»"},
+    {1007, "ожидается «]»"},
+    {err::ExpectIdent, "ожидается имя"},
+    {err::ExpectEq, "ожидается «=»"},
+    {err::ExpectIf, "ожидается «If»"},
+    {err::ExpectTo, "ожидается «To»"},
+    {err::ExpectEnd, "ожидается «End»"},
+    {err::ExpectFunction, "ожидается «Function»"},
+    {err::ExpectSub, "ожидается «Sub»"},
+    {err::ExpectThen, "ожидается «Then»"},
+    {err::ExpectWend, "ожидается «Wend»"},
+    {err::ExpectLoop, "ожидается «Loop»"},
+    {err::ExpectNext, "ожидается «Next»"},
+    {err::ExpectCase, "ожидается «Case»"},
+    {err::ExpectSelect, "ожидается «Select»"},
+    {err::ExpectExpr, "ожидается выражение"},
+    {err::ExpectStatement, "ожидается инструкция"},
+    {err::ExpectEndOfStatement, "ожидается конец инструкции"},
+    {1026, "ожидается целая константа"},
+    {1027, "ожидается «While» или «Until»"},
+    {err::ExpectWhileUntil, "ожидается «While», «Until» или конец инструкции"},
+    {1029, "ожидается «With»"},
+    {1030, "имя слишком длинное"},
+    {1031, "недопустимое число"},
+    {err::InvalidChar, "недопустимый знак"},
+    {err::Unterminated, "незавершённая строковая константа"},
+    {1034, "незавершённый комментарий"},
+    {1037, "недопустимое использование ключевого слова «Me»"},
+    {1038, "«Loop» без «Do»"},
+    {1039, "недопустимая инструкция «Exit»"},
+    {1040, "недопустимая переменная цикла For"},
+    {err::NameRedefined, "повторное определение имени"},
+    {1042, "должна быть первой инструкцией в строке"},
+    {1043, "нельзя присваивать значение аргументу, не являющемуся ByVal"},
+    {err::ParensOnSub, "нельзя использовать скобки при вызове процедуры Sub"},
+    {1045, "ожидается литеральная константа"},
+    {err::ExpectIn, "ожидается «In»"},
+    {1047, "ожидается «Class»"},
+    {1048, "должно быть определено внутри класса"},
+    {1049, "в объявлении свойства ожидается Let, Set или Get"},
+    {1050, "ожидается «Property»"},
+    {1051, "число аргументов должно быть одинаковым во всех описаниях свойства"},
+    {1052, "в классе не может быть несколько свойств или методов по умолчанию"},
+    {1053, "у Class_Initialize и Class_Terminate не бывает аргументов"},
+    {1054, "у Property Let и Property Set должен быть хотя бы один аргумент"},
+    {1055, "неожиданное «Next»"},
+    {1056, "«Default» допустимо только у Property, Function или Sub"},
+    {1057, "вместе с «Default» должно быть указано «Public»"},
+    {1058, "«Default» допустимо только у Property Get"},
+    {err::Timeout, "сценарий выполняется слишком долго и прерван"},
+};
+}  // namespace
+
 const char* errorMessage(int number) {
-    switch (number) {
-        case err::InvalidCall: return "Invalid procedure call or argument";
-        case err::Overflow: return "Overflow";
-        case err::OutOfMemory: return "Out of memory";
-        case err::SubscriptRange: return "Subscript out of range";
-        case err::FixedArray: return "This array is fixed or temporarily locked";
-        case err::DivisionByZero: return "Division by zero";
-        case err::TypeMismatch: return "Type mismatch";
-        case err::OutOfStack: return "Out of stack space";
-        case err::NotDefined: return "Sub or Function not defined";
-        case err::InvalidNull: return "Invalid use of Null";
-        case err::ObjectRequired: return "Object required";
-        case err::CantCreate: return "ActiveX component can't create object";
-        case err::NoMember: return "Object doesn't support this property or method";
-        case err::WrongArgs: return "Wrong number of arguments or invalid property assignment";
-        case err::NotCollection: return "Object not a collection";
-        case err::Undefined: return "Variable is undefined";
-        case err::IllegalAssign: return "Illegal assignment";
-        case err::Syntax: return "Syntax error";
-        case err::ExpectLParen: return "Expected '('";
-        case err::ExpectRParen: return "Expected ')'";
-        case err::ExpectIdent: return "Expected identifier";
-        case err::ExpectEq: return "Expected '='";
-        case err::ExpectIf: return "Expected 'If'";
-        case err::ExpectTo: return "Expected 'To'";
-        case err::ExpectEnd: return "Expected 'End'";
-        case err::ExpectFunction: return "Expected 'Function'";
-        case err::ExpectSub: return "Expected 'Sub'";
-        case err::ExpectThen: return "Expected 'Then'";
-        case err::ExpectWend: return "Expected 'Wend'";
-        case err::ExpectLoop: return "Expected 'Loop'";
-        case err::ExpectNext: return "Expected 'Next'";
-        case err::ExpectCase: return "Expected 'Case'";
-        case err::ExpectSelect: return "Expected 'Select'";
-        case err::ExpectExpr: return "Expected expression";
-        case err::ExpectStatement: return "Expected statement";
-        case err::ExpectEndOfStatement: return "Expected end of statement";
-        case err::ExpectWhileUntil: return "Expected 'While', 'Until' or end of statement";
-        case err::InvalidChar: return "Invalid character";
-        case err::Unterminated: return "Unterminated string constant";
-        case err::NameRedefined: return "Name redefined";
-        case err::ParensOnSub: return "Cannot use parentheses when calling a Sub";
-        case err::ExpectIn: return "Expected 'In'";
-        case err::Timeout: return "Script timed out";
-        default: return "Unknown runtime error";
-    }
+    for (const ErrorText& e : kErrorTexts)
+        if (e.number == number) return e.text;
+    return "неизвестная ошибка выполнения";
 }
 
-void raise(int number) { throw ScriptError{number}; }
+void raise(int number) { throw ScriptError(number); }
+
+void ScriptError::locate(std::string_view text, size_t offset) {
+    if (located()) return;
+    if (offset > text.size()) offset = text.size();
+    int lineNo = 1;
+    size_t lineStart = 0;
+    for (size_t k = 0; k < offset; ++k) {
+        if (text[k] == '\n' || (text[k] == '\r' && (k + 1 >= text.size() || text[k + 1] != '\n'))) {
+            ++lineNo;
+            lineStart = k + 1;
+        }
+    }
+    int col = 1;
+    for (size_t k = lineStart; k < offset; ++k)
+        if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) ++col;  // UTF-8 lead bytes
+    line = lineNo;
+    column = col;
+}
 
 namespace {
-// Bytes held by strings and arrays alive on this thread.
-thread_local size_t liveBytes = 0;
+// The budget of the interpreter running on this thread, if any.
+thread_local MemoryBudget* currentBudget = nullptr;
 
-thread_local size_t workBytes = 0;
+void reserveBytes(HeapObj& h, size_t n) {
+    MemoryBudget* b = h.budget;
+    if (!b) return;
+    if (n > b->limit || b->live > b->limit - n) raise(err::OutOfMemory);
+    b->live += n;
+    b->work += n;
+    h.counted += n;
+}
 
-void reserveBytes(size_t n) {
-    if (n > kMaxLiveBytes || liveBytes > kMaxLiveBytes - n) raise(err::OutOfMemory);
-    liveBytes += n;
-    workBytes += n;
+void returnBytes(HeapObj& h, size_t n) {
+    if (n > h.counted) n = h.counted;
+    h.counted -= n;
+    if (h.budget) h.budget->live -= n;
 }
 }  // namespace
 
+BudgetScope::BudgetScope(MemoryBudget* budget) : previous_(currentBudget) { currentBudget = budget; }
+BudgetScope::~BudgetScope() { currentBudget = previous_; }
+
+HeapObj::HeapObj(Kind k) : kind(k), budget(currentBudget) {}
+
 size_t takeWorkBytes() {
-    const size_t n = workBytes;
-    workBytes = 0;
+    if (!currentBudget) return 0;
+    const size_t n = currentBudget->work;
+    currentBudget->work = 0;
     return n;
 }
-void addWorkBytes(size_t n) { workBytes += n; }
+void addWorkBytes(size_t n) {
+    if (currentBudget) currentBudget->work += n;
+}
 
 void checkStringSize(size_t n) {
-    if (n > kMaxStringBytes || liveBytes + n > kMaxLiveBytes) raise(err::OutOfMemory);
+    if (n > kMaxStringBytes) raise(err::OutOfMemory);
+    if (const MemoryBudget* b = currentBudget; b && (n > b->limit || b->live > b->limit - n))
+        raise(err::OutOfMemory);
 }
 
 StrObj::StrObj(std::string text) : HeapObj(String) {
     if (text.size() > kMaxStringBytes) raise(err::OutOfMemory);
-    reserveBytes(text.size());
+    reserveBytes(*this, text.size());
     s = std::move(text);
 }
-StrObj::~StrObj() { liveBytes -= s.size(); }
+StrObj::~StrObj() { returnBytes(*this, counted); }
 
 ArrObj::ArrObj(std::vector<int32_t> ub, bool fixed) : HeapObj(Array), fixedSize(fixed) {
     reshape(ub, false);
 }
-ArrObj::~ArrObj() { liveBytes -= items.size() * sizeof(Value); }
+ArrObj::~ArrObj() { returnBytes(*this, counted); }
 
 void ArrObj::reshape(const std::vector<int32_t>& ub, bool preserve) {
-    size_t count = 1;
+    // Counted in 64 bits: an upper bound of 2147483647 has 2^31 elements.
+    uint64_t count = 1;
     for (int32_t u : ub) {
         if (u < -1) raise(err::SubscriptRange);
-        const size_t n = static_cast<size_t>(u + 1);
+        const uint64_t n = static_cast<uint64_t>(static_cast<int64_t>(u) + 1);
         if (n != 0 && count > kMaxLiveBytes / sizeof(Value) / n) raise(err::OutOfMemory);
         count *= n;
     }
     if (ub.empty()) count = 0;
     const size_t oldBytes = items.size() * sizeof(Value);
-    const size_t newBytes = count * sizeof(Value);
-    if (newBytes > oldBytes) reserveBytes(newBytes - oldBytes);
-    else liveBytes -= oldBytes - newBytes;
+    const size_t newBytes = static_cast<size_t>(count) * sizeof(Value);
+    if (newBytes > oldBytes) reserveBytes(*this, newBytes - oldBytes);
+    else returnBytes(*this, oldBytes - newBytes);
     if (preserve && !ubounds.empty()) {
         // Only the last dimension may change when preserving; elements are
         // stored with the last index slowest, so a resize keeps them in place.
@@ -157,9 +275,28 @@ void Value::release() noexcept {
     HeapObj* h = u_.h;
     if (--h->refs != 0) return;
     switch (h->kind) {
-        case HeapObj::String: delete static_cast<StrObj*>(h); break;
-        case HeapObj::Array: delete static_cast<ArrObj*>(h); break;
-        case HeapObj::Object: delete static_cast<ObjObj*>(h); break;
+        case HeapObj::String: delete static_cast<StrObj*>(h); return;
+        case HeapObj::Object: delete static_cast<ObjObj*>(h); return;
+        case HeapObj::Array: break;
+    }
+    // Arrays may nest as deep as memory allows (a = Array(a) in a loop):
+    // free them through a work list, never by recursion.
+    ArrObj* dead = static_cast<ArrObj*>(h);
+    dead->nextDead = nullptr;
+    while (dead) {
+        ArrObj* a = dead;
+        dead = a->nextDead;
+        for (Value& item : a->items) {
+            if (item.type_ != vtArray) continue;
+            ArrObj* inner = item.arr();
+            item.type_ = vtEmpty;
+            item.u_.i = 0;
+            if (--inner->refs == 0) {
+                inner->nextDead = dead;
+                dead = inner;
+            }
+        }
+        delete a;
     }
 }
 
@@ -372,7 +509,8 @@ const char* typeName(const Value& v) {
         case vtArray: return "Variant()";
         case vtObject:
             if (!v.obj()) return "Nothing";
-            return v.obj()->which == ObjObj::ErrObject ? "ErrObject" : "PubResults";
+            if (v.obj()->which == ObjObj::ErrObject) return "ErrObject";
+            return v.obj()->host ? v.obj()->host->typeName() : "Object";
         default: return "Unknown";
     }
 }

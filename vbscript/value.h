@@ -5,12 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/script_host.h"
 
 namespace mcplot::vbs {
 
@@ -58,15 +57,35 @@ inline constexpr int Unterminated = 1033;
 inline constexpr int NameRedefined = 1041;
 inline constexpr int ParensOnSub = 1044;
 inline constexpr int ExpectIn = 1046;
-// The script ran longer than its host allows.
-inline constexpr int Timeout = kScriptTimedOut;
+inline constexpr int Internal = 51;
+inline constexpr int ObjectNotSet = 91;
+// The script ran longer than its host allows: the aborted operation (E_ABORT).
+inline constexpr int Timeout = static_cast<int>(0x80004004u);
 }  // namespace err
 
+// The message of an error number, in Russian: the student reads it.
 const char* errorMessage(int number);
 
-// Thrown inside the interpreter only; the host turns it into a status.
-struct ScriptError {
+// A compile or run-time error of a script: the language's number, its message
+// and where it arose (1-based line and column in characters of the source
+// text; 0 while not yet known).
+class ScriptError : public std::exception {
+public:
+    explicit ScriptError(int number) : number(number) {}
+    ScriptError(int number, std::string message) : number(number), message_(std::move(message)) {}
+    const char* what() const noexcept override {
+        return message_.empty() ? errorMessage(number) : message_.c_str();
+    }
+    bool located() const { return line > 0; }
+    // Sets line and column from a byte offset into the text, unless set already.
+    void locate(std::string_view text, size_t offset);
+
     int number;
+    int line = 0;
+    int column = 0;
+
+private:
+    std::string message_;
 };
 [[noreturn]] void raise(int number);
 
@@ -74,10 +93,33 @@ struct ScriptError {
 // Both count UTF-8 bytes, the size a string really takes.
 inline constexpr size_t kMaxStringBytes = 16u << 20;  // one string
 inline constexpr size_t kMaxLiveBytes = 64u << 20;    // all strings and arrays alive
+
+// The bytes of strings and arrays one interpreter holds, and its limit.
+struct MemoryBudget {
+    size_t live = 0;
+    size_t limit = kMaxLiveBytes;
+    size_t work = 0;  // made since the evaluator last looked at the clock
+};
+
+// While alive, strings and arrays made on this thread count against the
+// given budget (an interpreter opens one for every call into it). Each
+// string or array remembers its budget and gives its bytes back when freed.
+class BudgetScope {
+public:
+    explicit BudgetScope(MemoryBudget* budget);
+    ~BudgetScope();
+    BudgetScope(const BudgetScope&) = delete;
+    BudgetScope& operator=(const BudgetScope&) = delete;
+
+private:
+    MemoryBudget* previous_;
+};
+
 // Raises Out of memory when a string of n bytes may not be made.
 void checkStringSize(size_t n);
-// Bytes of strings and arrays made on this thread since the last call; lets
-// the evaluator look at the clock sooner when single steps do much work.
+// Bytes of strings and arrays made under the current budget since the last
+// call; lets the evaluator look at the clock sooner when single steps do
+// much work.
 size_t takeWorkBytes();
 void addWorkBytes(size_t n);
 
@@ -103,9 +145,11 @@ class Value;
 
 struct HeapObj {
     enum Kind : uint8_t { String, Array, Object };
-    explicit HeapObj(Kind k) : kind(k) {}
+    explicit HeapObj(Kind k);
     uint32_t refs = 1;
     Kind kind;
+    MemoryBudget* budget;  // where the bytes were counted, if anywhere
+    size_t counted = 0;
 };
 
 struct StrObj : HeapObj {
@@ -128,13 +172,16 @@ struct ArrObj : HeapObj {
     std::vector<Value> items;
     std::vector<int32_t> ubounds;
     bool fixedSize;
+    ArrObj* nextDead = nullptr;  // the work list of a release without recursion
 };
 
+class HostObject;
+
 struct ObjObj : HeapObj {
-    enum Which : uint8_t { Results, ErrObject };
-    ObjObj(Which w, std::shared_ptr<PubResults> r) : HeapObj(Object), which(w), res(std::move(r)) {}
+    enum Which : uint8_t { Host, ErrObject };
+    ObjObj(Which w, std::shared_ptr<HostObject> h) : HeapObj(Object), which(w), host(std::move(h)) {}
     Which which;
-    std::shared_ptr<PubResults> res;
+    std::shared_ptr<HostObject> host;
 };
 
 class Value {
@@ -304,6 +351,73 @@ private:
         const char* name = nullptr;
     };
     Slot slots_[Size];
+};
+
+// A growing open-addressing index from case-insensitive names to small
+// numbers (places in a list kept elsewhere). Cleared in constant time by a
+// generation count, so a reset per evaluation costs nothing however large
+// an earlier script made it.
+class NameIndex {
+public:
+    // The number stored for the name, or -1; nameOf(number) gives its name.
+    template <typename NameOf>
+    int32_t find(std::string_view name, uint32_t hash, NameOf nameOf) const {
+        if (size_ == 0) return -1;
+        const size_t mask = slots_.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            const Slot& s = slots_[k];
+            if (s.generation != generation_) return -1;
+            if (s.hash == hash && sameName(nameOf(s.value), name)) return s.value;
+        }
+    }
+    // Adds a name not yet present.
+    void insert(uint32_t hash, int32_t value) {
+        if ((size_ + 1) * 2 > slots_.size()) grow();
+        place(hash, value);
+        ++size_;
+    }
+    // Changes the number of a name found before.
+    template <typename NameOf>
+    void replace(std::string_view name, uint32_t hash, int32_t value, NameOf nameOf) {
+        const size_t mask = slots_.size() - 1;
+        for (size_t k = hash & mask;; k = (k + 1) & mask) {
+            Slot& s = slots_[k];
+            if (s.hash == hash && sameName(nameOf(s.value), name)) {
+                s.value = value;
+                return;
+            }
+        }
+    }
+    void clear() {
+        ++generation_;
+        size_ = 0;
+    }
+    size_t size() const { return size_; }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t generation = 0;
+        int32_t value = -1;
+    };
+    void place(uint32_t hash, int32_t value) {
+        const size_t mask = slots_.size() - 1;
+        size_t k = hash & mask;
+        while (slots_[k].generation == generation_) k = (k + 1) & mask;
+        slots_[k] = Slot{hash, generation_, value};
+    }
+    void grow() {
+        std::vector<Slot> old;
+        old.swap(slots_);
+        slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
+        const uint32_t live = generation_;
+        generation_ = 1;
+        for (const Slot& s : old)
+            if (s.generation == live) place(s.hash, s.value);
+    }
+    std::vector<Slot> slots_;
+    uint32_t generation_ = 1;
+    size_t size_ = 0;
 };
 
 }  // namespace mcplot::vbs

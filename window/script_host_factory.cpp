@@ -1,7 +1,7 @@
 #include "window/script_host_factory.h"
 
 #ifdef MCPLOT_HAVE_VBSCRIPT
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 #endif
 
 namespace mcplot {
@@ -19,7 +19,10 @@ public:
 
 std::unique_ptr<ScriptHost> makeScriptHost() {
 #ifdef MCPLOT_HAVE_VBSCRIPT
-    return std::make_unique<VBScriptHost>();
+    auto host = std::make_unique<VBScriptHost>();
+    // A pasted text of megabytes fails at once instead of being parsed.
+    host->setMaxScriptBytes(kMaxScriptBytes);
+    return host;
 #else
     return std::make_unique<UnavailableHost>();
 #endif

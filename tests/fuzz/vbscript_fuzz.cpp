@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static auto res = std::make_shared<mcplot::PubResults>();

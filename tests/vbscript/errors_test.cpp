@@ -11,8 +11,8 @@ TEST(Errors, StatusCarriesNumberAndMessage) {
     const RunResult r = run("Res.p = 1/0");
     EXPECT_FALSE(r.status.ok);
     EXPECT_EQ(r.status.number, 11);
-    EXPECT_EQ(r.status.description, "Division by zero");
-    EXPECT_EQ(run("Res.p = ").status.description, "Expected expression");
+    EXPECT_EQ(r.status.description, "деление на ноль");
+    EXPECT_EQ(run("Res.p = ").status.description, "ожидается выражение");
     EXPECT_EQ(run("Res.p = 1 +* 2").status.number, 1023);
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/engine.h"
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 #include "tests/support/fakes.h"
 
 namespace mcplot::testing {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "numbers/number.h"
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 namespace mcplot::testing {
 namespace {

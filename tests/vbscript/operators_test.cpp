@@ -32,6 +32,27 @@ TEST(Precedence, ComparisonThenLogical) {
     EXPECT_EQ(show("False Imp True Eqv False"), "Boolean True");  // Eqv before Imp
 }
 
+TEST(Precedence, EveryLevelIsLeftAssociative) {
+    EXPECT_EQ(show("8-3-2"), "Integer 3");
+    EXPECT_EQ(show("16/4/2"), "Double 2");
+    EXPECT_EQ(show("100\\7\\2"), "Integer 7");
+    EXPECT_EQ(show("17 Mod 7 Mod 2"), "Integer 1");
+    EXPECT_EQ(show("1 < 2 < 1"), "Boolean True");  // (True) < 1: -1 < 1
+    EXPECT_EQ(show("False Imp False Imp False"), "Boolean False");
+}
+
+TEST(Precedence, SignsAndNotWhereTheyMayStand) {
+    EXPECT_EQ(show("2*-3+1"), "Integer -5");
+    EXPECT_EQ(show("2^-1^2"), "Double 0.25");
+    EXPECT_EQ(show("- -2"), "Integer 2");
+    EXPECT_EQ(show("Not Not 5"), "Integer 5");
+    EXPECT_EQ(show("Not 0 And 0"), "Integer 0");
+    EXPECT_EQ(show("1 Or Not 1"), "Integer -1");
+    EXPECT_EQ(show("1 + Not 1"), "Error 1023");
+    EXPECT_EQ(show("1 = Not 1"), "Error 1023");
+    EXPECT_EQ(runP("Select Case 5\r\nCase Is = 2 + 3\r\nRes.p = 1\r\nCase Else\r\nRes.p = 2\r\nEnd Select"), 1.0);
+}
+
 TEST(Arithmetic, IntegerResultsWidenOnOverflow) {
     EXPECT_EQ(show("32767 + 1"), "Long 32768");
     EXPECT_EQ(show("200 * 200"), "Long 40000");

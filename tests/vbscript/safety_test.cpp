@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 #include "tests/vbscript/script_test_support.h"
 
 namespace mcplot::testing {

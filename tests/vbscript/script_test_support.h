@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 namespace mcplot::testing {
 

@@ -1,14 +1,18 @@
 // vbs -e 'EXPR'  prints "TypeName value" of EXPR with x = 0.5 (a Double).
 // vbs FILE       runs the file's statements with the object Res and prints Res.p.
-// On a script error both print "Error N message" and exit with 1.
+// On a script error both print what the student would read and exit with 1:
+// "Ошибка 11: деление на ноль (позиция 2, x = 0.5)" for an expression,
+// "Ошибка 11: деление на ноль (строка 3, позиция 9)" for a file.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
+#include "core/failure_text.h"
+#include "core/vbscript_host.h"
 #include "numbers/number.h"
-#include "vbscript/vbscript_host.h"
 
 namespace {
 
@@ -17,8 +21,21 @@ int usage() {
     return 2;
 }
 
-int failed(const mcplot::ScriptStatus& s) {
-    std::printf("Error %d %s\n", s.number, s.description.c_str());
+constexpr double kToolX = 0.5;
+
+int failedExpression(const mcplot::ScriptStatus& s, std::string_view expression) {
+    std::printf("%s\n", mcplot::failureText(s, expression, expression, kToolX).c_str());
+    return 1;
+}
+
+int failedFile(const mcplot::ScriptStatus& s) {
+    // The message without x; the place as line and column of the file.
+    mcplot::ScriptStatus bare = s;
+    bare.line = bare.column = 0;
+    std::string text = mcplot::failureText(bare, "", "", 0);
+    text.erase(text.rfind(" ("));
+    if (s.line > 0) text += " (строка " + std::to_string(s.line) + ", позиция " + std::to_string(s.column) + ")";
+    std::printf("%s\n", text.c_str());
     return 1;
 }
 
@@ -28,9 +45,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "-e") {
         mcplot::VBScriptHost host;
         host.Reset();
-        if (auto s = host.ExecuteStatement("x = 0.5"); !s.ok) return failed(s);
+        if (auto s = host.ExecuteStatement("x = 0.5"); !s.ok) return failedExpression(s, "");
         const auto r = host.Evaluate(argv[2]);
-        if (!r.status.ok) return failed(r.status);
+        if (!r.status.ok) return failedExpression(r.status, argv[2]);
         if (r.typeName == "Empty" || r.typeName == "Null")
             std::printf("%s\n", r.typeName.c_str());
         else
@@ -48,8 +65,8 @@ int main(int argc, char** argv) {
     mcplot::VBScriptHost host;
     auto res = std::make_shared<mcplot::PubResults>();
     host.Reset();
-    if (auto s = host.AddObject("Res", res); !s.ok) return failed(s);
-    if (auto s = host.ExecuteStatement(text.str()); !s.ok) return failed(s);
+    if (auto s = host.AddObject("Res", res); !s.ok) return failedFile(s);
+    if (auto s = host.ExecuteStatement(text.str()); !s.ok) return failedFile(s);
     std::printf("%s\n", mcplot::numberText15(res->p).c_str());
     return 0;
 }

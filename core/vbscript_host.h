@@ -1,11 +1,12 @@
 // Our own VBScript interpreter behind the script-host interface. Every text is
-// parsed afresh on each ExecuteStatement; the host reuses its storage between
-// calls so that the per-point evaluation of a plot stays cheap.
+// parsed afresh on each ExecuteStatement; the interpreter reuses its storage
+// between calls so that the per-point evaluation of a plot stays cheap.
 //
 // Safety limits: a run stops with an error after the time limit (an endless
 // loop typed by a student), before the native stack runs out (deep recursion,
-// deeply nested expressions: error 28), and when strings or arrays grow past
-// the memory limits (error 7). No exception leaves the host.
+// deeply nested expressions: error 28), when strings or arrays grow past the
+// memory limit (error 7), and a text longer than the limit set for it is
+// refused at once (error 7). No exception leaves the host.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,11 @@
 #include "core/script_host.h"
 
 namespace mcplot {
+
+// The longest user expression the program runs, and room for the line that
+// sets x and the "Res.p=" before it.
+inline constexpr size_t kMaxExpressionBytes = 64 * 1024;
+inline constexpr size_t kMaxScriptBytes = kMaxExpressionBytes + 64;
 
 class VBScriptHost : public ScriptHost {
 public:
@@ -43,6 +49,11 @@ public:
     // How much native stack one call may use at most (default 4 MB, and never
     // closer than 256 KB to the end of the calling thread's stack).
     void setStackBudget(size_t bytes);
+    // How many bytes of strings and arrays a script may hold (default 64 MB).
+    void setMemoryLimit(size_t bytes);
+    // The longest text ExecuteStatement accepts (default 16 MB; the program
+    // sets kMaxScriptBytes).
+    void setMaxScriptBytes(size_t bytes);
 
 private:
     struct Impl;
