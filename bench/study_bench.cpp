@@ -12,7 +12,7 @@
 #include "study/program_integrands.h"
 #include "study/random_stream.h"
 #include "study/study.h"
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 using namespace mcplot;
 using namespace mcplot::study;

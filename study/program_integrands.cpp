@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/failure_text.h"
 #include "numbers/number.h"
 
 namespace mcplot::study {
@@ -41,8 +42,8 @@ private:
 
 class Expression : public Integrand {
 public:
-    Expression(const std::string& expression, std::unique_ptr<ScriptHost> host, FailureExplainer explain)
-        : suffix_("\r\nRes.p=" + expression), host_(std::move(host)), explain_(std::move(explain)),
+    Expression(const std::string& expression, std::unique_ptr<ScriptHost> host)
+        : expression_(expression), suffix_("\r\nRes.p=" + expression), host_(std::move(host)),
           res_(std::make_shared<PubResults>()) {}
 
     std::optional<double> at(double x) override {
@@ -51,7 +52,7 @@ public:
         ScriptStatus status = host_->AddObject("Res", res_);
         if (status.ok) status = host_->ExecuteStatement(kod_);
         if (!status.ok) {
-            failure_ = explain_(status, kod_, x);
+            failure_ = failureText(status, kod_, expression_, x);
             return std::nullopt;
         }
         return res_->p;
@@ -59,9 +60,9 @@ public:
     std::string explainFailure() const override { return failure_; }
 
 private:
+    std::string expression_;
     std::string suffix_;
     std::unique_ptr<ScriptHost> host_;
-    FailureExplainer explain_;
     std::shared_ptr<PubResults> res_;
     std::string kod_;
     std::string failure_;
@@ -73,16 +74,10 @@ IntegrandFactory builtInIntegrand(int nfun, double temperature) {
     return [nfun, temperature] { return std::make_unique<BuiltIn>(nfun, temperature); };
 }
 
-IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost, FailureExplainer explain) {
-    if (!explain) explain = explainScriptFailure;
-    return [expression = std::move(expression), makeHost = std::move(makeHost), explain = std::move(explain)] {
-        return std::make_unique<Expression>(expression, makeHost(), explain);
+IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost) {
+    return [expression = std::move(expression), makeHost = std::move(makeHost)] {
+        return std::make_unique<Expression>(expression, makeHost());
     };
-}
-
-std::string explainScriptFailure(const ScriptStatus& status, const std::string&, double x) {
-    return "Ошибка " + std::to_string(status.number) + ": " + status.description + " (при x =" + shortNumber(x) +
-           ")";
 }
 
 }  // namespace mcplot::study

@@ -19,15 +19,11 @@ double builtInFormula(int nfun, double x, double temperature);
 IntegrandFactory builtInIntegrand(int nfun, double temperature);
 
 using ScriptHostMaker = std::function<std::unique_ptr<ScriptHost>()>;
-// Explains a failed evaluation (status, the script text, x) in Russian.
-using FailureExplainer = std::function<std::string(const ScriptStatus&, const std::string& kod, double x)>;
 
 // The user's expression through the same two-line script as the main window
-// ("x=...", "Res.p=<expression>"), each integrand with a host of its own.
-IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost,
-                                     FailureExplainer explain = {});
-
-// The default explanation: the error's number and message and the x it failed at.
-std::string explainScriptFailure(const ScriptStatus& status, const std::string& kod, double x);
+// ("x=...", "Res.p=<expression>"), each integrand with a host of its own. A
+// failure is explained in the student's words: number, message, position in
+// the expression and x.
+IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost);
 
 }  // namespace mcplot::study

@@ -7,7 +7,7 @@
 
 #include "study/program_integrands.h"
 #include "study/study.h"
-#include "vbscript/vbscript_host.h"
+#include "core/vbscript_host.h"
 
 using namespace mcplot;
 using namespace mcplot::study;
@@ -46,6 +46,7 @@ TEST(ProgramIntegrands, FailureIsExplainedWithTheArgument) {
     const std::string why = f->explainFailure();
     EXPECT_NE(why.find("11"), std::string::npos) << why;  // division by zero
     EXPECT_NE(why.find("x = 0"), std::string::npos) << why;
+    EXPECT_NE(why.find("позиция"), std::string::npos) << why;  // where in the expression
 
     auto g = expressionIntegrand("", interpreter())();
     EXPECT_FALSE(g->at(1).has_value());
