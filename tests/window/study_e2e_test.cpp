@@ -60,7 +60,9 @@ TEST(Study, ParabolaRunGivesTheFiguresOfTheMainWindowsFunction) {
     ASSERT_EQ(tn.size(), te.size());
     EXPECT_EQ(tn.back(), 100000);
     for (size_t k = 0; k < tn.size(); ++k)
-        if (tn[k] == 100) EXPECT_NEAR(te[k], 27.0 / 60000, 1e-12);
+        if (tn[k] == 100) {
+            EXPECT_NEAR(te[k], 27.0 / 60000, 1e-12);
+        }
 
     const QJsonObject h = st["histogram"].toObject();
     const auto counts = numbersOf(h["counts"]);
