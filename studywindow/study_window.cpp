@@ -227,6 +227,8 @@ void StudyWindow::run() {
     s.trapezoid = target_.trapezoid;
     s.seed = seed();
     s.maxThrows = maxThrows();
+    // The trapezoid curve shares the N axis: past N_max it would be off the chart.
+    s.maxTrapezoidIntervals = std::min<int64_t>(100'000, s.maxThrows);
     s.runs = runs();
     study_ = std::make_unique<study::Study>(s, target_.integrand);
     study_->start();

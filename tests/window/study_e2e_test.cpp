@@ -58,7 +58,7 @@ TEST(Study, ParabolaRunGivesTheFiguresOfTheMainWindowsFunction) {
     EXPECT_EQ(numbersOf(c["meanValue"]).size(), n.size());
     const auto tn = numbersOf(c["trapezoidN"]), te = numbersOf(c["trapezoidError"]);
     ASSERT_EQ(tn.size(), te.size());
-    EXPECT_EQ(tn.back(), 100000);
+    EXPECT_EQ(tn.back(), 100000);  // up to 10⁵ intervals, or N_max when it is smaller
     for (size_t k = 0; k < tn.size(); ++k)
         if (tn[k] == 100) {
             EXPECT_NEAR(te[k], 27.0 / 60000, 1e-12);
@@ -83,6 +83,9 @@ TEST(Study, SameSeedSameFiguresAndOutOfDateAfterAChange) {
     EXPECT_EQ(a["convergence"], b["convergence"]);
     EXPECT_EQ(a["histogram"], b["histogram"]);
     EXPECT_EQ(a["seed"].toInt(), 7);
+    const auto tn = numbersOf(a["convergence"].toObject()["trapezoidN"]);
+    ASSERT_FALSE(tn.empty());
+    EXPECT_EQ(tn.back(), 1000);  // the trapezoid curve stops at N_max
     EXPECT_NEAR(a["reference"].toDouble(), 4.5, 1e-12);  // "линейная" on [0, 3]
     // No Monte Carlo run in the main window yet: nothing to compare.
     EXPECT_EQ(a["summary"].toObject()["monteCarlo"].toString(), "NaN");
