@@ -3,6 +3,7 @@
 // figures in the dump, out of date after a change, and a failing expression.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QJsonArray>
 
 #include <cmath>
@@ -117,6 +118,22 @@ TEST(Study, UserExpressionStudiedAndItsFailureExplained) {
     EXPECT_TRUE(bad["reference"].isNull());
     EXPECT_TRUE(bad["convergence"].toObject()["n"].toArray().isEmpty());
     EXPECT_TRUE(bad["histogram"].toObject()["counts"].toArray().isEmpty());
+}
+
+TEST(Study, ChartsSaveAsPngAndTheWindowGoesWithTheMainWindow) {
+    DriverSession s;
+    const QString conv = s.folder() + "/сходимость.png", hist = s.folder() + "/hist.png";
+    const auto d = s.run({"start", "study open", "study seed 5", "study nmax 1000", "study runs 10", "study run",
+                          "study save convergence " + conv, "study save histogram " + hist, "dump", "answer yes",
+                          "close", "dump"});
+    ASSERT_EQ(d.size(), 2u);
+    for (const QString& file : {conv, hist}) {
+        QImage image(file);
+        EXPECT_FALSE(image.isNull()) << file.toStdString();
+        EXPECT_GT(image.width(), 300);
+    }
+    EXPECT_TRUE(study(d[0])["open"].toBool());
+    EXPECT_FALSE(study(d[1])["open"].toBool());
 }
 
 TEST(Study, DriverRefusesStudyCommandsItCannotDo) {
