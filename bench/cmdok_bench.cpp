@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <string_view>
 
 #include "canvas/raster_canvas.h"
 #include "core/vbscript_host.h"
@@ -29,13 +30,18 @@ public:
         return ScriptStatus::success();
     }
     ScriptStatus ExecuteStatement(std::string_view code) override {
-        size_t from = 2;  // after "x="
-        while (from < code.size() && code[from] == ' ') ++from;
-        std::string number(code.substr(from, code.find('\r') - from));
-        if (!number.empty() && (number[0] == '.' || (number[0] == '-' && number.size() > 1 && number[1] == '.')))
-            number.insert(number[0] == '-' ? 1 : 0, "0");
+        // The text of x: a blank or "-", then the number, maybe without its
+        // leading zero (" .5"), which from_chars needs.
+        const std::string_view line = code.substr(2, code.find('\r') - 2);
+        char buf[64];
+        size_t n = 0;
+        for (char c : line) {
+            if (c == ' ' || n + 2 >= sizeof buf) continue;
+            if (c == '.' && (n == 0 || buf[n - 1] == '-')) buf[n++] = '0';
+            buf[n++] = c;
+        }
         double x = 0;
-        std::from_chars(number.data(), number.data() + number.size(), x);
+        std::from_chars(buf, buf + n, x);
         const double deg = 30 * 3.14 / 180;
         res_->p = 5 + std::tan(deg) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(deg), 2);
         return ScriptStatus::success();
@@ -51,7 +57,7 @@ struct Bench {
     testing::FakeControls controls;
     ClockRandom random;
     std::unique_ptr<ScriptHost> host;
-    std::unique_ptr<Engine> engine;
+    std::unique_ptr<PlotCommands> engine;
 
     explicit Bench(std::unique_ptr<ScriptHost> h) : host(std::move(h)) {
         canvas.resize(596, 264);
@@ -62,7 +68,7 @@ struct Bench {
         state.mashtab = 2;
         state.nbros = 32000;
         state.n = Number::integer(100);
-        engine = std::make_unique<Engine>(state, canvas, *host, controls, random);
+        engine = std::make_unique<PlotCommands>(state, canvas, *host, controls, random);
     }
 };
 

@@ -18,7 +18,7 @@ struct Bench {
     testing::ScriptedHost host;
     testing::FakeControls controls;
     ClockRandom random;
-    Engine engine{state, canvas, host, controls, random};
+    PlotCommands engine{state, canvas, host, controls, random};
 
     Bench(int16_t nfun, double a, float b, int16_t nbros) {
         canvas.resize(596, 264);

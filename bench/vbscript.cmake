@@ -3,7 +3,7 @@
 # evaluating the same expression afresh. muparser is a benchmark-only
 # dependency; without it only our half runs.
 add_executable(vbscript_bench ${CMAKE_CURRENT_LIST_DIR}/vbscript_bench.cpp)
-target_link_libraries(vbscript_bench PRIVATE mcplot_engine benchmark::benchmark benchmark::benchmark_main)
+target_link_libraries(vbscript_bench PRIVATE mcplot_core benchmark::benchmark benchmark::benchmark_main)
 find_package(PkgConfig QUIET)
 if(PkgConfig_FOUND)
   pkg_check_modules(MUPARSER QUIET muparser)

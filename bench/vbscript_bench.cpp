@@ -1,5 +1,7 @@
-// Target: our whole per-point cost at most half of muparser's for every
-// expression. Each iteration is one point of a plot run.
+// Target: our whole per-point cost (script text, Reset, AddObject,
+// ExecuteStatement, read Res.p) at most 0.1 x muparser's SetExpr + Eval for
+// every expression, both measured in the same run. Each iteration is one
+// point of a plot run.
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -1,9 +1,6 @@
-// The frame of every plot: axes, a light-green grid laid out about the origin,
-// numbered ticks, the axis captions and the range captions; it ends on the
-// first point of the curve, where the trace starts.
-#include <cmath>
+#include "canvas/axes.h"
 
-#include "core/engine.h"
+#include "numbers/number.h"
 
 namespace mcplot {
 namespace {
@@ -15,60 +12,59 @@ std::string roundedShort(double v, const char* pattern) {
     return shortNumber(parseDecimal(rounded));
 }
 
-constexpr int kGridSteps = 5;
+// Grid spacing when the window is too narrow for a whole unit per step.
+constexpr double kHalfUnit = 0.5;
+// Caption offsets as shares of the window's width and height.
+constexpr double kYCaptionShift = 0.03, kXCaptionShift = 0.02, kYminCaptionLift = 0.05;
+constexpr int kThinLine = 1, kThickLine = 3;
 
 }  // namespace
 
 std::string tickLabel(double v) { return roundedShort(v, "#0.0"); }
 std::string rangeLabel(double v) { return roundedShort(v, "#000.000"); }
 
-void Engine::axes() {
-    const double x1 = s_.x1.value(), x2 = s_.x2.value(), y1 = s_.y1.value(), y2 = s_.y2;
-    auto drawAxes = [&] {
-        canvas_.Line(0, y1, 0, y2, colors::black);
-        canvas_.Line(x1, 0, x2, 0, colors::black);
+void drawAxes(Canvas& canvas, const AxesFrame& f) {
+    const double x1 = f.x1, x2 = f.x2, y1 = f.y1, y2 = f.y2;
+    auto drawAxisLines = [&] {
+        canvas.Line(0, y1, 0, y2, colors::black);
+        canvas.Line(x1, 0, x2, 0, colors::black);
     };
-    drawAxes();
-
-    s_.x = s_.a;
-    fff();
+    drawAxisLines();
 
     double dx = roundHalfEven((x2 - x1) / kGridSteps);
     double dy = roundHalfEven((y1 - y2) / kGridSteps);
-    if (dx == 0) dx = 0.5;
-    if (dy == 0) dy = 0.5;
+    if (dx == 0) dx = kHalfUnit;
+    if (dy == 0) dy = kHalfUnit;
 
-    canvas_.setDrawWidth(1);
+    canvas.setDrawWidth(kThinLine);
     for (int k = -kGridSteps; k <= kGridSteps; ++k) {
-        s_.i = Number::integer(static_cast<int16_t>(k));
         const double gx = k * dx, gy = k * dy;
-        canvas_.Line(x1, gy, x2, gy, colors::lightGreen);
-        canvas_.Line(gx, y1, gx, y2, colors::lightGreen);
-        canvas_.PSet(gx, 0);
-        canvas_.Print(tickLabel(gx));
-        canvas_.PSet(0, gy);
-        canvas_.Print(tickLabel(gy));
+        canvas.Line(x1, gy, x2, gy, colors::lightGreen);
+        canvas.Line(gx, y1, gx, y2, colors::lightGreen);
+        canvas.PSet(gx, 0);
+        canvas.Print(tickLabel(gx));
+        canvas.PSet(0, gy);
+        canvas.Print(tickLabel(gy));
     }
-    s_.i = Number::integer(kGridSteps + 1);
 
-    drawAxes();
+    drawAxisLines();
 
-    canvas_.setCurrentX(0.03 * (x2 - x1));
-    canvas_.setCurrentY(y1);
-    canvas_.Print("f(x)");
-    canvas_.setCurrentX(x2 - 0.02 * (x2 - x1));
-    canvas_.setCurrentY(0);
-    canvas_.Print("Х");  // Cyrillic Ha
+    canvas.setCurrentX(kYCaptionShift * (x2 - x1));
+    canvas.setCurrentY(y1);
+    canvas.Print("f(x)");
+    canvas.setCurrentX(x2 - kXCaptionShift * (x2 - x1));
+    canvas.setCurrentY(0);
+    canvas.Print("Х");  // Cyrillic Ha
 
-    canvas_.setDrawWidth(3);
-    canvas_.setCurrentX(s_.xc.value());
-    canvas_.setCurrentY(y1);
-    canvas_.Print("Ymax=" + rangeLabel(s_.ymax));
-    canvas_.setCurrentX(s_.xc.value());
-    canvas_.setCurrentY(y2 + 0.05 * (y1 - y2));
-    canvas_.Print("Ymin=" + rangeLabel(s_.ymin.value()));
+    canvas.setDrawWidth(kThickLine);
+    canvas.setCurrentX(f.xc);
+    canvas.setCurrentY(y1);
+    canvas.Print("Ymax=" + rangeLabel(f.ymax));
+    canvas.setCurrentX(f.xc);
+    canvas.setCurrentY(y2 + kYminCaptionLift * (y1 - y2));
+    canvas.Print("Ymin=" + rangeLabel(f.ymin));
 
-    canvas_.PSet(s_.x.value(), s_.y.value(), colors::blue);
+    canvas.PSet(f.startX, f.startY, colors::blue);
 }
 
 }  // namespace mcplot

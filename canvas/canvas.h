@@ -3,17 +3,20 @@
 // Colours are 24-bit values in blue-green-red byte order (0x0000FF is red).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "canvas/colors.h"
 
 namespace mcplot {
 
-namespace colors {
-constexpr uint32_t black = 0x000000;
-constexpr uint32_t lightGreen = 0x80FF80;
-constexpr uint32_t blue = 0xFF0000;
-constexpr uint32_t red = 0x0000FF;
-}  // namespace colors
+// One dot of a batch: user coordinates and colour.
+struct Dot {
+    double x, y;
+    uint32_t color;
+};
 
 class Canvas {
 public:
@@ -33,6 +36,11 @@ public:
     // A dot DrawWidth pixels wide; without a colour, in the foreground colour.
     virtual void PSet(double x, double y, uint32_t color) = 0;
     virtual void PSet(double x, double y) = 0;
+    // The dots one after another, as PSet would set them; the current point
+    // ends on the last. A surface may draw a batch faster than dot by dot.
+    virtual void PSets(std::span<const Dot> dots) {
+        for (const Dot& d : dots) PSet(d.x, d.y, d.color);
+    }
     virtual void setCurrentX(double x) = 0;
     virtual void setCurrentY(double y) = 0;
     // Text with its upper-left corner at the current point, in the canvas font.

@@ -9,7 +9,7 @@
 namespace mcplot {
 namespace {
 
-QColor fromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor fromBgr(uint32_t bgr) { return QColor::fromRgb(argbFromBgr(bgr)); }
 
 bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
 
@@ -166,7 +166,7 @@ void RasterCanvas::PSet(double x, double y, uint32_t color) {
     const int left = static_cast<int>(std::floor(cx - (size - 1) / 2.0));
     const int top = static_cast<int>(std::floor(cy - (size - 1) / 2.0));
     touched();
-    const QRgb rgb = fromBgr(color).rgb();
+    const QRgb rgb = argbFromBgr(color);
     const int x0 = std::max(0, left), x1 = std::min(image_.width(), left + size);
     const int y0 = std::max(0, top), y1 = std::min(image_.height(), top + size);
     for (int row = y0; row < y1; ++row) {
@@ -175,7 +175,7 @@ void RasterCanvas::PSet(double x, double y, uint32_t color) {
     }
 }
 
-void RasterCanvas::PSet(double x, double y) { PSet(x, y, 0x000000); }
+void RasterCanvas::PSet(double x, double y) { PSet(x, y, colors::black); }
 
 void RasterCanvas::Print(const std::string& text) {
     texts_.push_back({currentX_, currentY_, text});
@@ -197,9 +197,7 @@ void RasterCanvas::setDrawWidth(int width) { drawWidth_ = std::clamp(width, 1, 1
 uint32_t RasterCanvas::pixelAt(int x, int y) const {
     const int px = static_cast<int>(x * dpr_), py = static_cast<int>(y * dpr_);
     if (px < 0 || py < 0 || px >= image_.width() || py >= image_.height()) return 0xFFFFFFFF;
-    const QRgb c = image_.pixel(px, py);
-    return static_cast<uint32_t>(qRed(c)) | (static_cast<uint32_t>(qGreen(c)) << 8) |
-           (static_cast<uint32_t>(qBlue(c)) << 16);
+    return bgrFromArgb(image_.pixel(px, py));
 }
 
 }  // namespace mcplot

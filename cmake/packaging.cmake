@@ -10,6 +10,42 @@ endif()
 
 set(MCPLOT_APPDIR_REL lib/mcplot)
 get_filename_component(mcplot_assets_src ${CMAKE_CURRENT_LIST_DIR}/../assets ABSOLUTE)
+get_filename_component(mcplot_packaging_src ${CMAKE_CURRENT_LIST_DIR}/../packaging ABSOLUTE)
+get_filename_component(mcplot_docs_src ${CMAKE_CURRENT_LIST_DIR}/../docs ABSOLUTE)
+
+# The newest changelog entry speaks for the package: its version must be the
+# project's, its signature is the maintainer and its date the release date.
+set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${mcplot_packaging_src}/changelog)
+file(STRINGS ${mcplot_packaging_src}/changelog mcplot_changelog_head LIMIT_COUNT 1)
+if(NOT mcplot_changelog_head MATCHES "^mcplot \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog: the newest entry is not version ${PROJECT_VERSION}")
+endif()
+file(STRINGS ${mcplot_packaging_src}/changelog mcplot_changelog_signatures REGEX "^ -- ")
+list(GET mcplot_changelog_signatures 0 mcplot_signature)
+if(NOT mcplot_signature MATCHES "^ -- (.+ <[^>]+>)  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "packaging/changelog: unreadable signature line: ${mcplot_signature}")
+endif()
+set(MCPLOT_MAINTAINER "${CMAKE_MATCH_1}")
+set(mcplot_day ${CMAKE_MATCH_2})
+set(mcplot_month_name ${CMAKE_MATCH_3})
+set(mcplot_year ${CMAKE_MATCH_4})
+set(mcplot_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND mcplot_months "${mcplot_month_name}" mcplot_month)
+math(EXPR mcplot_month "${mcplot_month} + 1")
+if(mcplot_month LESS 10)
+  set(mcplot_month 0${mcplot_month})
+endif()
+set(MCPLOT_RELEASE_DATE ${mcplot_year}-${mcplot_month}-${mcplot_day})
+
+# Where the project publishes its files, for the screenshots that software
+# centres show. The project has no public site of its own yet; the default is
+# under the reserved domain of its maintainer address, which resolves nowhere
+# rather than pointing at someone else's server. Set it when publishing.
+set(MCPLOT_PUBLIC_URL "https://c-seed-0dc3ee6c.example/mcplot"
+    CACHE STRING "Base address of the published project files (screenshots)")
+# Reverse domain name of the same address; an AppStream id never changes.
+set(MCPLOT_APPSTREAM_ID example.c_seed_0dc3ee6c.mcplot)
 
 install(TARGETS mcplot RUNTIME DESTINATION ${MCPLOT_APPDIR_REL})
 get_property(mcplot_shipped GLOBAL PROPERTY MCPLOT_SHIPPED_FILES)
@@ -30,14 +66,53 @@ install(CODE "
 ")
 install(FILES ${CMAKE_BINARY_DIR}/mcplot.desktop DESTINATION share/applications)
 
+configure_file(${mcplot_packaging_src}/mcplot.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${MCPLOT_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/${MCPLOT_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo)
+
+# Manual pages and the changelog go compressed, without a name or time stamp
+# in the gzip header, so that the same sources give the same files.
+find_program(MCPLOT_GZIP gzip REQUIRED)
+set(mcplot_compressed)
+function(mcplot_compress src dst)
+  add_custom_command(OUTPUT ${dst}
+    COMMAND ${MCPLOT_GZIP} -9nc ${src} > ${dst}
+    DEPENDS ${src}
+    COMMENT "Compressing ${dst}"
+    VERBATIM)
+  set(mcplot_compressed ${mcplot_compressed} ${dst} PARENT_SCOPE)
+endfunction()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man/man1 ${CMAKE_BINARY_DIR}/man/ru/man1)
+mcplot_compress(${mcplot_docs_src}/mcplot.1 ${CMAKE_BINARY_DIR}/man/man1/mcplot.1.gz)
+mcplot_compress(${mcplot_docs_src}/mcplot.ru.1 ${CMAKE_BINARY_DIR}/man/ru/man1/mcplot.1.gz)
+mcplot_compress(${mcplot_packaging_src}/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_target(mcplot_package_docs ALL DEPENDS ${mcplot_compressed})
+install(FILES ${CMAKE_BINARY_DIR}/man/man1/mcplot.1.gz DESTINATION share/man/man1)
+install(FILES ${CMAKE_BINARY_DIR}/man/ru/man1/mcplot.1.gz DESTINATION share/man/ru/man1)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz ${mcplot_packaging_src}/copyright
+        DESTINATION share/doc/mcplot)
+install(FILES ${mcplot_packaging_src}/lintian-overrides
+        DESTINATION share/lintian/overrides RENAME mcplot)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mcplot)
-set(CPACK_PACKAGE_VENDOR "mcplot team")
-set(CPACK_PACKAGE_CONTACT "mcplot team")
+set(CPACK_PACKAGE_VENDOR "${MCPLOT_MAINTAINER}")
+set(CPACK_PACKAGE_CONTACT "${MCPLOT_MAINTAINER}")
+# The package description is in English, as the archive expects (its
+# translation service gives the Russian one); lines within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Графики функций и расчёт определённого интеграла методом Монте-Карло")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Учебная программа: строит графики девяти встроенных функций или функции, заданной выражением на VBScript, и вычисляет определённый интеграл методом Монте-Карло и методом трапеций. Справки на русском языке в формате PDF.")
+    "function plots and definite integrals by the Monte Carlo method")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+A teaching program for students and teachers. It draws the graph of a
+function y = f(x) on an interval [a, b] and computes its definite integral
+by the Monte Carlo method, drawing every random throw (blue between the
+curve and the x axis, red elsewhere), with the trapezoid-rule value beside
+it for comparison.
+
+Nine functions from physics and analysis are built in (Gauss, Maxwell,
+Planck, Van der Waals and others); a tenth takes any expression in x
+written in VBScript. The interface and the PDF help documents are in
+Russian.]=])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
 # Install with DESTDIR, so CMAKE_INSTALL_PREFIX inside the install script is
@@ -45,7 +120,7 @@ set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "mcplot team")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${MCPLOT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt's GIF and JPEG readers and the X11 platform come with libqt6gui6 and

@@ -1,9 +1,7 @@
-// The range scan: samples f over [a, b], keeps the range with 0 inside it and
-// sets the plot window, enlarged by the scale factor, on the canvas.
-#include <cfloat>
-#include <cmath>
+#include "core/range_scan.h"
 
-#include "core/engine.h"
+#include <algorithm>
+#include <cmath>
 
 namespace mcplot {
 namespace {
@@ -23,37 +21,35 @@ Number saneHalfExtent(Number half, float mashtab) {
 
 }  // namespace
 
-void Engine::minmax() {
-    ++plotRuns_;
+RangeScan scanRange(Evaluator& f, Number a, float bLimit, Number n, float mashtab) {
+    RangeScan r;
     const Number two = Number::integer(2);
-    const Number b = Number::single(s_.b);
-    s_.h = toSingleSaturated((b - s_.a) / s_.n);
-    s_.ymin = Number::integer(0);
-    s_.ymax = 0;
-    const int last = static_cast<int>(s_.n.value());
+    const Number b = Number::single(bLimit);
+    r.h = toSingleSaturated((b - a) / n);
+    r.ymin = Number::integer(0);
+    r.ymax = 0;
+    const Number h = Number::single(r.h);
+    const int last = static_cast<int>(n.value());
     for (int k = 0; k <= last; ++k) {
-        s_.i = Number::integer(static_cast<int16_t>(k));
-        s_.x = s_.a + s_.i * Number::single(s_.h);
-        fff();
-        if (s_.y.value() > s_.ymax) s_.ymax = toSingleSaturated(s_.y.value());
-        if (s_.y.value() < s_.ymin.value()) s_.ymin = s_.y;
+        const Number y = f.at(a + Number::integer(static_cast<int16_t>(k)) * h);
+        if (y.value() > r.ymax) r.ymax = toSingleSaturated(y.value());
+        if (y.value() < r.ymin.value()) r.ymin = y;
     }
-    s_.i = Number::integer(static_cast<int16_t>(last + 1));
 
-    const Number scale = Number::single(s_.mashtab);
-    const Number ymax = Number::single(s_.ymax);
-    s_.hx = saneHalfExtent(scale * (b - s_.a) / two, s_.mashtab);
-    s_.hy = saneHalfExtent(scale * (ymax - s_.ymin) / two, s_.mashtab);
-    s_.xc = (s_.a + b) / two;
-    s_.yc = (s_.ymin + ymax) / two;
-    s_.x1 = s_.xc - s_.hx;
-    s_.x2 = s_.xc + s_.hx;
-    s_.y2 = toSingleSaturated((s_.yc - s_.hy).value());
-    s_.y1 = s_.yc + s_.hy;
-    // Rounding the bottom edge to single can swallow a tiny height; the canvas
-    // must never get a window without extent.
-    if (!(s_.y1.value() > s_.y2)) s_.y1 = Number::dbl(static_cast<double>(s_.y2) + 2 * kFallbackHalfExtent);
-    canvas_.Scale(s_.x1, s_.y1, s_.x2, s_.y2);
+    const Number scale = Number::single(mashtab);
+    const Number ymax = Number::single(r.ymax);
+    r.hx = saneHalfExtent(scale * (b - a) / two, mashtab);
+    r.hy = saneHalfExtent(scale * (ymax - r.ymin) / two, mashtab);
+    r.xc = (a + b) / two;
+    r.yc = (r.ymin + ymax) / two;
+    r.x1 = r.xc - r.hx;
+    r.x2 = r.xc + r.hx;
+    r.y2 = toSingleSaturated((r.yc - r.hy).value());
+    r.y1 = r.yc + r.hy;
+    // Rounding the bottom edge to single can swallow a tiny height; a window
+    // must never be without extent.
+    if (!(r.y1.value() > r.y2)) r.y1 = Number::dbl(static_cast<double>(r.y2) + 2 * kFallbackHalfExtent);
+    return r;
 }
 
 }  // namespace mcplot

@@ -15,6 +15,9 @@ struct Preset {
     bool showsParameter;  // the Van der Waals temperature box
 };
 
+// Steps of the range scan and the graph trace, set by the initial setup.
+inline constexpr int16_t kScanSteps = 100;
+
 // Cosine's limits come from 3.14159265, not from full-precision pi.
 inline constexpr double halfPi = 3.14159265 / 2;
 

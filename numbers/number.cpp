@@ -146,19 +146,56 @@ double parseDecimal(std::string_view text) {
     return v;
 }
 
-std::string numberText15(double v) {
+std::string numberText(double v, int digits) {
     if (std::isnan(v)) return "NaN";
     if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
     if (v == 0) return "0";
     // to_chars ignores the C locale, which the GUI toolkit sets from the
     // user's settings: the script text must keep "." whatever they are.
+    // Scientific form first: it gives the rounded digits and the exponent.
     char buf[64];
-    const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    std::string text(buf, result.ptr);
-    for (char& c : text)
-        if (c == 'e') c = 'E';
-    return text;
+    const auto sci = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits - 1);
+    const std::string_view text(buf, static_cast<size_t>(sci.ptr - buf));
+    const size_t e = text.find('e');
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    std::string mantissa;  // the significant digits without trailing zeros
+    for (char c : text.substr(0, e))
+        if (c >= '0' && c <= '9') mantissa += c;
+    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+    const int count = static_cast<int>(mantissa.size());
+
+    std::string out = v < 0 ? "-" : "";
+    const int before = exponent + 1;         // places before the point
+    const int after = count - 1 - exponent;  // places after it
+    if (before <= digits && after <= digits) {
+        if (exponent < 0) {
+            out += "0.";
+            out.append(static_cast<size_t>(-exponent - 1), '0');
+            out += mantissa;
+        } else if (count <= before) {
+            out += mantissa;
+            out.append(static_cast<size_t>(before - count), '0');
+        } else {
+            out.append(mantissa, 0, static_cast<size_t>(before));
+            out += '.';
+            out.append(mantissa, static_cast<size_t>(before));
+        }
+        return out;
+    }
+    out += mantissa[0];
+    if (count > 1) {
+        out += '.';
+        out.append(mantissa, 1);
+    }
+    out += exponent < 0 ? "E-" : "E+";
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10) out += '0';
+    out += std::to_string(magnitude);
+    return out;
 }
+
+std::string numberText15(double v) { return numberText(v, 15); }
 
 std::string shortNumber(double v) {
     std::string s = numberText15(v);

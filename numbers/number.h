@@ -2,6 +2,8 @@
 // by every subsystem (labels, tick captions, script text, the script language).
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,6 +48,18 @@ private:
 // A state variable typed single written from a double.
 inline float toSingle(double v) { return static_cast<float>(v); }
 
+// The largest finite single.
+inline constexpr double kSingleMax = FLT_MAX;
+
+// Single rounding that saturates at the largest single instead of overflowing
+// (and gives 0 for NaN), so that no infinity reaches the canvas or a label.
+inline float toSingleSaturated(double v) {
+    if (std::isnan(v)) return 0.0f;
+    if (v > kSingleMax) return FLT_MAX;
+    if (v < -kSingleMax) return -FLT_MAX;
+    return static_cast<float>(v);
+}
+
 // Rounding to a whole number with halves going to the even neighbour.
 double roundHalfEven(double v);
 
@@ -64,15 +78,20 @@ std::string formatPattern(double v, std::string_view pattern, std::string_view d
 // locale; 0 for a text that is not one or lies beyond the double range.
 double parseDecimal(std::string_view text);
 
-// Up to 15 significant digits, "." as separator, no trailing zeros, exponent
-// form (1E-05, 1.5E+20) below 1E-04 or from 1E+15 upwards; a leading zero
-// before the point is kept ("0.5", "-1.25"). The script language's CStr form
-// with "." as separator.
+// The language's own text of a number with up to `digits` significant digits
+// (15 for a Double, 7 for a Single), "." as separator, no trailing zeros and a
+// leading zero before the point ("0.5", "-1.25"). Fixed notation is used when
+// the rounded value needs at most `digits` places before the point and at most
+// `digits` after it (0.00001 stays "0.00001", 1/30 needs sixteen places and
+// becomes "3.33333333333333E-02"); otherwise the exponent form with at least
+// two exponent digits ("1E+15", "1.5E-20").
+std::string numberText(double v, int digits);
+// The Double form: numberText(v, 15).
 std::string numberText15(double v);
 
 // The short numeric form: a blank before a value of zero or more and '-' before
 // a negative one, no zero before the point when the magnitude is below 1
-// (" .5", "-1.25", " 0", " 1E-05").
+// (" .5", "-1.25", " 0", " .00001", " 1E-20").
 std::string shortNumber(double v);
 
 // Reads the longest leading decimal number of a text the way the parameter box

@@ -2,41 +2,21 @@
 
 #include <cmath>
 
+#include "core/evaluation.h"
 #include "core/failure_text.h"
 #include "numbers/number.h"
 
 namespace mcplot::study {
 
-double builtInFormula(int nfun, double x, double temperature) {
-    switch (nfun) {
-        case 1: return x;
-        case 2: return std::pow(x, 2);
-        case 3: return std::sin(x);
-        case 4: return std::cos(x);
-        case 5: return std::exp(-(std::pow(x, 2)));
-        case 6: {
-            const double c = 4 / std::sqrt(3.14);
-            return c * std::exp(-(std::pow(x, 2))) * std::pow(x, 2);
-        }
-        case 7: return std::pow(x, 3) / (std::exp(x) - 1);
-        case 8: {
-            const double inv = 1 / x;
-            return (1 / std::pow(x, 5)) / (std::exp(inv) - 1);
-        }
-        case 9: return 8 * temperature / (3 * x - 1) - 3 / std::pow(x, 2);
-        default: return 0;
-    }
-}
-
 namespace {
 
 class BuiltIn : public Integrand {
 public:
-    BuiltIn(int nfun, double temperature) : nfun_(nfun), temperature_(temperature) {}
-    std::optional<double> at(double x) override { return builtInFormula(nfun_, x, temperature_); }
+    BuiltIn(int nfun, double temperature) : nfun_(static_cast<int16_t>(nfun)), temperature_(temperature) {}
+    std::optional<double> at(double x) override { return builtInValue(nfun_, x, temperature_); }
 
 private:
-    int nfun_;
+    int16_t nfun_;
     double temperature_;
 };
 

@@ -12,10 +12,9 @@
 
 namespace mcplot::study {
 
-// Built-in formula nfun (1..9) in double precision: the same operations in the
-// same order as the main window, without its final rounding to single, so the
-// reference value is that of the formula itself. temperature is T of formula 9.
-double builtInFormula(int nfun, double x, double temperature);
+// Built-in formula nfun (1..9) in double precision: the main window's formula
+// without its final rounding to single, so the reference value is that of the
+// formula itself. temperature is T of formula 9.
 IntegrandFactory builtInIntegrand(int nfun, double temperature);
 
 using ScriptHostMaker = std::function<std::unique_ptr<ScriptHost>()>;

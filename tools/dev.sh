@@ -4,6 +4,8 @@
 #   tools/dev.sh test   install what is missing, build into build/ and run every test
 # In CI (CI=true) the tests also run once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the script-language fuzzer runs for a minute.
+# The test command ends by building the Debian package and checking it with
+# lintian, appstreamcli and desktop-file-validate (tools/check_package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -16,6 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth locales
+  lintian appstream desktop-file-utils
 )
 
 install_missing() {
@@ -69,7 +72,9 @@ case "${1:-}" in
       fi
     fi
     configure_and_build build -DMCPLOT_WERROR=$werror
-    cd build && ctest --output-on-failure -j 2 --timeout 600
+    (cd build && ctest --output-on-failure -j 2 --timeout 600)
+    # The Debian package from this build, checked as a distribution would.
+    tools/check_package.sh build
     ;;
   *)
     echo "usage: tools/dev.sh run|test" >&2

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "vbscript/dates.h"
+#include "vbscript/formats.h"
 #include "vbscript/interpreter.h"
 #include "vbscript/operators.h"
 #include "vbscript/parser.h"
@@ -35,14 +36,26 @@ std::string textArg(const Value& v) {
     return toText(v);
 }
 
+// Whether optional argument k was passed: present and not an empty slot.
+bool given(Args a, int n, int k) { return k < n && !a[k].isMissing(); }
+
 bool textCompareArg(Args a, int n, int index) {
-    if (n <= index) return false;
+    if (!given(a, n, index)) return false;
     const int32_t c = longArg(a[index]);
     if (c != 0 && c != 1) raise(err::InvalidCall);
     return c == 1;
 }
 
 Value longValue(int64_t v) { return Value::lng(static_cast<int32_t>(v)); }
+
+// A long search looks at the script's clock between slices of the text and
+// counts as work for the evaluator's own look at it.
+SearchPacer pacerFor(Interpreter& in) {
+    return [&in] {
+        addWorkBytes(size_t{1} << 20);
+        in.checkTime();
+    };
+}
 
 // ---- math ----
 
@@ -99,8 +112,8 @@ Value fnInt(Interpreter&, Args a, int) { return wholePart(a[0], true); }
 Value fnFix(Interpreter&, Args a, int) { return wholePart(a[0], false); }
 
 Value fnRound(Interpreter&, Args a, int n) {
-    if (n > 1 && a[1].isNull()) raise(err::InvalidNull);
-    const int32_t places = n > 1 ? toLong(a[1]) : 0;
+    if (given(a, n, 1) && a[1].isNull()) raise(err::InvalidNull);
+    const int32_t places = given(a, n, 1) ? toLong(a[1]) : 0;
     if (places < 0) raise(err::InvalidCall);
     const Value v = toArith(a[0]);
     switch (v.type()) {
@@ -130,7 +143,7 @@ Value fnSgn(Interpreter&, Args a, int) {
 
 Value fnRnd(Interpreter& in, Args a, int n) {
     double arg = 1;
-    if (n > 0) {
+    if (given(a, n, 0)) {
         if (a[0].isNull()) raise(err::InvalidNull);
         arg = toDouble(toArith(a[0]));
     }
@@ -138,8 +151,9 @@ Value fnRnd(Interpreter& in, Args a, int n) {
 }
 
 Value fnRandomize(Interpreter& in, Args a, int n) {
-    if (n > 0 && a[0].isNull()) raise(err::InvalidNull);
-    in.randomize(n > 0, n > 0 ? toDouble(toArith(a[0])) : 0);
+    const bool seeded = given(a, n, 0);
+    if (seeded && a[0].isNull()) raise(err::InvalidNull);
+    in.randomize(seeded, seeded ? toDouble(toArith(a[0])) : 0);
     return Value();
 }
 
@@ -271,7 +285,7 @@ Value fnRight(Interpreter&, Args a, int) {
 Value fnMid(Interpreter&, Args a, int n) {
     const int32_t start = longArg(a[1]);
     if (start < 1) raise(err::InvalidCall);
-    const size_t len = n > 2 ? countArg(a[2]) : std::string::npos;
+    const size_t len = given(a, n, 2) ? countArg(a[2]) : std::string::npos;
     if (a[0].isNull()) return Value::null();
     const std::string s = textArg(a[0]);
     const size_t b = byteOffset(s, static_cast<size_t>(start) - 1);
@@ -280,11 +294,11 @@ Value fnMid(Interpreter&, Args a, int n) {
     return Value::str(len == std::string::npos ? rest : rest.substr(0, byteOffset(rest, len)));
 }
 
-Value fnInStr(Interpreter&, Args a, int n) {
+Value fnInStr(Interpreter& in, Args a, int n) {
     int32_t start = 1;
     int first = 0;
     if (n >= 3) {
-        start = longArg(a[0]);
+        if (!a[0].isMissing()) start = longArg(a[0]);
         if (start < 1) raise(err::InvalidCall);
         first = 1;
     }
@@ -296,13 +310,13 @@ Value fnInStr(Interpreter&, Args a, int n) {
     const size_t from = byteOffset(hay, skipped);
     if (from >= hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(start);
-    const size_t p = findText(hay, needle, from);
+    const size_t p = findText(hay, needle, from, pacerFor(in));
     if (p == std::string::npos) return Value::lng(0);
     return longValue(static_cast<int64_t>(skipped + charCount(std::string_view(hay).substr(from, p - from))) + 1);
 }
 
-Value fnInStrRev(Interpreter&, Args a, int n) {
-    const int32_t start = n > 2 ? longArg(a[2]) : -1;
+Value fnInStrRev(Interpreter& in, Args a, int n) {
+    const int32_t start = given(a, n, 2) ? longArg(a[2]) : -1;
     if (start == 0 || start < -1) raise(err::InvalidCall);
     const bool text = textCompareArg(a, n, 3);
     if (a[0].isNull() || a[1].isNull()) return Value::null();
@@ -315,7 +329,7 @@ Value fnInStrRev(Interpreter&, Args a, int n) {
     // The match has to end by character number `limit`.
     const std::string_view within = std::string_view(hay).substr(0, byteOffset(hay, limit));
     if (needle.size() > within.size()) return Value::lng(0);
-    const size_t p = rfindText(within, needle, within.size() - needle.size());
+    const size_t p = rfindText(within, needle, within.size() - needle.size(), pacerFor(in));
     return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(charsBefore(hay, p)) + 1);
 }
 
@@ -342,11 +356,11 @@ Value fnLTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, false); }
 Value fnRTrim(Interpreter&, Args a, int) { return trimmed(a[0], false, true); }
 Value fnTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, true); }
 
-Value fnReplace(Interpreter&, Args a, int n) {
+Value fnReplace(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) return Value::null();
     if (a[1].isNull() || a[2].isNull()) raise(err::InvalidNull);
-    const int32_t start = n > 3 ? longArg(a[3]) : 1;
-    const int32_t count = n > 4 ? longArg(a[4]) : -1;
+    const int32_t start = given(a, n, 3) ? longArg(a[3]) : 1;
+    const int32_t count = given(a, n, 4) ? longArg(a[4]) : -1;
     if (start < 1 || count < -1) raise(err::InvalidCall);
     const bool text = textCompareArg(a, n, 5);
     const std::string s = textArg(a[0]), find = textArg(a[1]), with = textArg(a[2]);
@@ -358,11 +372,12 @@ Value fnReplace(Interpreter&, Args a, int n) {
     // Folding keeps byte offsets, so matches in the folded text are offsets in tail.
     const std::string hay = text ? foldText(tail) : tail;
     const std::string key = text ? foldText(find) : find;
+    const SearchPacer pace = pacerFor(in);
     std::string out;
     size_t from = 0;
     int32_t done = 0;
     for (;;) {
-        const size_t p = (count == -1 || done < count) ? findText(hay, key, from) : std::string::npos;
+        const size_t p = (count == -1 || done < count) ? findText(hay, key, from, pace) : std::string::npos;
         if (p == std::string::npos) break;
         checkStringSize(out.size() + (p - from) + with.size());
         out.append(tail, from, p - from);
@@ -474,7 +489,7 @@ Value fnChrW(Interpreter&, Args a, int) {
 
 Value fnJoin(Interpreter&, Args a, int n) {
     if (!a[0].isArray() || a[0].arr()->ubounds.size() > 1) raise(err::TypeMismatch);
-    const std::string delim = n > 1 ? toText(notNull(a[1])) : " ";
+    const std::string delim = given(a, n, 1) ? toText(notNull(a[1])) : " ";
     std::string out;
     bool first = true;
     for (const Value& v : a[0].arr()->items) {
@@ -487,19 +502,20 @@ Value fnJoin(Interpreter&, Args a, int n) {
     return Value::str(std::move(out));
 }
 
-Value fnSplit(Interpreter&, Args a, int n) {
+Value fnSplit(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) raise(err::InvalidNull);
     const std::string s = textArg(a[0]);
-    const std::string delim = n > 1 ? toText(notNull(a[1])) : " ";
-    const int32_t limit = n > 2 ? longArg(a[2]) : -1;
+    const std::string delim = given(a, n, 1) ? toText(notNull(a[1])) : " ";
+    const int32_t limit = given(a, n, 2) ? longArg(a[2]) : -1;
     if (limit < -1) raise(err::InvalidCall);
     const bool text = textCompareArg(a, n, 3);
     std::vector<std::string> parts;
     if (!s.empty()) {
         const std::string hay = text ? foldText(s) : s, key = text ? foldText(delim) : delim;
+        const SearchPacer pace = pacerFor(in);
         size_t from = 0;
         while (!key.empty() && (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1)) {
-            const size_t p = findText(hay, key, from);
+            const size_t p = findText(hay, key, from, pace);
             if (p == std::string::npos) break;
             // Many tiny parts cost far more than their text: count them too.
             if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes) raise(err::OutOfMemory);
@@ -528,7 +544,7 @@ Value fnMinute(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::mi
 Value fnSecond(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::second); }
 
 int firstDayArg(Args a, int n, int index) {
-    if (n <= index) return 1;
+    if (!given(a, n, index)) return 1;
     const int32_t f = longArg(a[index]);
     if (f < 0 || f > 7) raise(err::InvalidCall);
     return f == 0 ? 1 : f;
@@ -678,6 +694,50 @@ Value fnDateDiff(Interpreter&, Args a, int n) {
     return longValue(r);
 }
 
+// The week of the year holding day `day` (a day number) of year `year`, weeks
+// starting on `first` (1 = Sunday); rule 1: the week of 1 January is the first,
+// 2: the first week with four days of the year, 3: the first full week.
+int64_t weekOfYear(int64_t day, int year, int first, int rule) {
+    auto weekOneStart = [&](int y) {
+        const int64_t jan1 = daysFromCivil(y, 1, 1);
+        const int64_t offset = (splitDate(static_cast<double>(jan1)).weekday - first + 7) % 7;
+        int64_t start = jan1 - offset;
+        if ((rule == 2 && offset > 3) || (rule == 3 && offset > 0)) start += 7;
+        return start;
+    };
+    int64_t start = weekOneStart(year);
+    if (day < start) start = weekOneStart(year - 1);
+    return (day - start) / 7 + 1;
+}
+
+Value fnDatePart(Interpreter&, Args a, int n) {
+    const Interval iv = intervalOf(a[0]);
+    const int first = firstDayArg(a, n, 2);
+    int rule = 1;
+    if (given(a, n, 3)) {
+        rule = longArg(a[3]);
+        if (rule < 0 || rule > 3) raise(err::InvalidCall);
+        if (rule == 0) rule = 1;
+    }
+    if (a[1].isNull()) return Value::null();
+    const DateParts p = splitDate(dateOf(a[1]));
+    const int64_t day = daysFromCivil(p.year, p.month, p.day);
+    int64_t r = 0;
+    switch (iv) {
+        case Interval::Year: r = p.year; break;
+        case Interval::Quarter: r = (p.month - 1) / 3 + 1; break;
+        case Interval::Month: r = p.month; break;
+        case Interval::DayOfYear: r = day - daysFromCivil(p.year, 1, 1) + 1; break;
+        case Interval::Day: r = p.day; break;
+        case Interval::Weekday: r = (p.weekday - first + 7) % 7 + 1; break;
+        case Interval::Week: r = weekOfYear(day, p.year, first, rule); break;
+        case Interval::Hour: r = p.hour; break;
+        case Interval::Minute: r = p.minute; break;
+        case Interval::Second: r = p.second; break;
+    }
+    return Value::integer(static_cast<int16_t>(r));
+}
+
 const char* const kMonths[] = {"January", "February", "March", "April", "May", "June", "July",
                                "August", "September", "October", "November", "December"};
 const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
@@ -685,7 +745,7 @@ const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursd
 Value fnMonthName(Interpreter&, Args a, int n) {
     const int32_t m = longArg(a[0]);
     if (m < 1 || m > 12) raise(err::InvalidCall);
-    const bool abbreviate = n > 1 && toBool(notNull(a[1]));
+    const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
     const std::string name = kMonths[m - 1];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
 }
@@ -693,7 +753,7 @@ Value fnMonthName(Interpreter&, Args a, int n) {
 Value fnWeekdayName(Interpreter&, Args a, int n) {
     const int32_t d = longArg(a[0]);
     if (d < 1 || d > 7) raise(err::InvalidCall);
-    const bool abbreviate = n > 1 && toBool(notNull(a[1]));
+    const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
     const int first = firstDayArg(a, n, 2);
     const std::string name = kDays[(d - 1 + first - 1) % 7];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
@@ -702,6 +762,14 @@ Value fnWeekdayName(Interpreter&, Args a, int n) {
 // ---- the rest ----
 
 Value fnEval(Interpreter& in, Args a, int) { return in.evalText(toText(notNull(a[0]))); }
+Value fnExecute(Interpreter& in, Args a, int) {
+    in.executeText(toText(notNull(a[0])), false);
+    return Value();
+}
+Value fnExecuteGlobal(Interpreter& in, Args a, int) {
+    in.executeText(toText(notNull(a[0])), true);
+    return Value();
+}
 
 Value fnArray(Interpreter&, Args a, int n) {
     auto* arr = new ArrObj({n - 1}, false);
@@ -712,7 +780,7 @@ Value fnArray(Interpreter&, Args a, int n) {
 
 Value bound(Args a, int n, bool upper) {
     if (!a[0].isArray()) raise(err::TypeMismatch);
-    const int32_t dim = n > 1 ? longArg(a[1]) : 1;
+    const int32_t dim = given(a, n, 1) ? longArg(a[1]) : 1;
     const ArrObj* arr = a[0].arr();
     if (dim < 1 || static_cast<size_t>(dim) > arr->ubounds.size()) raise(err::SubscriptRange);
     return Value::lng(upper ? arr->ubounds[static_cast<size_t>(dim) - 1] : 0);
@@ -724,6 +792,171 @@ Value fnLBound(Interpreter&, Args a, int n) { return bound(a, n, false); }
 Value fnCreateObject(Interpreter&, Args, int) { raise(err::CantCreate); }
 
 Value fnErr(Interpreter& in, Args, int) { return in.errObject(); }
+
+// ---- formats ----
+
+// A tristate argument: left out or -2 keeps the default, 0 is false, any other
+// value true.
+bool tristateArg(Args a, int n, int index, bool byDefault) {
+    if (!given(a, n, index)) return byDefault;
+    const int32_t t = longArg(a[index]);
+    return t == -2 ? byDefault : t != 0;
+}
+
+// FormatNumber, FormatPercent and FormatCurrency share their arguments.
+Value formatted(Args a, int n, double scale, std::string_view prefix, std::string_view suffix,
+                bool parensByDefault) {
+    NumberStyle style;
+    if (given(a, n, 1)) {
+        const int32_t d = longArg(a[1]);
+        if (d < -1 || d > 255) raise(err::InvalidCall);
+        if (d >= 0) style.decimals = d;
+    }
+    style.leadingZero = tristateArg(a, n, 2, true);
+    style.parensForNegative = tristateArg(a, n, 3, parensByDefault);
+    style.groupDigits = tristateArg(a, n, 4, true);
+    const double v = toDouble(toArith(notNull(a[0]))) * scale;
+    if (!std::isfinite(v)) raise(err::Overflow);
+    return Value::str(formatNumberText(v, style, prefix, suffix));
+}
+Value fnFormatNumber(Interpreter&, Args a, int n) { return formatted(a, n, 1, "", "", false); }
+Value fnFormatPercent(Interpreter&, Args a, int n) { return formatted(a, n, 100, "", "%", false); }
+Value fnFormatCurrency(Interpreter&, Args a, int n) { return formatted(a, n, 1, "$", "", true); }
+
+Value fnFormatDateTime(Interpreter&, Args a, int n) {
+    const int32_t named = given(a, n, 1) ? longArg(a[1]) : 0;
+    if (named < 0 || named > 4) raise(err::InvalidCall);
+    if (a[0].isNull()) raise(err::TypeMismatch);
+    const double d = dateOf(a[0]);
+    switch (named) {
+        case 1: return Value::str(longDateText(d));
+        case 2: return Value::str(shortDateText(d));
+        case 3: return Value::str(longTimeText(d));
+        case 4: return Value::str(shortTimeText(d));
+        default: return Value::str(dateText(d));
+    }
+}
+
+// ---- the engine and the rest of the library ----
+
+Value fnScriptEngine(Interpreter&, Args, int) { return Value::str("VBScript"); }
+Value fnScriptEngineMajorVersion(Interpreter&, Args, int) { return Value::lng(5); }
+Value fnScriptEngineMinorVersion(Interpreter&, Args, int) { return Value::lng(8); }
+Value fnScriptEngineBuildVersion(Interpreter&, Args, int) { return Value::lng(16384); }
+
+// The script works in its one locale, English (United States): SetLocale
+// takes it (by number, by name, or 0 for the default) and refuses others.
+Value fnGetLocale(Interpreter&, Args, int) { return Value::lng(kScriptLocale); }
+Value fnSetLocale(Interpreter&, Args a, int n) {
+    if (given(a, n, 0)) {
+        const Value& v = a[0];
+        bool known = false;
+        if (v.isString()) {
+            const std::string name = lowerText(v.s());
+            known = name.empty() || name == "en-us" || name == "en_us";
+            if (!known) {
+                double d = 0;
+                known = parseNumber(v.s(), d) && (d == 0 || d == kScriptLocale);
+            }
+        } else {
+            const int32_t id = longArg(v);
+            known = id == 0 || id == kScriptLocale;
+        }
+        if (!known) raise(err::InvalidCall);
+    }
+    return Value::lng(kScriptLocale);
+}
+
+Value fnFilter(Interpreter& in, Args a, int n) {
+    if (a[0].isNull()) raise(err::InvalidNull);
+    if (!a[0].isArray() || a[0].arr()->ubounds.size() != 1) raise(err::TypeMismatch);
+    const std::string wanted = textArg(notNull(a[1]));
+    const bool include = !given(a, n, 2) || toBool(notNull(a[2]));
+    const bool text = textCompareArg(a, n, 3);
+    const std::string key = text ? foldText(wanted) : wanted;
+    const SearchPacer pace = pacerFor(in);
+    std::vector<Value> kept;
+    for (const Value& item : a[0].arr()->items) {
+        const std::string s = textArg(notNull(item));
+        const bool found = findText(text ? foldText(s) : s, key, 0, pace) != std::string::npos;
+        if (found == include) kept.push_back(Value::str(s));
+    }
+    auto* arr = new ArrObj({static_cast<int32_t>(kept.size()) - 1}, false);
+    Value result = Value::array(arr);
+    for (size_t k = 0; k < kept.size(); ++k) arr->items[k] = std::move(kept[k]);
+    return result;
+}
+
+Value fnRGB(Interpreter&, Args a, int) {
+    int32_t c[3];
+    for (int k = 0; k < 3; ++k) {
+        c[k] = longArg(a[k]);
+        if (c[k] < 0) raise(err::InvalidCall);
+        if (c[k] > 255) c[k] = 255;
+    }
+    return Value::lng(c[0] + c[1] * 256 + c[2] * 65536);
+}
+
+Value fnEscape(Interpreter&, Args a, int) {
+    if (a[0].isNull()) return a[0];
+    return Value::str(escapeText(textArg(a[0])));
+}
+Value fnUnescape(Interpreter&, Args a, int) {
+    if (a[0].isNull()) return a[0];
+    return Value::str(unescapeText(textArg(a[0])));
+}
+
+// ---- strings as bytes ----
+// The B functions see a string as its UTF-16 form, two bytes per character,
+// low byte first.
+
+Value fnLenB(Interpreter&, Args a, int) {
+    if (a[0].isNull()) return Value::null();
+    return longValue(static_cast<int64_t>(toUtf16Bytes(textArg(a[0])).size()));
+}
+Value fnLeftB(Interpreter&, Args a, int) {
+    const size_t n = countArg(a[1]);
+    if (a[0].isNull()) return Value::null();
+    const std::string bytes = toUtf16Bytes(textArg(a[0]));
+    return Value::str(fromUtf16Bytes(std::string_view(bytes).substr(0, n)));
+}
+Value fnRightB(Interpreter&, Args a, int) {
+    const size_t n = countArg(a[1]);
+    if (a[0].isNull()) return Value::null();
+    const std::string bytes = toUtf16Bytes(textArg(a[0]));
+    return Value::str(fromUtf16Bytes(n >= bytes.size() ? bytes : bytes.substr(bytes.size() - n)));
+}
+Value fnMidB(Interpreter&, Args a, int n) {
+    const int32_t start = longArg(a[1]);
+    if (start < 1) raise(err::InvalidCall);
+    const size_t len = given(a, n, 2) ? countArg(a[2]) : std::string::npos;
+    if (a[0].isNull()) return Value::null();
+    const std::string bytes = toUtf16Bytes(textArg(a[0]));
+    const size_t from = static_cast<size_t>(start) - 1;
+    if (from >= bytes.size()) return Value::str("");
+    return Value::str(fromUtf16Bytes(std::string_view(bytes).substr(from, len)));
+}
+Value fnInStrB(Interpreter& in, Args a, int n) {
+    int32_t start = 1;
+    int first = 0;
+    if (n >= 3) {
+        if (!a[0].isMissing()) start = longArg(a[0]);
+        if (start < 1) raise(err::InvalidCall);
+        first = 1;
+    }
+    const bool text = textCompareArg(a, n, 3);
+    if (a[first].isNull() || a[first + 1].isNull()) return Value::null();
+    std::string hay = textArg(a[first]), needle = textArg(a[first + 1]);
+    if (text) hay = foldText(hay), needle = foldText(needle);
+    hay = toUtf16Bytes(hay);
+    needle = toUtf16Bytes(needle);
+    const size_t from = static_cast<size_t>(start) - 1;
+    if (from >= hay.size()) return Value::lng(0);
+    if (needle.empty()) return Value::lng(start);
+    // Bytes have no characters to keep whole: a match may start at any byte.
+    const size_t p = findBytes(hay, needle, from, pacerFor(in));
+    return longValue(p == std::string::npos ? 0 : static_cast<int64_t>(p) + 1);
+}
 
 // ---- the table ----
 
@@ -756,7 +989,15 @@ const Builtin kBuiltins[] = {
     FN("DateValue", 1, 1, fnDateValue), FN("TimeValue", 1, 1, fnTimeValue),
     FN("DateAdd", 3, 3, fnDateAdd), FN("DateDiff", 3, 5, fnDateDiff),
     FN("MonthName", 1, 2, fnMonthName), FN("WeekdayName", 1, 3, fnWeekdayName),
-    FN("Eval", 1, 1, fnEval), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
+    FN("FormatNumber", 1, 5, fnFormatNumber), FN("FormatPercent", 1, 5, fnFormatPercent),
+    FN("FormatCurrency", 1, 5, fnFormatCurrency), FN("FormatDateTime", 1, 2, fnFormatDateTime),
+    FN("ScriptEngine", 0, 0, fnScriptEngine), FN("ScriptEngineMajorVersion", 0, 0, fnScriptEngineMajorVersion),
+    FN("ScriptEngineMinorVersion", 0, 0, fnScriptEngineMinorVersion),
+    FN("ScriptEngineBuildVersion", 0, 0, fnScriptEngineBuildVersion), FN("Filter", 2, 4, fnFilter),
+    FN("RGB", 3, 3, fnRGB), FN("DatePart", 2, 4, fnDatePart), FN("Escape", 1, 1, fnEscape),
+    FN("Unescape", 1, 1, fnUnescape), FN("GetLocale", 0, 0, fnGetLocale), FN("SetLocale", 0, 1, fnSetLocale), FN("LenB", 1, 1, fnLenB), FN("LeftB", 2, 2, fnLeftB),
+    FN("RightB", 2, 2, fnRightB), FN("MidB", 2, 3, fnMidB), FN("InStrB", 2, 4, fnInStrB),
+    FN("Eval", 1, 1, fnEval), FN("Execute", 1, 1, fnExecute), FN("ExecuteGlobal", 1, 1, fnExecuteGlobal), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
     FN("LBound", 1, 2, fnLBound), FN("CreateObject", 1, 2, fnCreateObject),
     FN("GetObject", 0, 2, fnCreateObject), FN("GetRef", 1, 1, fnCreateObject), FN("Err", 0, 0, fnErr),
     CONST("vbCrLf", Value::str("\r\n")), CONST("vbNewLine", Value::str("\r\n")), CONST("vbCr", Value::str("\r")),

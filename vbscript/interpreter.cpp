@@ -88,14 +88,36 @@ Interpreter::~Interpreter() {
     work_.reset();
 }
 
+const ClassMember* ClassInfo::find(std::string_view name, uint32_t hash, ClassMember::Kind kind) const {
+    for (const ClassMember& m : members)
+        if (m.kind == kind && m.proc.hash == hash && sameName(m.proc.name, name)) return &m;
+    return nullptr;
+}
+
+bool ClassInfo::has(std::string_view name, uint32_t hash) const {
+    for (const ClassMember& m : members)
+        if (m.proc.hash == hash && sameName(m.proc.name, name)) return true;
+    return false;
+}
+
+const char* className(const ObjObj* o) { return o->cls ? o->cls->name.c_str() : "Object"; }
+
 void Interpreter::reset() {
+    // The script is over: instances still alive go without their
+    // Class_Terminate, and before the classes they point to.
+    dying_ = true;
+    withObjects_.clear();
     globals_.popTo(0);
     globalIndex_.clear();
     locals_.popTo(0);
+    dying_ = false;
     procs_.clear();
     procIndex_.clear();
+    classes_.clear();
     objects_.clear();
     kept_.clear();
+    // The storage of a huge text is not kept for the short ones that follow.
+    if (work_->nodes.capacity() > kKeptNodes) work_ = std::make_unique<Chunk>();
     globalFrame_ = Frame{};
     frame_ = &globalFrame_;
     errNumber = 0;
@@ -122,14 +144,15 @@ void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> o
 }
 
 void Interpreter::checkClock() {
-    if (std::chrono::steady_clock::now() > deadline_) raise(err::Timeout);
+    budget_.work = 0;
+    deadline_.check();
 }
 
 // The clock and the stack limit of one call from the host.
 void Interpreter::startCall() {
     steps_ = 0;
     budget_.work = 0;
-    deadline_ = std::chrono::steady_clock::now() + timeLimit_;
+    deadline_.restart(timeLimit_);
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
     const char* limit = here - stackBudget_;
     if (limit > here) limit = nullptr;  // wrapped around
@@ -146,7 +169,7 @@ void Interpreter::execute(std::string_view code) {
     work_->code.assign(code.data(), code.size());
     parseProgram(*work_, parseLimits());
     Chunk* chunk = work_.get();
-    if (!chunk->procs.empty()) {
+    if (!chunk->procs.empty() || !chunk->classes.empty()) {
         kept_.push_back(std::move(work_));
         work_ = std::make_unique<Chunk>();
     }
@@ -164,7 +187,7 @@ Value Interpreter::evaluate(std::string_view expression) {
     return eval(root);
 }
 
-void Interpreter::run(const Chunk& chunk) {
+void Interpreter::defineProcs(const Chunk& chunk) {
     const auto procName = [this](int32_t k) -> std::string_view { return procs_[static_cast<size_t>(k)].name; };
     for (int32_t p : chunk.procs) {
         const Node& nd = chunk.nodes[static_cast<size_t>(p)];
@@ -177,6 +200,56 @@ void Interpreter::run(const Chunk& chunk) {
             procs_.push_back(std::move(proc));
         }
     }
+}
+
+void Interpreter::defineClasses(const Chunk& chunk) {
+    for (int32_t c : chunk.classes) {
+        const Node& def = chunk.nodes[static_cast<size_t>(c)];
+        auto info = std::make_unique<ClassInfo>();
+        info->owner = this;
+        info->name = std::string(def.nameView());
+        info->hash = def.hash;
+        info->chunk = &chunk;
+        int initialize = -1, terminate = -1, defaultGet = -1;
+        for (int32_t m = def.a; m >= 0; m = chunk.nodes[static_cast<size_t>(m)].next) {
+            const Node& nd = chunk.nodes[static_cast<size_t>(m)];
+            const bool isPrivate = nd.flags & nf::Private;
+            if (nd.kind == NK::Dim) {
+                for (int32_t it = nd.a; it >= 0; it = chunk.nodes[static_cast<size_t>(it)].next) {
+                    const Node& item = chunk.nodes[static_cast<size_t>(it)];
+                    ClassMember field;
+                    field.isPrivate = isPrivate;
+                    field.field = static_cast<int32_t>(info->fieldCount++);
+                    field.proc = Proc{std::string(item.nameView()), item.hash, &chunk, it};
+                    info->members.push_back(std::move(field));
+                }
+                continue;
+            }
+            ClassMember method;
+            switch (static_cast<ProcKind>(nd.op)) {
+                case ProcKind::PropertyGet: method.kind = ClassMember::Get; break;
+                case ProcKind::PropertyLet: method.kind = ClassMember::Let; break;
+                case ProcKind::PropertySet: method.kind = ClassMember::Set; break;
+                default: method.kind = ClassMember::Method;
+            }
+            method.isPrivate = isPrivate;
+            method.proc = Proc{std::string(nd.nameView()), nd.hash, &chunk, m};
+            const int index = static_cast<int>(info->members.size());
+            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_initialize")) initialize = index;
+            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_terminate")) terminate = index;
+            if (nd.flags & nf::Default) defaultGet = index;
+            info->members.push_back(std::move(method));
+        }
+        if (initialize >= 0) info->initialize = &info->members[static_cast<size_t>(initialize)];
+        if (terminate >= 0) info->terminate = &info->members[static_cast<size_t>(terminate)];
+        if (defaultGet >= 0) info->defaultGet = &info->members[static_cast<size_t>(defaultGet)];
+        classes_.push_back(std::move(info));
+    }
+}
+
+void Interpreter::run(const Chunk& chunk) {
+    defineProcs(chunk);
+    defineClasses(chunk);
     explicit_ = explicit_ || chunk.optionExplicit;
     globalFrame_.resumeNext = false;
     frame_ = &globalFrame_;
@@ -207,6 +280,30 @@ Value Interpreter::evalText(std::string_view text) {
     }
 }
 
+void Interpreter::executeText(std::string_view text, bool global) {
+    addWorkBytes(text.size() * 16);  // parsing costs more than copying
+    tick();
+    auto chunk = std::make_unique<Chunk>();
+    chunk->code.assign(text.data(), text.size());
+    try {
+        parseProgram(*chunk, parseLimits());
+        const Chunk& c = *chunk;
+        // Keep only texts whose procedures or classes may be called later.
+        std::unique_ptr<Chunk> transient;
+        if (c.procs.empty() && c.classes.empty()) transient = std::move(chunk);
+        else kept_.push_back(std::move(chunk));
+        defineProcs(c);
+        defineClasses(c);
+        ContextGuard guard(*this, c, global ? &globalFrame_ : nullptr);
+        // Variables Execute declares belong to the scope it runs in.
+        if (!global) guard.locals = static_cast<size_t>(-1);
+        execBlock(c.root);
+    } catch (ScriptError& e) {
+        // As with Eval, the error is placed at the call the student wrote.
+        throw ScriptError(e.number, e.what());
+    }
+}
+
 // ---- names ----
 
 Var* Interpreter::findLocal(std::string_view name, uint32_t hash) {
@@ -228,7 +325,15 @@ Var* Interpreter::findVar(const Node& nd) {
     const std::string_view name = nd.nameView();
     if (frame_->proc)
         if (Var* v = findLocal(name, nd.hash)) return v;
-    return findGlobal(name, nd.hash);
+    // Globals are only ever added until a reset, which also drops every
+    // parsed text: a name found once stays that variable.
+    if (nd.global >= 0) return &globals_.at(static_cast<size_t>(nd.global));
+    const int32_t k = globalIndex_.find(name, nd.hash, [this](int32_t i) -> std::string_view {
+        return globals_.at(static_cast<size_t>(i)).name;
+    });
+    if (k < 0) return nullptr;
+    nd.global = k;
+    return &globals_.at(static_cast<size_t>(k));
 }
 
 const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {
@@ -341,6 +446,21 @@ Interpreter::Flow Interpreter::execNode(const Node& nd) {
                 case ExitKind::For: return Flow::ExitFor;
                 default: return Flow::ExitProc;
             }
+        case NK::With: {
+            Value object = eval(nd.a);
+            if (!object.isObject()) raise(err::ObjectRequired);
+            if (!object.obj()) raise(err::ObjectNotSet);
+            withObjects_.push_back(std::move(object));
+            struct Close {
+                std::vector<Value>& objects;
+                ~Close() {
+                    // Released after it has left the list (Class_Terminate may run).
+                    Value last = std::move(objects.back());
+                    objects.pop_back();
+                }
+            } close{withObjects_};
+            return execBlock(nd.d);
+        }
         case NK::Dim: execDim(nd, false); return Flow::Normal;
         case NK::ReDim: execDim(nd, true); return Flow::Normal;
         case NK::Const:
@@ -501,25 +621,73 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
     if (isSet) {
         if (!v.isObject()) raise(err::ObjectRequired);
     } else if (v.isObject()) {
-        // Our objects have no default property to take a value from.
-        raise(v.obj() ? err::NoMember : err::ObjectNotSet);
+        // Without Set an object gives the value of its default member.
+        ObjObj* o = v.obj();
+        if (!o) raise(err::ObjectNotSet);
+        if (o->which != ObjObj::Instance || !o->cls->defaultGet) raise(err::NoMember);
+        Value holder = v;
+        v = callProc(o->cls->defaultGet->proc, -1, o);
+        if (v.isObject()) raise(err::NoMember);
     }
     const Node& t = nodes_[target];
     switch (t.kind) {
-        case NK::Name: varForWrite(t).val() = std::move(v); return;
-        case NK::Call: {
-            Var* var = findVar(t);
-            if (!var && findObject(t.nameView(), t.hash)) raise(err::NoMember);
-            if (!var || !var->val().isArray()) raise(err::TypeMismatch);
-            Value idx[kMaxBuiltinArgs];
-            const int n = evalArgs(t.a, idx, kMaxBuiltinArgs);
-            ArrObj* a = var->val().mutableArr();
-            a->items[a->flatIndex(idx, n)] = std::move(v);
+        case NK::Name: {
+            // In a method, a property of the class is assigned through its Let or Set.
+            ObjObj* me = frame_->me;
+            if (me && !findLocal(t.nameView(), t.hash) &&
+                me->cls->find(t.nameView(), t.hash, isSet ? ClassMember::Set : ClassMember::Let)) {
+                setInstanceMember(me, t, -1, v, isSet);
+                return;
+            }
+            varForWrite(t).val() = std::move(v);
             return;
         }
-        case NK::Member: setMember(eval(t.a), t, v); return;
+        case NK::Call:
+        case NK::Index: elementRef(target) = std::move(v); return;
+        case NK::Member: setMember(eval(t.a), t, v, isSet); return;
+        case NK::MemberCall: {
+            const Value obj = eval(t.a);
+            if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+            if (obj.obj()->which != ObjObj::Instance) raise(err::IllegalAssign);
+            setInstanceMember(obj.obj(), t, t.b, v, isSet);
+            return;
+        }
         default: raise(err::IllegalAssign);
     }
+}
+
+// The element a(i)(j)... names: every index is evaluated before the arrays
+// are touched, so code run by an index cannot move them under us.
+Value& Interpreter::elementRef(int32_t target) {
+    constexpr int kMaxDepth = 16;
+    int32_t chain[kMaxDepth];
+    int depth = 0;
+    int32_t n = target;
+    for (; nodes_[n].kind == NK::Index; n = nodes_[n].a) {
+        if (depth == kMaxDepth) raise(err::IllegalAssign);
+        chain[depth++] = n;
+    }
+    const Node& root = nodes_[n];
+    if (root.kind != NK::Call) raise(err::IllegalAssign);
+    Var* var = findVar(root);
+    if (!var && findObject(root.nameView(), root.hash)) raise(err::NoMember);
+    if (!var || !var->val().isArray()) raise(err::TypeMismatch);
+
+    Indexes rootIdx;
+    evalIndexes(root.a, rootIdx);
+    std::vector<Indexes> inner(static_cast<size_t>(depth));
+    for (int k = 0; k < depth; ++k) evalIndexes(nodes_[chain[depth - 1 - k]].b, inner[static_cast<size_t>(k)]);
+
+    Value* cur = &var->val();
+    if (!cur->isArray()) raise(err::TypeMismatch);
+    ArrObj* a = cur->mutableArr();
+    cur = &a->items[a->flatIndex(rootIdx.data, rootIdx.count)];
+    for (const Indexes& idx : inner) {
+        if (!cur->isArray()) raise(err::TypeMismatch);
+        a = cur->mutableArr();
+        cur = &a->items[a->flatIndex(idx.data, idx.count)];
+    }
+    return *cur;
 }
 
 // ---- expressions ----
@@ -558,6 +726,10 @@ Value Interpreter::evalNode(const Node& nd) {
         case NK::Index: return indexValue(eval(nd.a), nd.b);
         case NK::Member: return getMember(eval(nd.a), nd);
         case NK::MemberCall: return callMember(eval(nd.a), nd);
+        case NK::WithObject:
+            if (withObjects_.empty()) raise(err::ObjectRequired);
+            return withObjects_.back();
+        case NK::New: return newInstance(nd);
         default: raise(err::Syntax);
     }
 }
@@ -571,16 +743,42 @@ int Interpreter::evalArgs(int32_t firstArg, Value* out, int max) {
     return n;
 }
 
+void Interpreter::evalIndexes(int32_t firstArg, Indexes& out) {
+    out.count = 0;
+    for (int32_t a = firstArg; a >= 0; a = nodes_[a].next) {
+        if (out.count < kSmallIndexes) {
+            out.small[out.count++] = eval(a);
+            continue;
+        }
+        // Nine and more dimensions are rare: their indexes go to the heap.
+        if (out.more.empty()) out.more.assign(out.small, out.small + kSmallIndexes);
+        out.more.push_back(eval(a));
+        ++out.count;
+    }
+    out.data = out.more.empty() ? out.small : out.more.data();
+}
+
 Value Interpreter::indexValue(const Value& arr, int32_t firstArg) {
     if (!arr.isArray()) raise(err::TypeMismatch);
-    Value idx[kMaxBuiltinArgs];
-    const int n = evalArgs(firstArg, idx, kMaxBuiltinArgs);
-    return arr.arr()->items[arr.arr()->flatIndex(idx, n)];
+    // The array is held while the indexes run: they may change the variable.
+    const Value held = arr;
+    Indexes idx;
+    evalIndexes(firstArg, idx);
+    return held.arr()->items[held.arr()->flatIndex(idx.data, idx.count)];
 }
 
 Value Interpreter::readName(const Node& nd) {
-    if (Var* v = findVar(nd)) return v->val();
     const std::string_view name = nd.nameView();
+    if (ObjObj* me = frame_->me) {
+        // In a method: its locals and the instance's fields, Me, then the class's members.
+        if (Var* v = findLocal(name, nd.hash)) return v->val();
+        if (sameName(name, "me")) {
+            ++me->refs;
+            return Value::object(me);
+        }
+        if (me->cls->has(name, nd.hash)) return getInstanceMember(me, nd, -1);
+    }
+    if (Var* v = findVar(nd)) return v->val();
     if (const Value* o = findObject(name, nd.hash)) return *o;
     if (const Proc* p = findProc(name, nd.hash)) return callProc(*p, -1);
     if (nd.k >= 0) return callBuiltin(nd.k, -1);
@@ -589,6 +787,12 @@ Value Interpreter::readName(const Node& nd) {
 }
 
 Value Interpreter::callName(const Node& nd) {
+    if (ObjObj* me = frame_->me) {
+        Var* v = findLocal(nd.nameView(), nd.hash);
+        if (v && !v->isResult) return indexValue(v->val(), nd.a);
+        // A method's own name with arguments calls it again.
+        if (me->cls->has(nd.nameView(), nd.hash)) return getInstanceMember(me, nd, nd.a);
+    }
     if (Var* v = findVar(nd)) {
         // Inside a Function its own name with arguments is a recursive call.
         if (!v->isResult) return indexValue(v->val(), nd.a);
@@ -617,7 +821,7 @@ Value Interpreter::callBuiltin(int index, int32_t firstArg) {
     return b.fn(*this, args, n);
 }
 
-Value Interpreter::callProc(const Proc& proc, int32_t firstArg) {
+Value Interpreter::callProc(const Proc& proc, int32_t firstArg, ObjObj* me, const Value* assigned) {
     const Node* procNodes = proc.chunk->nodes.data();
     const Node& def = procNodes[proc.node];
     // Arguments are evaluated in the caller's scope before the new frame opens.
@@ -643,13 +847,33 @@ Value Interpreter::callProc(const Proc& proc, int32_t firstArg) {
         slot.value = eval(a);
         param = procNodes[param].next;
     }
+    if (assigned) {
+        // Property Let and Set: the value is the last argument.
+        if (param < 0) raise(err::WrongArgs);
+        Arg& slot = count < 16 ? args[count] : more.emplace_back();
+        slot.value = *assigned;
+        param = procNodes[param].next;
+    }
     if (param >= 0) raise(err::WrongArgs);
     tick();
 
+    // The instance stays alive while its method runs.
+    Value meHolder;
+    if (me) {
+        ++me->refs;
+        meHolder = Value::object(me);
+    }
     Frame frame;
     frame.localBase = locals_.size();
     frame.proc = &proc;
+    frame.me = me;
     ContextGuard guard(*this, *proc.chunk, &frame);
+    if (me) {
+        // The fields are names of the method's scope, behind its own locals.
+        for (const ClassMember& m : me->cls->members)
+            if (m.kind == ClassMember::Field)
+                locals_.push(m.proc.name, m.proc.hash).ref = &me->fields[static_cast<size_t>(m.field)];
+    }
     int k = 0;
     for (int32_t p = def.a; p >= 0; p = procNodes[p].next, ++k) {
         Arg& arg = k < 16 ? args[k] : more[static_cast<size_t>(k - 16)];
@@ -670,6 +894,7 @@ Value Interpreter::callProc(const Proc& proc, int32_t firstArg) {
 
 Value Interpreter::getMember(const Value& obj, const Node& nd) {
     if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+    if (obj.obj()->which == ObjObj::Instance) return getInstanceMember(obj.obj(), nd, -1);
     const ObjObj* o = obj.obj();
     if (o->which == ObjObj::ErrObject) {
         const std::string_view n = nd.nameView();
@@ -686,6 +911,7 @@ Value Interpreter::getMember(const Value& obj, const Node& nd) {
 
 Value Interpreter::callMember(const Value& obj, const Node& nd) {
     if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
+    if (obj.obj()->which == ObjObj::Instance) return getInstanceMember(obj.obj(), nd, nd.b);
     if (obj.obj()->which != ObjObj::ErrObject) raise(err::NoMember);
     Value args[kMaxBuiltinArgs];
     const int n = evalArgs(nd.b, args, kMaxBuiltinArgs);
@@ -704,9 +930,10 @@ Value Interpreter::callMember(const Value& obj, const Node& nd) {
     raise(err::NoMember);
 }
 
-void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v) {
+void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v, bool isSet) {
     if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
     ObjObj* o = obj.obj();
+    if (o->which == ObjObj::Instance) return setInstanceMember(o, nd, -1, v, isSet);
     if (o->which == ObjObj::ErrObject) {
         const std::string_view n = nd.nameView();
         if (sameName(n, "number")) errNumber = toLong(v);
@@ -716,6 +943,82 @@ void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v) {
         return;
     }
     if (!o->host || !o->host->set(nd.nameView(), v)) raise(err::NoMember);
+}
+
+// ---- instances of the script's classes ----
+
+const ClassMember* Interpreter::visibleMember(const ObjObj* o, const Node& nd, ClassMember::Kind kind) const {
+    const ClassMember* m = o->cls->find(nd.nameView(), nd.hash, kind);
+    // Private members are reached only from the class's own procedures.
+    if (m && m->isPrivate && !(frame_->me && frame_->me->cls == o->cls)) return nullptr;
+    return m;
+}
+
+Value Interpreter::getInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg) {
+    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Field)) {
+        const Value field = o->fields[static_cast<size_t>(m->field)];
+        return firstArg >= 0 ? indexValue(field, firstArg) : field;
+    }
+    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Get)) return callProc(m->proc, firstArg, o);
+    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Method)) return callProc(m->proc, firstArg, o);
+    raise(err::NoMember);
+}
+
+void Interpreter::setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg, const Value& v, bool isSet) {
+    // The instance is held: the value may be its last reference elsewhere.
+    ++o->refs;
+    const Value holder = Value::object(o);
+    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Field)) {
+        Value& field = o->fields[static_cast<size_t>(m->field)];
+        if (firstArg < 0) {
+            field = v;
+            return;
+        }
+        Indexes idx;
+        evalIndexes(firstArg, idx);
+        if (!field.isArray()) raise(err::TypeMismatch);
+        ArrObj* a = field.mutableArr();
+        a->items[a->flatIndex(idx.data, idx.count)] = v;
+        return;
+    }
+    const ClassMember* m = visibleMember(o, nd, isSet ? ClassMember::Set : ClassMember::Let);
+    if (!m) raise(err::NoMember);
+    callProc(m->proc, firstArg, o, &v);
+}
+
+Value Interpreter::newInstance(const Node& nd) {
+    const ClassInfo* cls = nullptr;
+    for (size_t k = classes_.size(); k-- > 0 && !cls;)
+        if (classes_[k]->hash == nd.hash && sameName(classes_[k]->name, nd.nameView())) cls = classes_[k].get();
+    if (!cls) {
+        // The classes a script host may provide (RegExp) are not available here.
+        raise(sameName(nd.nameView(), "regexp") ? err::CantCreate : err::ClassNotDefined);
+    }
+    auto* o = new ObjObj(ObjObj::Instance, nullptr);
+    Value result = Value::object(o);
+    o->cls = cls;
+    o->fields.resize(cls->fieldCount);
+    for (const ClassMember& m : cls->members) {
+        if (m.kind != ClassMember::Field) continue;
+        const Node& item = cls->chunk->nodes[static_cast<size_t>(m.proc.node)];
+        if (!(item.flags & nf::HasParens)) continue;
+        ContextGuard guard(*this, *cls->chunk, nullptr);
+        const std::vector<int32_t> ub = evalBounds(item.a);
+        o->fields[static_cast<size_t>(m.field)] = Value::array(new ArrObj(ub, !ub.empty()));
+    }
+    if (cls->initialize) callProc(cls->initialize->proc, -1, o);
+    if (cls->terminate) o->terminate = &Interpreter::terminateInstance;
+    return result;
+}
+
+void Interpreter::terminateInstance(ObjObj* o) {
+    Interpreter& in = *o->cls->owner;
+    if (in.dying_) return;
+    try {
+        in.callProc(o->cls->terminate->proc, -1, o);
+    } catch (...) {
+        // An error in Class_Terminate has nowhere to go.
+    }
 }
 
 Value Interpreter::errObject() {

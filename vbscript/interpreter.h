@@ -48,6 +48,33 @@ struct Proc {
     int32_t node = -1;
 };
 
+// A class a script defined: its fields and procedures by name.
+struct ClassMember {
+    enum Kind : uint8_t { Field, Method, Get, Let, Set };
+    Kind kind = Field;
+    bool isPrivate = false;
+    int32_t field = -1;  // the field's place in an instance
+    Proc proc;           // the procedure, or the field's name and DimItem node
+};
+
+class Interpreter;
+
+struct ClassInfo {
+    Interpreter* owner = nullptr;
+    std::string name;
+    uint32_t hash = 0;
+    const Chunk* chunk = nullptr;
+    std::vector<ClassMember> members;
+    size_t fieldCount = 0;
+    const ClassMember* initialize = nullptr;
+    const ClassMember* terminate = nullptr;
+    const ClassMember* defaultGet = nullptr;  // Public Default Property Get or Function
+    // The member of a kind by name, or nullptr.
+    const ClassMember* find(std::string_view name, uint32_t hash, ClassMember::Kind kind) const;
+    // Any member by name.
+    bool has(std::string_view name, uint32_t hash) const;
+};
+
 // Default budgets of one interpreter; each can be changed per instance.
 inline constexpr std::chrono::milliseconds kDefaultTimeLimit{750};
 inline constexpr size_t kDefaultStackBudget = 4u << 20;
@@ -57,6 +84,8 @@ inline constexpr size_t kDefaultMaxSourceBytes = 16u << 20;
 // (time, memory, native stack, text length) belong to the instance, so
 // several interpreters may run at once on several threads.
 class Interpreter {
+    static constexpr int kSmallIndexes = 8;
+
 public:
     Interpreter();
     ~Interpreter();
@@ -88,11 +117,16 @@ public:
 
     // Evaluates a text as one expression in the current scope (Eval).
     Value evalText(std::string_view text);
+    // Runs a text as statements (Execute) in the current scope, or at the
+    // script's level (ExecuteGlobal). What it defines stays until reset.
+    void executeText(std::string_view text, bool global);
     // Limits for parsing a text at run time (Eval and friends).
-    ParseLimits parseLimits() const { return ParseLimits{stackLimit_, deadline_, kMaxParseNodes}; }
+    ParseLimits parseLimits() { return ParseLimits{stackLimit_, &deadline_, kMaxParseNodes}; }
 
     // For the built-ins.
     double rnd(double arg);
+    // Raises the time-out error once the run has used its time.
+    void checkTime() { checkClock(); }
     void randomize(bool hasSeed, double seed);
     Value errObject();
     const char* stackLimit() const { return stackLimit_; }
@@ -108,6 +142,7 @@ private:
         size_t localBase = 0;
         const Proc* proc = nullptr;
         bool resumeNext = false;
+        ObjObj* me = nullptr;  // the instance whose method runs
     };
 
     const Node& node(int32_t n) const { return nodes_[n]; }
@@ -115,9 +150,11 @@ private:
     void run(const Chunk& chunk);
     void locate(ScriptError& e, const Node& nd) const;
     void tick() {
-        if ((++steps_ & 0x3FF) == 0 || takeWorkBytes() > (1u << 20)) checkClock();
+        if ((++steps_ & 0x3FF) == 0 || budget_.work > kWorkBetweenClockLooks) checkClock();
     }
     void checkClock();
+    static constexpr size_t kWorkBetweenClockLooks = 1u << 20;
+    static constexpr size_t kKeptNodes = 1u << 14;
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);
@@ -133,12 +170,23 @@ private:
     Value evalNode(const Node& nd);
     Value readName(const Node& nd);
     Value callName(const Node& nd);
-    Value callProc(const Proc& proc, int32_t firstArg);
+    // Calls a procedure with the arguments at firstArg; a method runs on me,
+    // and a Property Let or Set gets `assigned` as its last argument.
+    Value callProc(const Proc& proc, int32_t firstArg, ObjObj* me = nullptr, const Value* assigned = nullptr);
     Value callBuiltin(int index, int32_t firstArg);
     Value indexValue(const Value& arr, int32_t firstArg);
     Value getMember(const Value& obj, const Node& nd);
     Value callMember(const Value& obj, const Node& nd);
-    void setMember(const Value& obj, const Node& nd, const Value& v);
+    void setMember(const Value& obj, const Node& nd, const Value& v, bool isSet);
+    // Members of a script's instances.
+    const ClassMember* visibleMember(const ObjObj* o, const Node& nd, ClassMember::Kind kind) const;
+    Value getInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg);
+    void setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg, const Value& v, bool isSet);
+    Value newInstance(const Node& nd);
+    void defineClasses(const Chunk& chunk);
+    void defineProcs(const Chunk& chunk);
+    static void terminateInstance(ObjObj* o);
+    Value& elementRef(int32_t target);
     void assign(int32_t target, Value v, bool isSet);
 
     Var* findVar(const Node& nd);
@@ -149,6 +197,14 @@ private:
     const Proc* findProc(std::string_view name, uint32_t hash) const;
     const Value* findObject(std::string_view name, uint32_t hash) const;
     int evalArgs(int32_t firstArg, Value* out, int max);
+    // The values of the indexes at firstArg, any number of them.
+    struct Indexes {
+        Value small[kSmallIndexes];
+        std::vector<Value> more;
+        const Value* data = small;
+        int count = 0;
+    };
+    void evalIndexes(int32_t firstArg, Indexes& out);
     std::vector<int32_t> evalBounds(int32_t firstArg);
 
     // Declared first so that it outlives every value the interpreter holds.
@@ -167,6 +223,9 @@ private:
     NameIndex procIndex_;
     std::unique_ptr<Chunk> work_ = std::make_unique<Chunk>();
     std::vector<std::unique_ptr<Chunk>> kept_;  // texts whose procedures are still callable
+    std::vector<std::unique_ptr<ClassInfo>> classes_;
+    std::vector<Value> withObjects_;  // the objects of the open With blocks
+    bool dying_ = false;              // instances go without Class_Terminate
     struct Added {
         std::string name;
         uint32_t hash = 0;
@@ -177,7 +236,7 @@ private:
     Frame globalFrame_;
 
     uint64_t steps_ = 0;
-    std::chrono::steady_clock::time_point deadline_{};
+    Deadline deadline_;
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     size_t stackBudget_ = kDefaultStackBudget;
     size_t maxSourceBytes_ = kDefaultMaxSourceBytes;

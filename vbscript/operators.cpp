@@ -214,8 +214,9 @@ Value identity(const Value& a, const Value& b) {
     if (!a.isObject() || !b.isObject()) raise(err::ObjectRequired);
     const void* pa = a.obj() ? static_cast<const void*>(a.obj()->host.get()) : nullptr;
     const void* pb = b.obj() ? static_cast<const void*>(b.obj()->host.get()) : nullptr;
-    if (a.obj() && a.obj()->which == ObjObj::ErrObject) pa = a.obj();
-    if (b.obj() && b.obj()->which == ObjObj::ErrObject) pb = b.obj();
+    // Wrappers of the same added object are the same object; others are themselves.
+    if (a.obj() && a.obj()->which != ObjObj::Host) pa = a.obj();
+    if (b.obj() && b.obj()->which != ObjObj::Host) pb = b.obj();
     return Value::boolean(pa == pb);
 }
 
@@ -248,7 +249,69 @@ bool compareValues(const Value& a, const Value& b, int& result, bool textCompare
     return true;
 }
 
+namespace {
+bool plainNumber(uint16_t t) { return t == vtDouble || t == vtInteger || t == vtLong; }
+double asDouble(const Value& v) { return v.type() == vtDouble ? v.d() : static_cast<double>(v.i()); }
+
+// The operators on Integer, Long and Double operands, the commonest in a
+// plotted expression, without the general conversions; same results.
+bool plainBinary(BinOp op, const Value& a, const Value& b, Value& out) {
+    const bool integral = a.type() != vtDouble && b.type() != vtDouble;
+    switch (op) {
+        case BinOp::Add:
+        case BinOp::Sub:
+        case BinOp::Mul:
+            if (integral) {
+                const int64_t x = a.i(), y = b.i();
+                const int64_t r = op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y;
+                out = widenInteger(r, std::max(intRank(a.type()), intRank(b.type())));
+            } else {
+                const double x = asDouble(a), y = asDouble(b);
+                out = checkedDouble(op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y);
+            }
+            return true;
+        case BinOp::Div: {
+            const double x = asDouble(a), y = asDouble(b);
+            if (y == 0) raise(x == 0 ? err::Overflow : err::DivisionByZero);
+            out = checkedDouble(x / y);
+            return true;
+        }
+        case BinOp::Pow: {
+            const double x = asDouble(a), y = asDouble(b);
+            if (x < 0 && y != std::trunc(y)) raise(err::InvalidCall);
+            if (x == 0 && y < 0) raise(err::InvalidCall);
+            out = checkedDouble(std::pow(x, y));
+            return true;
+        }
+        case BinOp::Eq:
+        case BinOp::Ne:
+        case BinOp::Lt:
+        case BinOp::Gt:
+        case BinOp::Le:
+        case BinOp::Ge: {
+            const double x = asDouble(a), y = asDouble(b);
+            bool r = false;
+            switch (op) {
+                case BinOp::Eq: r = x == y; break;
+                case BinOp::Ne: r = x != y; break;
+                case BinOp::Lt: r = x < y; break;
+                case BinOp::Gt: r = x > y; break;
+                case BinOp::Le: r = x <= y; break;
+                default: r = x >= y; break;
+            }
+            out = Value::boolean(r);
+            return true;
+        }
+        default: return false;
+    }
+}
+}  // namespace
+
 Value binary(BinOp op, const Value& a, const Value& b) {
+    if (plainNumber(a.type()) && plainNumber(b.type())) {
+        Value out;
+        if (plainBinary(op, a, b, out)) return out;
+    }
     switch (op) {
         case BinOp::Add:
         case BinOp::Sub:

@@ -91,14 +91,14 @@ private:
     // their frames (much more so under AddressSanitizer).
     [[gnu::noinline]] void next() {
         // A huge text must not hold the program longer than a script may run.
-        if ((++tokens_ & 0xFFF) == 0 && std::chrono::steady_clock::now() > limits_.deadline)
-            fail(err::Timeout);
+        if ((++tokens_ & 0x3FF) == 0 && limits_.deadline) limits_.deadline->check();
         const bool afterOperand = tok_ == Tok::Ident || tok_ == Tok::RParen;
         const size_t prevEnd = pos_;
         skipBlanks();
         const bool spaced = pos_ != prevEnd;
         kw_ = Kw::None;
-        start_ = pos_;
+        start_ = tokStart_ = pos_;
+        nameEnd_ = 0;
         if (pos_ >= src_.size()) {
             tok_ = Tok::End;
             return;
@@ -115,6 +115,7 @@ private:
             }
             return;
         }
+        if (ch == '[') return bracketedName();
         if (ch >= '0' && ch <= '9') return number();
         if (ch == '.' && pos_ + 1 < src_.size() && src_[pos_ + 1] >= '0' && src_[pos_ + 1] <= '9' &&
             !(afterOperand && !spaced))
@@ -185,7 +186,18 @@ private:
         return false;
     }
 
-    std::string_view text() const { return src_.substr(start_, pos_ - start_); }
+    std::string_view text() const { return src_.substr(start_, (nameEnd_ ? nameEnd_ : pos_) - start_); }
+
+    // [any text but brackets and line ends] is a name, keywords included.
+    [[gnu::noinline]] void bracketedName() {
+        ++pos_;
+        start_ = pos_;
+        while (pos_ < src_.size() && src_[pos_] != ']' && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
+        if (pos_ >= src_.size() || src_[pos_] != ']') fail(err::ExpectRBracket);
+        nameEnd_ = pos_++;
+        tok_ = Tok::Ident;
+        hash_ = nameHash(text());
+    }
 
     [[gnu::noinline]] void literal(Value v) {
         tok_ = Tok::Literal;
@@ -213,6 +225,13 @@ private:
             }
         }
         const std::string_view t = text();
+        if (!real && t.size() <= 9) {  // the common short whole number, read directly
+            int32_t n = 0;
+            for (char ch : t) n = n * 10 + (ch - '0');
+            if (n <= 32767) return literal(Value::integer(static_cast<int16_t>(n)));
+            return literal(Value::lng(n));
+        }
+        if (double fast = 0; real && shortDecimal(t, fast)) return literal(Value::dbl(fast));
         double v = 0;
         const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
         if (r.ec == std::errc::result_out_of_range) {
@@ -225,6 +244,28 @@ private:
         if (!real && v <= 32767) return literal(Value::integer(static_cast<int16_t>(v)));
         if (!real && v <= 2147483647.0) return literal(Value::lng(static_cast<int32_t>(v)));
         literal(Value::dbl(v));
+    }
+
+    // A decimal of at most 15 digits without exponent, such as the argument
+    // in the program's script text: its digits as a whole number are exact
+    // in a double, and so is the power of ten, so one division rounds right.
+    static bool shortDecimal(std::string_view t, double& out) {
+        static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        int64_t digits = 0;
+        int count = 0, decimals = 0;
+        bool point = false;
+        for (char ch : t) {
+            if (ch == '.') {
+                point = true;
+                continue;
+            }
+            if (ch < '0' || ch > '9' || ++count > 15) return false;
+            digits = digits * 10 + (ch - '0');
+            if (point) ++decimals;
+        }
+        out = static_cast<double>(digits) / kPowers[decimals];
+        return true;
     }
 
     [[gnu::noinline]] void radixLiteral() {
@@ -290,14 +331,15 @@ private:
     [[gnu::noinline]] int32_t nameNode(NK kind) {
         const int32_t n = node(kind);
         Node& nd = at(n);
-        nd.name = src_.data() + start_;
-        nd.nameLen = static_cast<uint32_t>(pos_ - start_);
+        const std::string_view t = text();
+        nd.name = t.data();
+        nd.nameLen = static_cast<uint32_t>(t.size());
         nd.hash = hash_;
         return n;
     }
 
     bool isName() const { return tok_ == Tok::Ident && kw_ == Kw::None; }
-    bool isWord(const char* w) const { return tok_ == Tok::Ident && sameName(text(), w); }
+    bool isWord(const char* w) const { return tok_ == Tok::Ident && nameEnd_ == 0 && sameName(text(), w); }
     bool atStatementEnd() const { return tok_ == Tok::Newline || tok_ == Tok::Colon || tok_ == Tok::End; }
 
     [[gnu::noinline]] void expect(Tok t, int error) {
@@ -419,7 +461,7 @@ private:
             return -1;
         }
         for (;;) {
-            append(l, expr());
+            append(l, tok_ == Tok::Comma || tok_ == Tok::RParen ? missingArgument() : expr());
             if (tok_ == Tok::Comma) {
                 next();
                 continue;
@@ -427,6 +469,14 @@ private:
             expect(Tok::RParen, err::ExpectRParen);
             return l.head;
         }
+    }
+
+    // An argument slot left empty, f(1, , 3): the callee sees it as left out.
+    int32_t missingArgument() {
+        const int32_t n = node(NK::Literal);
+        at(n).k = static_cast<int32_t>(c_.consts.size());
+        c_.consts.push_back(Value::missing());
+        return n;
     }
 
     int32_t primary() {
@@ -459,7 +509,13 @@ private:
                     case Kw::Empty: break;
                     case Kw::Null: v = Value::null(); break;
                     case Kw::Nothing: v = Value::object(nullptr); break;
-                    case Kw::New: fail(err::CantCreate);
+                    case Kw::New: {
+                        next();
+                        if (!isName()) fail(err::ExpectIdent);
+                        const int32_t n = nameNode(NK::New);
+                        next();
+                        return n;
+                    }
                     default: fail(err::ExpectExpr);
                 }
                 const int32_t n = node(NK::Literal);
@@ -468,6 +524,10 @@ private:
                 next();
                 return n;
             }
+            case Tok::Dot:
+                // ".name" inside a With block: a member of its object.
+                if (withDepth_ == 0) fail(err::ExpectExpr);
+                return node(NK::WithObject);
             default: fail(err::ExpectExpr);
         }
     }
@@ -547,6 +607,7 @@ private:
 
     int32_t statement() {
         checkStack(limit_);
+        if (tok_ == Tok::Dot && withDepth_ > 0) return assignOrCall();
         if (tok_ != Tok::Ident) fail(err::ExpectStatement);
         switch (kw_) {
             case Kw::None: return assignOrCall();
@@ -563,6 +624,8 @@ private:
             case Kw::For: return forStatement();
             case Kw::Do: return doStatement();
             case Kw::While: return whileStatement();
+            case Kw::With: return withStatement();
+            case Kw::Class: return classStatement();
             case Kw::Exit: return exitStatement();
             case Kw::On: return onError();
             case Kw::Erase: {
@@ -585,7 +648,7 @@ private:
     }
 
     int32_t assignOrCall() {
-        const size_t headPos = start_;
+        const size_t headPos = tokStart_;
         const int32_t target = postfixExpr();
         if (tok_ == Tok::Eq) {
             next();
@@ -627,7 +690,7 @@ private:
         }
         List l;
         for (;;) {
-            append(l, expr());
+            append(l, tok_ == Tok::Comma || atStatementEnd() ? missingArgument() : expr());
             if (tok_ != Tok::Comma) break;
             next();
         }
@@ -646,7 +709,7 @@ private:
 
     int32_t callStatement() {
         next();
-        const size_t headPos = start_;
+        const size_t headPos = tokStart_;
         if (!isName()) fail(err::ExpectIdent);
         const int32_t target = postfixExpr();
         return callTail(target, headPos, true);
@@ -940,7 +1003,9 @@ private:
             case Kw::For: at(n).op = static_cast<uint8_t>(ExitKind::For); break;
             case Kw::Function: at(n).op = static_cast<uint8_t>(ExitKind::Function); break;
             case Kw::Sub: at(n).op = static_cast<uint8_t>(ExitKind::Sub); break;
-            default: fail(err::Syntax);
+            default:
+                if (!isWord("property")) fail(err::Syntax);
+                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
         }
         next();
         return n;
@@ -971,8 +1036,19 @@ private:
         if (!topLevel_ || inlineIf_ > 0) fail(err::Syntax);
         const bool isFunction = kw_ == Kw::Function;
         next();
+        const int32_t n = procedureRest(flags, ProcKind::Method, isFunction);
+        const auto procName = [this](int32_t k) { return at(c_.procs[static_cast<size_t>(k)]).nameView(); };
+        if (procIndex_.find(at(n).nameView(), at(n).hash, procName) >= 0) fail(err::NameRedefined);
+        procIndex_.insert(at(n).hash, static_cast<int32_t>(c_.procs.size()));
+        c_.procs.push_back(n);
+        return -1;
+    }
+
+    // A procedure from its name to its End line.
+    int32_t procedureRest(uint16_t flags, ProcKind kind, bool isFunction) {
         const int32_t n = takeName();
         at(n).kind = NK::ProcDef;
+        at(n).op = static_cast<uint8_t>(kind);
         at(n).flags |= flags | (isFunction ? nf::IsFunction : 0);
         if (tok_ == Tok::LParen) {
             next();
@@ -995,14 +1071,99 @@ private:
             expect(Tok::RParen, err::ExpectRParen);
             at(n).a = params.head;
         }
+        // Let and Set take the assigned value as their last parameter.
+        if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0)
+            fail(err::LetSetNeedsArgument);
         const int32_t body = block();
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
-        expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
-        const auto procName = [this](int32_t k) { return at(c_.procs[static_cast<size_t>(k)]).nameView(); };
-        if (procIndex_.find(at(n).nameView(), at(n).hash, procName) >= 0) fail(err::NameRedefined);
-        procIndex_.insert(at(n).hash, static_cast<int32_t>(c_.procs.size()));
-        c_.procs.push_back(n);
+        if (kind != ProcKind::Method) {
+            if (!isWord("property")) fail(err::ExpectProperty);
+            next();
+        } else {
+            expectKw(isFunction ? Kw::Function : Kw::Sub, isFunction ? err::ExpectFunction : err::ExpectSub);
+        }
+        return n;
+    }
+
+    int32_t withStatement() {
+        next();
+        const int32_t n = node(NK::With);
+        const int32_t object = expr();
+        at(n).a = object;
+        ++withDepth_;
+        const int32_t body = block();
+        --withDepth_;
+        at(n).d = body;
+        expectKw(Kw::End, err::ExpectEnd);
+        expectKw(Kw::With, err::ExpectWith);
+        return n;
+    }
+
+    // Class name ... End Class: fields (Dim, Public, Private) and procedures,
+    // Property Get, Let and Set among them. Only at the top of a script.
+    int32_t classStatement() {
+        if (!topLevel_ || inlineIf_ > 0) fail(err::Syntax);
+        next();
+        const int32_t cls = takeName();
+        at(cls).kind = NK::ClassDef;
+        List members;
+        const bool wasTop = topLevel_;
+        topLevel_ = false;
+        for (;;) {
+            while (tok_ == Tok::Newline || tok_ == Tok::Colon) next();
+            if (tok_ == Tok::Ident && kw_ == Kw::End) break;
+            if (tok_ != Tok::Ident) fail(err::ExpectStatement);
+            uint16_t flags = 0;
+            bool scoped = false;
+            if (kw_ == Kw::Public || kw_ == Kw::Private) {
+                if (kw_ == Kw::Private) flags |= nf::Private;
+                scoped = true;
+                next();
+                if (!(flags & nf::Private) && isWord("default")) {
+                    flags |= nf::Default;
+                    next();
+                }
+            }
+            int32_t member = -1;
+            if (tok_ == Tok::Ident && (kw_ == Kw::Function || kw_ == Kw::Sub)) {
+                const bool isFunction = kw_ == Kw::Function;
+                next();
+                member = procedureRest(flags, ProcKind::Method, isFunction);
+                const std::string_view name = at(member).nameView();
+                if ((sameName(name, "class_initialize") || sameName(name, "class_terminate")) && at(member).a >= 0)
+                    fail(err::NoArgsOnInitialize);
+            } else if (isWord("property")) {
+                next();
+                ProcKind kind;
+                if (isWord("get")) kind = ProcKind::PropertyGet;
+                else if (tok_ == Tok::Ident && kw_ == Kw::Let) kind = ProcKind::PropertyLet;
+                else if (tok_ == Tok::Ident && kw_ == Kw::Set) kind = ProcKind::PropertySet;
+                else fail(err::ExpectLetSetGet);
+                next();
+                member = procedureRest(flags, kind, kind == ProcKind::PropertyGet);
+            } else if ((flags & nf::Default) == 0 && ((tok_ == Tok::Ident && kw_ == Kw::Dim) || (scoped && isName()))) {
+                if (kw_ == Kw::Dim) next();
+                member = dimList(NK::Dim);
+                at(member).flags |= flags;
+            } else {
+                fail(err::ExpectStatement);
+            }
+            for (int32_t m = members.head; m >= 0; m = at(m).next)
+                if (at(m).kind == NK::ProcDef && at(member).kind == NK::ProcDef &&
+                    sameName(at(m).nameView(), at(member).nameView()) && at(m).op == at(member).op)
+                    fail(err::NameRedefined);
+            append(members, member);
+            if (!atStatementEnd()) fail(err::ExpectEndOfStatement);
+        }
+        topLevel_ = wasTop;
+        next();
+        if (!(tok_ == Tok::Ident && kw_ == Kw::Class)) fail(err::ExpectClass);
+        next();
+        at(cls).a = members.head;
+        for (int32_t c : c_.classes)
+            if (sameName(at(c).nameView(), at(cls).nameView())) fail(err::NameRedefined);
+        c_.classes.push_back(cls);
         return -1;
     }
 
@@ -1010,6 +1171,9 @@ private:
     std::string_view src_;
     const char* limit_;
     size_t pos_ = 0, start_ = 0;
+    size_t tokStart_ = 0;  // where the token begins, its bracket included
+    size_t nameEnd_ = 0;   // the end of a bracketed name, else 0
+    int withDepth_ = 0;
     Tok tok_ = Tok::Newline;
     Kw kw_ = Kw::None;
     uint32_t hash_ = 0;

@@ -21,6 +21,8 @@ enum class NK : uint8_t {
     Index,       // a(..)(..): a = base, b = first argument
     Member,      // a.name: a = object
     MemberCall,  // a.name(args): a = object, b = first argument
+    WithObject,  // the object of the innermost With block (".name" inside it)
+    New,         // New name: an instance of the class named
     Unary,       // op: UnaryOp, a
     Binary,      // op: BinOp, a, b
     // Statements.
@@ -39,7 +41,9 @@ enum class NK : uint8_t {
     Exit,       // op: ExitKind
     OnError,    // op: 1 resume next, 0 go to 0
     Erase,      // name
-    ProcDef,    // name, a = first Param, d = body; flags: IsFunction
+    ProcDef,    // name, a = first Param, d = body; flags: IsFunction; op: ProcKind
+    With,       // a = object, d = body
+    ClassDef,   // name, a = first member: Dim items (fields) and ProcDefs (methods)
     // Parts.
     DimItem,     // name, a = first bound; flags: HasParens
     ConstItem,   // name, a = value
@@ -50,6 +54,8 @@ enum class NK : uint8_t {
 
 enum class UnaryOp : uint8_t { Neg, Plus, Not };
 enum class ExitKind : uint8_t { Do, For, Function, Sub };
+// What a procedure of a class is; plain Sub and Function are Method.
+enum class ProcKind : uint8_t { Method, PropertyGet, PropertyLet, PropertySet };
 
 namespace nf {
 inline constexpr uint16_t Parens = 1;        // argument list given in parentheses
@@ -63,6 +69,7 @@ inline constexpr uint16_t TestAtEnd = 128;  // Do ... Loop While
 inline constexpr uint16_t Until = 256;
 inline constexpr uint16_t Private = 512;
 inline constexpr uint16_t ElseIfPart = 1024;
+inline constexpr uint16_t Default = 2048;  // the default member of a class
 }  // namespace nf
 
 struct Node {
@@ -75,6 +82,7 @@ struct Node {
     uint32_t hash = 0;
     uint32_t nameLen = 0;
     uint32_t pos = 0;            // byte offset in the text, for error locations
+    mutable int32_t global = -1; // the global variable a name was found as, once found
     const char* name = nullptr;  // points into the compiled text
     std::string_view nameView() const { return {name, nameLen}; }
 };
@@ -85,28 +93,57 @@ struct Chunk {
     std::string code;
     std::vector<Node> nodes;
     std::vector<Value> consts;
-    std::vector<int32_t> procs;  // ProcDef nodes
+    std::vector<int32_t> procs;    // ProcDef nodes
+    std::vector<int32_t> classes;  // ClassDef nodes
     int32_t root = -1;
     bool optionExplicit = false;
     void clear() {
         nodes.clear();
         consts.clear();
         procs.clear();
+        classes.clear();
         root = -1;
         optionExplicit = false;
     }
 };
 
 // Enough nodes for any text a student types and for 100 000 small procedures,
-// few enough (about 60 MB) that a hostile text cannot eat the memory.
+// few enough (about 70 MB) that a hostile text cannot eat the memory.
 inline constexpr size_t kMaxParseNodes = 1300000;
+
+// The time budget of one call into the interpreter. Reading the clock costs
+// as much as a short evaluation, so the budget starts at the first look
+// (after about a thousand steps or a megabyte of work) and a short script
+// never reads the clock at all.
+class Deadline {
+public:
+    void restart(std::chrono::milliseconds limit) {
+        limit_ = limit;
+        started_ = false;
+    }
+    // Raises the time-out error once the budget is spent.
+    void check() {
+        const auto now = std::chrono::steady_clock::now();
+        if (!started_) {
+            at_ = now + limit_;
+            started_ = true;
+        } else if (now > at_) {
+            raise(err::Timeout);
+        }
+    }
+
+private:
+    std::chrono::milliseconds limit_{0};
+    std::chrono::steady_clock::time_point at_{};
+    bool started_ = false;
+};
 
 struct ParseLimits {
     // The lowest native stack address the parser may reach before it reports
     // Out of stack space.
     const char* stackLimit = nullptr;
-    // Parsing a huge text stops with the time-out error past this moment.
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    // Parsing a huge text stops with the time-out error when this runs out.
+    Deadline* deadline = nullptr;
     size_t maxNodes = kMaxParseNodes;
 };
 

@@ -1,5 +1,8 @@
 #include "vbscript/text.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace mcplot::vbs {
 
 namespace {
@@ -116,16 +119,52 @@ bool isCharBoundary(std::string_view s, size_t pos) {
     return true;
 }
 
-size_t findText(std::string_view hay, std::string_view needle, size_t from) {
-    for (size_t p = hay.find(needle, from); p != std::string_view::npos; p = hay.find(needle, p + 1))
+namespace {
+
+// The bytes of a slice of the text searched between two calls of the pacer.
+constexpr size_t kSearchSlice = size_t{1} << 20;
+
+}  // namespace
+
+// glibc's memmem runs the two-way algorithm on long needles and a skip table
+// bounded by the needle's length on short ones, so the scan stays linear;
+// slices no shorter than the needle keep it linear across the pacer's calls.
+size_t findBytes(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace) {
+    const size_t m = needle.size();
+    if (m == 0) return from <= hay.size() ? from : std::string_view::npos;
+    const size_t slice = std::max(kSearchSlice, m);
+    for (size_t pos = from; pos <= hay.size() && hay.size() - pos >= m;) {
+        const size_t end = std::min(hay.size(), pos + slice + m - 1);
+        const void* hit = ::memmem(hay.data() + pos, end - pos, needle.data(), m);
+        if (hit != nullptr) return static_cast<size_t>(static_cast<const char*>(hit) - hay.data());
+        if (end == hay.size()) break;
+        pos = end - m + 1;
+        if (pace) pace();
+    }
+    return std::string_view::npos;
+}
+
+size_t findText(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace) {
+    if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
+    for (size_t p = findBytes(hay, needle, from, pace); p != std::string_view::npos;
+         p = findBytes(hay, needle, p + 1, pace))
         if (isCharBoundary(hay, p) && isCharBoundary(hay, p + needle.size())) return p;
     return std::string_view::npos;
 }
 
-size_t rfindText(std::string_view hay, std::string_view needle, size_t last) {
-    for (size_t p = hay.rfind(needle, last); p != std::string_view::npos; p = hay.rfind(needle, p - 1)) {
+size_t rfindText(std::string_view hay, std::string_view needle, size_t last, const SearchPacer& pace) {
+    if (needle.size() > hay.size()) return std::string_view::npos;
+    last = std::min(last, hay.size() - needle.size());
+    if (needle.empty()) return last;
+    // The last occurrence is the first one of the reversed needle in the
+    // reversed text, which the forward search finds in linear time.
+    const std::string_view within = hay.substr(0, last + needle.size());
+    const std::string backHay(within.rbegin(), within.rend());
+    const std::string backNeedle(needle.rbegin(), needle.rend());
+    for (size_t r = findBytes(backHay, backNeedle, 0, pace); r != std::string_view::npos;
+         r = findBytes(backHay, backNeedle, r + 1, pace)) {
+        const size_t p = within.size() - r - needle.size();
         if (isCharBoundary(hay, p) && isCharBoundary(hay, p + needle.size())) return p;
-        if (p == 0) break;
     }
     return std::string_view::npos;
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -48,11 +49,19 @@ size_t byteOffset(std::string_view s, size_t n);
 size_t charsBefore(std::string_view s, size_t bytes);
 // Whether a match may begin or end at byte pos without cutting a character.
 bool isCharBoundary(std::string_view s, size_t pos);
+// Called between slices of a long search (about a megabyte each) so that the
+// caller may look at its clock and stop the search by throwing.
+using SearchPacer = std::function<void()>;
+
+// The first occurrence of needle at or after byte `from`, at any byte; npos
+// when none. Linear in the text scanned, whatever the two texts are.
+size_t findBytes(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace = {});
 // The first occurrence of needle at or after byte `from` that neither begins
-// nor ends inside a character; npos when none.
-size_t findText(std::string_view hay, std::string_view needle, size_t from);
-// The last such occurrence that begins at or before byte `last`.
-size_t rfindText(std::string_view hay, std::string_view needle, size_t last);
+// nor ends inside a character; npos when none. Linear in the text scanned,
+// whatever the two texts are.
+size_t findText(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace = {});
+// The last such occurrence that begins at or before byte `last`; linear too.
+size_t rfindText(std::string_view hay, std::string_view needle, size_t last, const SearchPacer& pace = {});
 
 // Case mapping over ASCII, Latin-1, Greek and Cyrillic (with Ё/ё); other
 // characters map to themselves. Every pair has the same UTF-8 length, so

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "numbers/number.h"
 #include "vbscript/dates.h"
@@ -252,6 +253,9 @@ size_t ArrObj::flatIndex(const Value* idx, int n) const {
     return flat;
 }
 
+ObjObj::ObjObj(Which w, std::shared_ptr<HostObject> h) : HeapObj(Object), which(w), host(std::move(h)) {}
+ObjObj::~ObjObj() = default;
+
 Value Value::str(std::string s) {
     Value v;
     v.u_.h = new StrObj(std::move(s));
@@ -271,33 +275,60 @@ ArrObj* Value::mutableArr() {
     return a;
 }
 
+namespace {
+
+// Containers whose last reference went while an outer release was freeing
+// another one. The outer release frees them one by one, so a long chain of
+// nested arrays or instances never recurses through the native stack.
+thread_local std::vector<HeapObj*>* pendingFrees = nullptr;
+
+void destroy(HeapObj* h) noexcept {
+    switch (h->kind) {
+        case HeapObj::String: delete static_cast<StrObj*>(h); break;
+        case HeapObj::Array: delete static_cast<ArrObj*>(h); break;
+        case HeapObj::Object: {
+            auto* o = static_cast<ObjObj*>(h);
+            if (o->terminate) {
+                // Class_Terminate sees the instance alive; if it keeps a
+                // reference to it somewhere, the instance stays.
+                auto* terminate = std::exchange(o->terminate, nullptr);
+                o->refs = 1;
+                terminate(o);
+                if (--o->refs != 0) return;
+            }
+            delete o;
+            break;
+        }
+    }
+}
+
+}  // namespace
+
 void Value::release() noexcept {
     HeapObj* h = u_.h;
     if (--h->refs != 0) return;
-    switch (h->kind) {
-        case HeapObj::String: delete static_cast<StrObj*>(h); return;
-        case HeapObj::Object: delete static_cast<ObjObj*>(h); return;
-        case HeapObj::Array: break;
+    if (h->kind == HeapObj::String) {  // holds nothing else
+        delete static_cast<StrObj*>(h);
+        return;
     }
-    // Arrays may nest as deep as memory allows (a = Array(a) in a loop):
-    // free them through a work list, never by recursion.
-    ArrObj* dead = static_cast<ArrObj*>(h);
-    dead->nextDead = nullptr;
-    while (dead) {
-        ArrObj* a = dead;
-        dead = a->nextDead;
-        for (Value& item : a->items) {
-            if (item.type_ != vtArray) continue;
-            ArrObj* inner = item.arr();
-            item.type_ = vtEmpty;
-            item.u_.i = 0;
-            if (--inner->refs == 0) {
-                inner->nextDead = dead;
-                dead = inner;
-            }
+    if (pendingFrees) {
+        try {
+            pendingFrees->push_back(h);
+            return;
+        } catch (...) {
+            destroy(h);  // no memory for the list: free it here
+            return;
         }
-        delete a;
     }
+    std::vector<HeapObj*> queue;
+    pendingFrees = &queue;
+    destroy(h);
+    while (!queue.empty()) {
+        HeapObj* next = queue.back();
+        queue.pop_back();
+        destroy(next);
+    }
+    pendingFrees = nullptr;
 }
 
 bool tinyNumber(std::string_view digits) {
@@ -436,16 +467,8 @@ Value toArith(const Value& v) {
     }
 }
 
-std::string singleText(float v) {
-    if (v == 0) return "0";
-    char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 7);
-    std::string s(buf, r.ptr);
-    // Same shape as the Double form: upper-case exponent with two digits at least.
-    const size_t e = s.find('e');
-    if (e != std::string::npos) s[e] = 'E';
-    return s;
-}
+// Seven significant digits, by the same rule as a Double's fifteen.
+std::string singleText(float v) { return numberText(v, 7); }
 
 std::string currencyText(int64_t scaled) {
     const bool negative = scaled < 0;
@@ -510,6 +533,7 @@ const char* typeName(const Value& v) {
         case vtObject:
             if (!v.obj()) return "Nothing";
             if (v.obj()->which == ObjObj::ErrObject) return "ErrObject";
+            if (v.obj()->which == ObjObj::Instance) return className(v.obj());
             return v.obj()->host ? v.obj()->host->typeName() : "Object";
         default: return "Unknown";
     }

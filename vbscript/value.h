@@ -32,9 +32,11 @@ inline constexpr int WrongArgs = 450;
 inline constexpr int NotCollection = 451;
 inline constexpr int Undefined = 500;
 inline constexpr int IllegalAssign = 501;
+inline constexpr int ClassNotDefined = 506;
 inline constexpr int Syntax = 1002;
 inline constexpr int ExpectLParen = 1005;
 inline constexpr int ExpectRParen = 1006;
+inline constexpr int ExpectRBracket = 1007;
 inline constexpr int ExpectIdent = 1010;
 inline constexpr int ExpectEq = 1011;
 inline constexpr int ExpectIf = 1012;
@@ -57,6 +59,12 @@ inline constexpr int Unterminated = 1033;
 inline constexpr int NameRedefined = 1041;
 inline constexpr int ParensOnSub = 1044;
 inline constexpr int ExpectIn = 1046;
+inline constexpr int ExpectClass = 1047;
+inline constexpr int ExpectLetSetGet = 1049;
+inline constexpr int ExpectProperty = 1050;
+inline constexpr int NoArgsOnInitialize = 1053;
+inline constexpr int LetSetNeedsArgument = 1054;
+inline constexpr int ExpectWith = 1029;
 inline constexpr int Internal = 51;
 inline constexpr int ObjectNotSet = 91;
 // The script ran longer than its host allows: the aborted operation (E_ABORT).
@@ -172,16 +180,25 @@ struct ArrObj : HeapObj {
     std::vector<Value> items;
     std::vector<int32_t> ubounds;
     bool fixedSize;
-    ArrObj* nextDead = nullptr;  // the work list of a release without recursion
 };
 
 class HostObject;
+struct ClassInfo;
 
 struct ObjObj : HeapObj {
-    enum Which : uint8_t { Host, ErrObject };
-    ObjObj(Which w, std::shared_ptr<HostObject> h) : HeapObj(Object), which(w), host(std::move(h)) {}
+    enum Which : uint8_t { Host, ErrObject, Instance };
+    ObjObj(Which w, std::shared_ptr<HostObject> h);
+    ~ObjObj();
+    ObjObj(const ObjObj&) = delete;
+    ObjObj& operator=(const ObjObj&) = delete;
     Which which;
     std::shared_ptr<HostObject> host;
+    // An instance of a script's class: the class and the fields' values. The
+    // fields never move, so a running method may alias them.
+    const ClassInfo* cls = nullptr;
+    std::vector<Value> fields;
+    // Runs the class's Class_Terminate when the last reference goes.
+    void (*terminate)(ObjObj* self) = nullptr;
 };
 
 class Value {
@@ -303,6 +320,8 @@ int64_t roundToRange(double d, int64_t lo, int64_t hi);
 std::string singleText(float v);
 std::string currencyText(int64_t scaled);
 const char* typeName(const Value& v);
+// The name of the class of a script's instance (TypeName of it).
+const char* className(const ObjObj* o);
 int varType(const Value& v);
 
 // Case-insensitive name hashing and comparison (ASCII letters only).

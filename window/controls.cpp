@@ -1,6 +1,5 @@
 #include "window/controls.h"
 
-#include <QImageReader>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -9,23 +8,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 
+#include "canvas/colors.h"
 #include "canvas/raster_canvas.h"
+#include "window/hidpi_picture.h"
+#include "window/logging.h"
 
 namespace mcplot {
 
-QColor colorFromBgr(uint32_t bgr) {
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
+QColor colorFromBgr(uint32_t bgr) { return QColor::fromRgb(argbFromBgr(bgr)); }
 
 void guarded(const std::function<void()>& handler) {
     if (!handler) return;
+    // The procedures have no failure handling of their own; what reaches here
+    // ends the handler and leaves the state as far as it got.
     try {
         handler();
+    } catch (const std::exception& e) {
+        qCWarning(lcWindow, "an event handler stopped: %s", e.what());
     } catch (...) {
-        // The procedures have no failure handling of their own; what reaches
-        // here ends the handler and leaves the state as far as it got.
+        qCWarning(lcWindow, "an event handler stopped on an unknown exception");
     }
 }
 
@@ -187,7 +191,7 @@ void Button::paintEvent(QPaintEvent*) {
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
     QRect area = rect().adjusted(2, 1, -2, -1);
-    if (!(backColor_ & 0x80000000u)) {
+    if (!isSystemColor(backColor_)) {
         p.fillRect(rect().adjusted(2, 2, -2, -2), colorFromBgr(backColor_));
     }
     if (isDown()) area.translate(1, 1);
@@ -205,7 +209,7 @@ void Button::paintEvent(QPaintEvent*) {
 
 void Button::setBackColor(uint32_t bgr) {
     backColor_ = bgr;
-    if (bgr & 0x80000000u) {
+    if (isSystemColor(bgr)) {
         // A system colour: back to the style's own button face.
         setPalette(QPalette());
     } else {
@@ -232,8 +236,7 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent), Placement(this) {}
 
 bool ImageBox::LoadPicture(const std::string& file) {
     if (file.empty()) return false;
-    QImageReader reader(QString::fromStdString(file));
-    QImage image = reader.read();
+    const QImage image = readPictureForRatio(QString::fromStdString(file), devicePixelRatioF());
     if (image.isNull()) return false;
     setPicture(image);
     return true;

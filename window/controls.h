@@ -16,12 +16,13 @@
 #include <functional>
 #include <string>
 
+#include "canvas/colors.h"
+
 namespace mcplot {
 
 class RasterCanvas;
 
-// Colours of the window template are 24-bit blue-green-red values; a value with
-// the top bit set names a system colour (0x8000000F is the button face).
+// A colour of the window template (blue-green-red, canvas/colors.h) for Qt.
 QColor colorFromBgr(uint32_t bgr);
 
 // Runs an event handler so that nothing thrown inside it crosses Qt's signal
@@ -136,7 +137,7 @@ private:
     void showCaption();
     std::string caption_;
     QString shown_;
-    uint32_t backColor_ = 0x8000000F;
+    uint32_t backColor_ = colors::buttonFace;
 };
 
 // A label; CR LF in a caption starts a new line.
@@ -153,7 +154,8 @@ private:
 
 // The formula picture. A file is looked up by its name as given, relative to the
 // current directory. The picture is scaled down, never up, to fit the area and
-// stands centred in it.
+// stands centred in it. On a high-density screen a twice-as-large "name@2x"
+// file beside it is drawn instead, at the same size (see hidpi_picture.h).
 class ImageBox : public QWidget, public Placement {
     Q_OBJECT
 public:

@@ -13,11 +13,17 @@
 #include <cmath>
 
 #include "window/form2.h"
+#include "window/logging.h"
+#include "window/qt_desktop.h"
 #include "window/script_host_factory.h"
 
 namespace mcplot {
 
 namespace {
+
+// Screen and outer window geometry is reckoned in twips: 15 to the pixel at
+// 96 dots per inch.
+constexpr double kTwipsPerPixel = 15.0;
 
 // The client area: light grey, and its resize is the window's Resize event.
 class ClientArea : public QWidget {
@@ -53,21 +59,17 @@ void setBackground(QWidget* w, QPalette::ColorRole role, uint32_t bgr) {
 
 }  // namespace
 
-Form1::Form1(MessageBoxes* boxes, Launcher* launcher) {
-    if (!boxes) {
-        ownBoxes_ = std::make_unique<QtMessageBoxes>(this);
-        boxes = ownBoxes_.get();
+Form1::Form1(Desktop* desktop) {
+    if (!desktop) {
+        ownDesktop_ = std::make_unique<QtDesktop>(this);
+        desktop = ownDesktop_.get();
     }
-    if (!launcher) {
-        ownLauncher_ = std::make_unique<DesktopLauncher>();
-        launcher = ownLauncher_.get();
-    }
-    boxes_ = boxes;
-    launcher_ = launcher;
+    desktop_ = desktop;
 
     setObjectName(QStringLiteral("Form1"));
     host_ = makeScriptHost();
-    engine_ = std::make_unique<Engine>(state_, canvas_, *host_, static_cast<EngineControls&>(*this), random_);
+    engine_ = std::make_unique<PlotCommands>(state_, canvas_, *host_, static_cast<PlotControls&>(*this), random_);
+    engine_->setReportSink([](const std::string& message) { qCWarning(lcCore, "%s", message.c_str()); });
     setDecimalSeparator(QLocale::system().decimalPoint().toStdString());
 
     buildTemplate();
@@ -287,14 +289,14 @@ void Form1::placeOnScreen() {
     winId();
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    // Screen and outer window sizes in twips (15 to the pixel at 96 dpi).
+    // Screen and outer window sizes in twips.
     const QRect sg = screen->geometry();
     const QRect fg = frameGeometry();
-    const double SWt = sg.width() * 15.0, SHt = sg.height() * 15.0;
-    const double Wt = fg.width() * 15.0, Ht = fg.height() * 15.0;
+    const double SWt = sg.width() * kTwipsPerPixel, SHt = sg.height() * kTwipsPerPixel;
+    const double Wt = fg.width() * kTwipsPerPixel, Ht = fg.height() * kTwipsPerPixel;
     const float left = float(SWt - Wt) * 0.1f;
     const double top = (SHt - Ht) * 0.02;
-    move(sg.x() + int(std::lround(left / 15.0)), sg.y() + int(std::lround(top / 15.0)));
+    move(sg.x() + int(std::lround(left / kTwipsPerPixel)), sg.y() + int(std::lround(top / kTwipsPerPixel)));
 }
 
 void Form1::Form_Load() {
@@ -314,8 +316,7 @@ void Form1::Form_Resize() {
 }
 
 void Form1::Form_Unload(int16_t* cancel) {
-    const int answer = boxes_->show(texts::exitQuestion, msgbox::YesNo, texts::exitTitle);
-    if (answer != msgbox::IDYes) *cancel = 1;
+    if (desktop_->askYesNo(texts::exitQuestion, texts::exitTitle) != Answer::Yes) *cancel = 1;
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -426,16 +427,14 @@ void Form1::proc2() {
 
 // ---- Help menu ----
 
-void Form1::openDocument(const char* file) { launcher_->ShellExecuteA(0, "open", file, "", "", 1); }
+void Form1::mnuFilespravka_Click() { desktop_->openDocument("spravka.pdf"); }
+void Form1::mnuFilespravka2_Click() { desktop_->openDocument("spravka2.pdf"); }
+void Form1::mnuFileHistory_Click() { desktop_->openDocument("history.pdf"); }
+void Form1::mnuFileUprav_Click() { desktop_->openDocument("uprav.pdf"); }
 
-void Form1::mnuFilespravka_Click() { openDocument("spravka.pdf"); }
-void Form1::mnuFilespravka2_Click() { openDocument("spravka2.pdf"); }
-void Form1::mnuFileHistory_Click() { openDocument("history.pdf"); }
-void Form1::mnuFileUprav_Click() { openDocument("uprav.pdf"); }
+void Form1::mnuHelpInstruction_Click() { desktop_->openInTextEditor("instruction.txt"); }
 
-void Form1::mnuHelpInstruction_Click() { launcher_->startProgram("notepad.exe instruction.txt", 4); }
-
-void Form1::mnuHelpAbout_Click() { boxes_->show(aboutText(), msgbox::OKOnly, texts::aboutTitle); }
+void Form1::mnuHelpAbout_Click() { desktop_->tell(aboutText(), texts::aboutTitle); }
 
 void Form1::mnuHelpAvtors_Click() {
     if (!form2_) form2_ = new Form2();
@@ -444,15 +443,16 @@ void Form1::mnuHelpAvtors_Click() {
     // Centred over the main window, from both outer frames in twips.
     const QRect outer1 = frameGeometry();
     const QRect outer2 = f->frameGeometry();
-    const float left = float(outer1.x() * 15.0) + float(outer1.width() * 15.0 - outer2.width() * 15.0) / 2.0f;
-    const float top = float(outer1.y() * 15.0) + float(outer1.height() * 15.0 - outer2.height() * 15.0) / 2.0f;
-    f->move(int(std::lround(left / 15.0f)), int(std::lround(top / 15.0f)));
+    constexpr double t = kTwipsPerPixel;
+    const float left = float(outer1.x() * t) + float(outer1.width() * t - outer2.width() * t) / 2.0f;
+    const float top = float(outer1.y() * t) + float(outer1.height() * t - outer2.height() * t) / 2.0f;
+    f->move(int(std::lround(left / float(t))), int(std::lround(top / float(t))));
     f->show();
     f->raise();
     f->Label1->setCaption(authorsCredits());
 }
 
-// ---- Engine controls ----
+// ---- Controls the run commands use ----
 
 std::string Form1::text1() const { return Text1->Text(); }
 std::string Form1::text2() const { return Text2->Text(); }

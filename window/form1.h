@@ -1,7 +1,8 @@
 // The main window Form1: its template, layout, start-up and shutdown, the
-// inputs (initial setup, preset catalogue, parameter bars) and the help menu.
-// It owns the calculation state, the canvas, the script host and the engine for
-// the whole run. Handlers keep the names of the events they answer.
+// handlers of the inputs (initial setup, function list, parameter bars) and the
+// help menu. It owns the calculation state, the canvas, the script host and the
+// run commands for the whole run. Handlers keep the names of the events they
+// answer.
 #pragma once
 
 #include <QMainWindow>
@@ -11,12 +12,12 @@
 #include <string>
 
 #include "canvas/raster_canvas.h"
-#include "core/engine.h"
+#include "commands/calc_state.h"
+#include "commands/plot_commands.h"
 #include "core/random.h"
-#include "core/state.h"
 #include "window/controls.h"
+#include "window/desktop.h"
 #include "window/form2.h"
-#include "window/platform.h"
 #include "studywindow/study_window.h"
 
 class QAction;
@@ -34,11 +35,14 @@ inline constexpr const char* aboutTitle = "О ПРОГРАММЕ";
 inline constexpr const char* authorsCaption = "Авторы";
 }  // namespace texts
 
-class Form1 : public QMainWindow, private EngineControls {
+// The missing-picture warning has four lines.
+inline constexpr int kPictureWarningLines = 4;
+
+class Form1 : public QMainWindow, private PlotControls {
     Q_OBJECT
 public:
-    // Without boxes or launcher the window uses Qt's dialogs and the desktop.
-    explicit Form1(MessageBoxes* boxes = nullptr, Launcher* launcher = nullptr);
+    // Without a desktop the window uses Qt's dialogs and the real desktop.
+    explicit Form1(Desktop* desktop = nullptr);
     ~Form1() override;
 
     // What the program does at start: Form_Load, then show the window.
@@ -90,7 +94,8 @@ public:
     const std::string& decimalSeparator() const { return decimalSeparator_; }
 
     CalcState& state() { return state_; }
-    Engine& engine() { return *engine_; }
+    // The run commands (the calculation as the window drives it).
+    PlotCommands& engine() { return *engine_; }
     RasterCanvas& canvas() { return canvas_; }
     ClockRandom& random() { return random_; }
     QWidget* clientArea() const { return client_; }
@@ -122,7 +127,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // EngineControls over the widgets.
+    // PlotControls over the widgets.
     std::string text1() const override;
     std::string text2() const override;
     void setCommand1BackColor(uint32_t color) override;
@@ -135,19 +140,16 @@ private:
     void buildStudyMenu();
     void placeOnScreen();
     void relayout();
-    void openDocument(const char* file);
     // The picture check after a load: warns when Image1 holds no picture.
-    void warnIfNoPicture(const char* const lines[4]);
+    void warnIfNoPicture(const char* const (&lines)[kPictureWarningLines]);
 
     CalcState state_;
     RasterCanvas canvas_;
     ClockRandom random_;
     std::unique_ptr<ScriptHost> host_;
-    std::unique_ptr<Engine> engine_;
-    std::unique_ptr<MessageBoxes> ownBoxes_;
-    std::unique_ptr<Launcher> ownLauncher_;
-    MessageBoxes* boxes_;
-    Launcher* launcher_;
+    std::unique_ptr<PlotCommands> engine_;
+    std::unique_ptr<Desktop> ownDesktop_;
+    Desktop* desktop_;
     QWidget* client_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;

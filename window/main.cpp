@@ -2,9 +2,14 @@
 // directory, where it finds its formula pictures and documents by name.
 #include <QApplication>
 
+#include <iostream>
+
+#include "window/command_line.h"
 #include "window/form1.h"
 
 int main(int argc, char* argv[]) {
+    // Before QApplication: it would connect to a display that may not exist.
+    if (const auto status = mcplot::answerInfoOption(argc, argv, std::cout)) return *status;
     QApplication app(argc, argv);
     // The process ends when its last window closes, Authors window included.
     QApplication::setQuitOnLastWindowClosed(true);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/evaluation.h"
 #include "study/program_integrands.h"
 #include "study/reference.h"
 
@@ -33,7 +34,7 @@ inline std::vector<PresetFunction> presetFunctions() {
     };
     std::vector<PresetFunction> out;
     for (const auto& e : entries)
-        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) { return mcplot::study::builtInFormula(nfun, x, 0.9); }});
+        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) { return mcplot::builtInValue(static_cast<int16_t>(nfun), x, 0.9); }});
     return out;
 }
 

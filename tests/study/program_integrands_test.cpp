@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "core/evaluation.h"
 #include "study/program_integrands.h"
 #include "study/study.h"
 #include "core/vbscript_host.h"
@@ -21,11 +22,11 @@ ScriptHostMaker interpreter() {
 }  // namespace
 
 TEST(ProgramIntegrands, BuiltInFormulasKeepTheProgramsConstants) {
-    EXPECT_DOUBLE_EQ(builtInFormula(5, 2, 0), std::exp(-4.0));
-    EXPECT_NEAR(builtInFormula(6, 1, 0), 0.83043, 1e-5);  // 4/√3.14, not 4/√π
-    EXPECT_DOUBLE_EQ(builtInFormula(9, 1, 0.9), 0.6);
-    EXPECT_DOUBLE_EQ(builtInFormula(1, 0.1, 0), 0.1);  // in double, not rounded to single
-    EXPECT_FALSE(std::isfinite(builtInFormula(7, 0, 0)));
+    EXPECT_DOUBLE_EQ(builtInValue(5, 2, 0), std::exp(-4.0));
+    EXPECT_NEAR(builtInValue(6, 1, 0), 0.83043, 1e-5);  // 4/√3.14, not 4/√π
+    EXPECT_DOUBLE_EQ(builtInValue(9, 1, 0.9), 0.6);
+    EXPECT_DOUBLE_EQ(builtInValue(1, 0.1, 0), 0.1);  // in double, not rounded to single
+    EXPECT_FALSE(std::isfinite(builtInValue(7, 0, 0)));
     auto f = builtInIntegrand(2, 0)();
     EXPECT_EQ(f->at(3), 9.0);
 }

@@ -1,4 +1,4 @@
-// Test doubles for the engine's interfaces: a canvas that records every
+// Test doubles for the run commands' collaborators: a canvas that records every
 // operation, controls that remember what was written, a scripted script host.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "canvas/canvas.h"
-#include "core/engine.h"
+#include "commands/plot_commands.h"
 #include "core/random.h"
 #include "core/script_host.h"
 
@@ -48,7 +48,7 @@ public:
     bool allFinite() const;
 };
 
-class FakeControls : public EngineControls {
+class FakeControls : public PlotControls {
 public:
     std::string text1() const override { return expression; }
     std::string text2() const override { return parameter; }
@@ -90,14 +90,14 @@ private:
     size_t next_ = 0;
 };
 
-// Everything an engine needs, wired together.
+// Everything the run commands need, wired together.
 struct EngineRig {
     CalcState state;
     RecordingCanvas canvas;
     ScriptedHost host;
     FakeControls controls;
     ClockRandom random;
-    Engine engine{state, canvas, host, controls, random};
+    PlotCommands engine{state, canvas, host, controls, random};
 
     // The state after the initial setup with the window's first bar positions.
     void setUp(int16_t nfun, double a, float b, float mashtab = 2, int16_t nbros = 200);

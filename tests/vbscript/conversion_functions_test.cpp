@@ -30,7 +30,7 @@ TEST(ConversionFunctions, ToFloatingAndText) {
     EXPECT_EQ(show("CDbl(\"1.25\")"), "Double 1.25");
     EXPECT_EQ(show("CSng(0.1)"), "Single 0.1");
     EXPECT_EQ(show("CCur(1.23456)"), "Currency 1.2346");
-    EXPECT_EQ(show("CStr(0.000012)"), "String 1.2E-05");
+    EXPECT_EQ(show("CStr(0.000012)"), "String 0.000012");
     EXPECT_EQ(show("CStr(-0.5)"), "String -0.5");
     EXPECT_EQ(show("CStr(Empty)"), "String ");
     EXPECT_EQ(show("CBool(2)"), "Boolean True");

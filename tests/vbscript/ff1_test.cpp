@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "core/engine.h"
+#include "commands/plot_commands.h"
 #include "core/vbscript_host.h"
 #include "tests/support/fakes.h"
 
@@ -27,7 +27,7 @@ protected:
     VBScriptHost host;
     FakeControls controls;
     ListRandom random{{0.25f, 0.75f}};
-    Engine engine{state, canvas, host, controls, random};
+    PlotCommands engine{state, canvas, host, controls, random};
 };
 
 TEST_F(Ff1WithInterpreter, TwoLineKodAtOneHalf) {

@@ -18,7 +18,7 @@ TEST(Literals, DecimalForms) {
     EXPECT_EQ(show(".5"), "Double 0.5");
     EXPECT_EQ(show("10."), "Double 10");
     EXPECT_EQ(show("1E3"), "Double 1000");
-    EXPECT_EQ(show("1.5e-5"), "Double 1.5E-05");
+    EXPECT_EQ(show("1.5e-5"), "Double 0.000015");
     EXPECT_EQ(show("1E400"), "Error 6");
 }
 

@@ -169,25 +169,28 @@ TEST(Controls, NarrowButtonBreaksItsCaptionAfterTheHyphenButKeepsIt) {
 }  // namespace
 }  // namespace mcplot
 
-#include "window/platform.h"
+#include "tests/support/recording_desktop.h"
+#include "window/qt_desktop.h"
 
 namespace mcplot {
 namespace {
 
-TEST(Platform, StartingAMissingProgramFailsQuietly) {
-    DesktopLauncher launcher;
-    EXPECT_NO_THROW(launcher.startProgram("no-such-program-mcplot.exe instruction.txt", 4));
-    EXPECT_NO_THROW(launcher.startProgram("", 4));
+TEST(Platform, OpeningAMissingFileFailsQuietly) {
+    QtDesktop desktop;
+    EXPECT_NO_THROW(desktop.openInTextEditor("no-such-file-mcplot.txt"));
+    EXPECT_EQ(desktop.openInTextEditor(""), OpenResult::Failed);
+    EXPECT_EQ(desktop.openDocument(""), OpenResult::Failed);
 }
 
-TEST(Platform, ScriptedBoxesRecordAndAnswerTheNextQuestionOnce) {
-    ScriptedMessageBoxes boxes;
-    EXPECT_EQ(boxes.show("text", msgbox::OKOnly, "title"), msgbox::IDOK);
-    boxes.answerNext(false);
-    EXPECT_EQ(boxes.show("?", msgbox::YesNo, "t"), msgbox::IDNo);
-    EXPECT_EQ(boxes.show("?", msgbox::YesNo, "t"), msgbox::IDYes);
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(boxes.shown[1].buttons, 4);
+TEST(Platform, RecordingDesktopAnswersTheNextQuestionOnce) {
+    testing::RecordingDesktop desktop;
+    desktop.tell("text", "title");
+    desktop.answerNext(Answer::No);
+    EXPECT_EQ(desktop.askYesNo("?", "t"), Answer::No);
+    EXPECT_EQ(desktop.askYesNo("?", "t"), Answer::Yes);
+    ASSERT_EQ(desktop.shown.size(), 3u);
+    EXPECT_FALSE(desktop.shown[0].question);
+    EXPECT_TRUE(desktop.shown[1].question);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 
+#include "tests/support/recording_desktop.h"
 #include "window/form1.h"
 
 namespace mcplot {
@@ -20,7 +21,7 @@ protected:
         old_ = QDir::currentPath();
         QFile::copy(MCPLOT_ASSETS_DIR "/linein.gif", dir_.filePath("linein.gif"));
         QDir::setCurrent(dir_.path());
-        form_ = std::make_unique<Form1>(&boxes_, &launcher_);
+        form_ = std::make_unique<Form1>(&desktop_);
         form_->setDecimalSeparator(".");
     }
     void TearDown() override {
@@ -29,8 +30,7 @@ protected:
     }
     QTemporaryDir dir_;
     QString old_;
-    ScriptedMessageBoxes boxes_;
-    RecordingLauncher launcher_;
+    testing::RecordingDesktop desktop_;
     std::unique_ptr<Form1> form_;
 };
 
@@ -140,7 +140,7 @@ TEST_F(Template, LoadDrawsOnceAndResizeWaitsForTheEndOfStartUp) {
     EXPECT_EQ(f.Label5->Caption(), "200");
     EXPECT_EQ(f.Label1->Caption(), "2");
     EXPECT_EQ(f.state().zagruzka.value(), 1);
-    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_TRUE(desktop_.shown.empty());
     f.Form_Resize();
     EXPECT_EQ(f.engine().plotRuns(), 2);
 }

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/recording_desktop.h"
 #include "window/form1.h"
 
 using namespace mcplot;
@@ -104,7 +105,7 @@ const char* typeName(NumType t) {
 
 class Driver {
 public:
-    Driver() : form_(&boxes_, &launcher_) {}
+    Driver() : form_(&desktop_) {}
 
     void run() {
         std::string line;
@@ -164,7 +165,7 @@ private:
             std::string a;
             in >> a;
             if (a != "yes" && a != "no") return error("usage: answer yes|no");
-            boxes_.answerNext(a == "yes");
+            desktop_.answerNext(a == "yes" ? Answer::Yes : Answer::No);
             return {};
         }
         if (cmd == "seed") {
@@ -460,7 +461,7 @@ private:
         state.num("htrap", s.htrap).num("yleft", s.yleft).num("yright", s.yright);
         state.str("yType", typeName(s.y.type()));
 
-        Engine& engine = form_.engine();
+        PlotCommands& engine = form_.engine();
         const int plots = engine.plotRuns() - lastPlots_;
         lastPlots_ = engine.plotRuns();
 
@@ -475,30 +476,35 @@ private:
         canvasObj.integer("blue", engine.blueThrows()).integer("red", engine.redThrows());
         canvasObj.integer("undefined", engine.undefinedPoints());
 
+        // Messages and launches are written as the desktop calls they stand
+        // for: a message box with OK (buttons 0) or Yes and No (4); a document
+        // opened with the verb "open" and shown normally (1); the instruction
+        // opened by Notepad in a window that does not take the focus (4).
         std::vector<std::string> messages;
-        for (size_t k = lastMessage_; k < boxes_.shown.size(); ++k) {
-            const auto& m = boxes_.shown[k];
-            messages.push_back(Obj().str("title", m.title).str("text", m.text).integer("buttons", m.buttons).json());
+        for (size_t k = lastMessage_; k < desktop_.shown.size(); ++k) {
+            const auto& m = desktop_.shown[k];
+            messages.push_back(
+                Obj().str("title", m.title).str("text", m.text).integer("buttons", m.question ? 4 : 0).json());
         }
-        lastMessage_ = boxes_.shown.size();
+        lastMessage_ = desktop_.shown.size();
 
         std::vector<std::string> launched;
-        for (size_t k = lastLaunch_; k < launcher_.requests.size(); ++k) {
-            const auto& r = launcher_.requests[k];
+        for (size_t k = lastLaunch_; k < desktop_.launched.size(); ++k) {
+            const auto& r = desktop_.launched[k];
             Obj o;
-            o.str("kind", r.kind);
-            if (r.kind == "open")
-                o.integer("owner", r.owner)
-                    .str("verb", r.verb)
+            if (!r.editor)
+                o.str("kind", "open")
+                    .integer("owner", 0)
+                    .str("verb", "open")
                     .str("file", r.file)
-                    .str("parameters", r.parameters)
-                    .str("directory", r.directory)
-                    .integer("show", r.showCommand);
+                    .str("parameters", "")
+                    .str("directory", "")
+                    .integer("show", 1);
             else
-                o.str("commandLine", r.commandLine).integer("style", r.style);
+                o.str("kind", "program").str("commandLine", "notepad.exe " + r.file).integer("style", 4);
             launched.push_back(o.json());
         }
-        lastLaunch_ = launcher_.requests.size();
+        lastLaunch_ = desktop_.launched.size();
 
         std::vector<std::string> windows;
         if (form_.isVisible()) windows.push_back(quote("Form1"));
@@ -527,8 +533,7 @@ private:
         return root.json();
     }
 
-    ScriptedMessageBoxes boxes_;
-    RecordingLauncher launcher_;
+    testing::RecordingDesktop desktop_;
     Form1 form_;
     bool started_ = false;
     bool quit_ = false;

@@ -1,6 +1,7 @@
 // Renders the pictures that ship with the program into a folder:
-// the nine formula pictures as PNG (make_pictures.sh turns them into GIF,
-// which Qt cannot write), icon.png and authors.jpg.
+// the nine formula pictures as PNG, each also at twice the size as name@2x.png
+// (make_pictures.sh turns them into GIF, which Qt cannot write), icon.png and
+// authors.jpg.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -27,8 +28,12 @@ int main(int argc, char **argv) {
             ok = false;
         }
     };
-    for (const QString &name : mcplot::pictures::formulaNames())
+    for (const QString &name : mcplot::pictures::formulaNames()) {
         save(mcplot::pictures::renderFormula(name), name + QStringLiteral(".png"), "PNG");
+        // The same drawing for screens with two device pixels per pixel.
+        save(mcplot::pictures::renderFormula(name, mcplot::pictures::kFormulaSize * 2),
+             name + QStringLiteral("@2x.png"), "PNG");
+    }
     save(mcplot::pictures::renderIcon(32), QStringLiteral("icon.png"), "PNG");
     save(mcplot::pictures::renderIcon(64), QStringLiteral("icon64.png"), "PNG");
     save(mcplot::pictures::renderAuthors(), QStringLiteral("authors.jpg"), "JPEG", 92);

@@ -1,24 +1,34 @@
-// The calculation engine: evaluation of f(x), the range scan, the axes, the
-// graph trace, the Monte Carlo and trapezoid integration and the run commands.
-// It works on the calculation state and reaches the window only through the
-// small interfaces below, so it runs the same in tests and in the program.
+// The run commands of the main window as a thin presenter: each step asks the
+// core for its numbers, hands the drawing to the canvas and the texts to the
+// controls, and writes what the core computed back into the calculation state.
+//
+//   Command1_Click  clear, range scan, axes, trace
+//   CmdOK_Click     the same, then the Monte Carlo throws and the trapezoid
+//   Text1_Change    the plot button back to "OK" on the button face
+//   Text2_Change    Command1_Click
+//
+// A command always finishes and leaves the window usable: what a step throws
+// ends that step, is reported, and the command goes on with the next one.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "canvas/canvas.h"
+#include "commands/calc_state.h"
+#include "core/evaluation.h"
+#include "core/monte_carlo.h"
 #include "core/random.h"
 #include "core/script_host.h"
-#include "core/state.h"
 
 namespace mcplot {
 
-// The few controls the engine reads or writes.
-class EngineControls {
+// The few controls the commands read or write.
+class PlotControls {
 public:
-    virtual ~EngineControls() = default;
+    virtual ~PlotControls() = default;
     virtual std::string text1() const = 0;  // the user's expression
     virtual std::string text2() const = 0;  // the Van der Waals temperature
     virtual void setCommand1BackColor(uint32_t color) = 0;
@@ -34,19 +44,24 @@ inline constexpr const char* noThrows = "нет бросков";
 inline constexpr const char* undefinedPoints = "Точек, где f(x) не вычисляется: ";
 }  // namespace texts
 
-inline constexpr uint32_t buttonFaceColor = 0x8000000F;
-inline constexpr uint32_t errorColor = 255;
+// The plot button's colours: the button face normally, red after a failed
+// user expression.
+inline constexpr uint32_t buttonFaceColor = colors::buttonFace;
+inline constexpr uint32_t errorColor = colors::red;
 
-class Engine {
+class PlotCommands {
 public:
-    Engine(CalcState& state, Canvas& canvas, ScriptHost& host, EngineControls& controls,
-           RandomSource& random);
+    PlotCommands(CalcState& state, Canvas& canvas, ScriptHost& host, PlotControls& controls,
+                 RandomSource& random);
 
     // The regional decimal separator used by the result labels.
     void setDecimalSeparator(std::string separator) { decimalSeparator_ = std::move(separator); }
     const std::string& decimalSeparator() const { return decimalSeparator_; }
 
-    // Evaluation: f at x into y.
+    // Where failures caught on the way are reported.
+    void setReportSink(ReportSink sink);
+
+    // Evaluation on the state: f at x into y.
     void fff();
     float fn(const Number& x) const;
     void ff1();
@@ -70,12 +85,12 @@ public:
     // Script time one command may spend on the user's expression; past it,
     // and after a script that ran out of time, the command's remaining points
     // fail at once so the window never freezes for long.
-    void setScriptTimeBudget(std::chrono::steady_clock::duration budget) { scriptBudget_ = budget; }
+    void setScriptTimeBudget(std::chrono::steady_clock::duration budget) { evaluator_.setScriptBudget(budget); }
 
-    // Plot runs since the engine was made (every range scan counts one).
+    // Plot runs since the commands were made (every range scan counts one).
     int plotRuns() const { return plotRuns_; }
     // Built-in evaluations without a finite single value since the last clear.
-    int undefinedPoints() const { return undefinedPoints_; }
+    int undefinedPoints() const { return evaluator_.undefinedPoints(); }
     // Throws drawn blue and red since the last clear.
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }
@@ -84,32 +99,26 @@ public:
     Canvas& canvas() { return canvas_; }
 
 private:
+    class Step;
+    void startCommand();
     void plotSequence();
     void showUndefinedNotice();
     std::string resultCaption(double value) const;
+    template <class Action>
+    void runGuarded(const char* what, Action&& action);
 
     CalcState& s_;
     Canvas& canvas_;
-    ScriptHost& host_;
-    EngineControls& controls_;
+    PlotControls& controls_;
     RandomSource& random_;
+    Evaluator evaluator_;
+    ReportSink report_;
     std::string decimalSeparator_ = ".";
     int plotRuns_ = 0;
-    int undefinedPoints_ = 0;
-    bool scriptTimedOut_ = false;  // in the command that runs now
-    std::chrono::steady_clock::duration scriptBudget_ = std::chrono::seconds(10);
-    std::chrono::steady_clock::duration scriptSpent_{};
+    int failuresShown_ = 0;
     int blueThrows_ = 0;
     int redThrows_ = 0;
+    std::vector<Dot> dots_;  // the throws of a run, drawn as one batch
 };
-
-// Single rounding that saturates at the largest single instead of overflowing,
-// so that no infinity reaches the canvas or a label.
-float toSingleSaturated(double v);
-
-// Tick label and range label of the axes: rounded with "#0.0" / "#000.000",
-// then written in the short numeric form.
-std::string tickLabel(double v);
-std::string rangeLabel(double v);
 
 }  // namespace mcplot

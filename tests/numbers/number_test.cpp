@@ -96,7 +96,7 @@ TEST(ShortNumber, BlankForNonNegativeAndNoLeadingZero) {
 
 TEST(ShortNumber, FifteenDigitsAndExponents) {
     EXPECT_EQ(shortNumber(1.0 / 3), " .333333333333333");
-    EXPECT_EQ(shortNumber(0.00001), " 1E-05");
+    EXPECT_EQ(shortNumber(0.00001), " .00001");
     EXPECT_EQ(shortNumber(0.0001), " .0001");
     EXPECT_EQ(shortNumber(1e15), " 1E+15");
     EXPECT_EQ(shortNumber(1e14), " 100000000000000");

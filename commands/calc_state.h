@@ -1,5 +1,8 @@
-// The state of a calculation, owned by the main window for the whole run.
-// Procedures take no arguments and talk only through these variables.
+// The state of a calculation under the names the program's procedures give it,
+// owned by the main window for the whole run. The inputs write the limits and
+// the choices; the run commands write what the core computed back into it, so
+// that it always shows what the last command left. The core itself never sees
+// it: it takes its inputs as arguments and returns its results.
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,7 @@ struct MonteCarloRig {
     ScriptedHost host;
     FakeControls controls;
     ListRandom random;
-    Engine engine{state, canvas, host, controls, random};
+    PlotCommands engine{state, canvas, host, controls, random};
 
     explicit MonteCarloRig(std::vector<float> randoms) : random(std::move(randoms)) {}
 
@@ -78,7 +78,7 @@ TEST(MonteCarlo, BuiltInTrapezoidSumIsSingle) {
     ScriptedHost host;
     FakeControls controls;
     ListRandom random({0.5f});
-    Engine engine(state, canvas, host, controls, random);
+    PlotCommands engine(state, canvas, host, controls, random);
     state.nfun = 1;
     state.a = Number::dbl(0);
     state.b = 1;

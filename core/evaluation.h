@@ -1,0 +1,165 @@
+// Evaluation of f(x) for the selected function: one of the nine built-in
+// formulas, or the user's expression run by a script host. Plain C++, no
+// drawing and no widgets, so it runs the same in the window, in tests and on
+// worker threads.
+//
+// Entry points for code that evaluates f without the window:
+//   builtInFormula(nfun, x, temperature)   one built-in value, no state at all.
+//   Evaluator                              the evaluation protocol with its
+//       stale value: store x, evaluate, read y; a failed evaluation keeps the
+//       y it had. One Evaluator per thread; for the user's expression give each
+//       its own ScriptHost (hosts are not shared between threads).
+#pragma once
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/script_host.h"
+#include "numbers/number.h"
+
+namespace mcplot {
+
+// The Maxwell formula's constant: 3.14, not pi.
+inline constexpr double kMaxwellPi = 3.14;
+
+// Where the calculation reports a failure it caught and went past (the window
+// sends it to its log). Never called on the hot path of a healthy run.
+using ReportSink = std::function<void(const std::string& message)>;
+
+// Built-in formula nfun (1..9) at x, in doubles in the formula's own order,
+// before any rounding (a study of the method's error integrates this value).
+// temperature is the Van der Waals T (formula 9).
+inline double builtInValue(int16_t nfun, double x, double temperature) {
+    double v = 0;
+    switch (nfun) {
+        case 1: v = x; break;
+        case 2: v = std::pow(x, 2); break;
+        case 3: v = std::sin(x); break;
+        case 4: v = std::cos(x); break;
+        case 5: v = std::exp(-(std::pow(x, 2))); break;
+        case 6: {
+            const double c = 4 / std::sqrt(kMaxwellPi);
+            v = c * std::exp(-(std::pow(x, 2)));
+            v = v * std::pow(x, 2);
+            break;
+        }
+        case 7: {
+            const double d = std::exp(x) - 1;
+            v = std::pow(x, 3) / d;
+            break;
+        }
+        case 8: {
+            const double inv = 1 / x;
+            const double d = std::exp(inv) - 1;
+            const double p = 1 / std::pow(x, 5);
+            v = p / d;
+            break;
+        }
+        case 9: {
+            const double num = 8 * temperature;
+            const double den = 3 * x - 1;
+            const double q = num / den;
+            const double r = 3 / std::pow(x, 2);
+            v = q - r;
+            break;
+        }
+        default: v = 0; break;
+    }
+    return v;
+}
+
+// The same rounded to single, as the window evaluates it. NaN when the formula
+// has no finite value at x or the value lies beyond the single range.
+inline float builtInFormula(int16_t nfun, double x, double temperature) {
+    const double v = builtInValue(nfun, x, temperature);
+    if (!std::isfinite(v) || std::fabs(v) > kSingleMax) return NAN;
+    return static_cast<float>(v);
+}
+
+// What is evaluated: nfun 1..9 a built-in formula, 0 the user's expression.
+struct FunctionChoice {
+    int16_t nfun = 1;
+    double temperature = 0;   // Van der Waals T, already read from its text
+    std::string expression;   // the user's expression (nfun 0), unchanged
+};
+
+// The evaluation protocol on its own values x and y. A built-in formula stores
+// its single value in y; the user's expression is run as the two-line script
+// "x=<x>" CR LF "Res.p=<expression>" (reset, add "Res", execute) and stores
+// Res.p as a double. When an evaluation fails, y keeps its value and the
+// failure is counted: a built-in without a finite single value in
+// undefinedPoints(), a failing script in failures().
+class Evaluator {
+public:
+    // host may be null when only built-in formulas are evaluated; a user
+    // expression without a host fails.
+    explicit Evaluator(FunctionChoice choice = {}, ScriptHost* host = nullptr);
+
+    void setChoice(FunctionChoice choice) { choice_ = std::move(choice); }
+    const FunctionChoice& choice() const { return choice_; }
+    void setHost(ScriptHost* host) { host_ = host; }
+
+    // The values x and y held before: y is what a failed evaluation leaves.
+    void setStart(Number x, Number y) {
+        x_ = x;
+        y_ = y;
+    }
+    // The result object handed to scripts as "Res"; made on the first user
+    // evaluation when none was given, then kept with its fields.
+    void setResultObject(std::shared_ptr<PubResults> res) { res_ = std::move(res); }
+    const std::shared_ptr<PubResults>& resultObject() const { return res_; }
+
+    // Script time the user's expression may spend from now on (see
+    // startBudget); past it, and after a script that ran out of time, further
+    // user evaluations fail at once, so an endless loop cannot freeze the
+    // caller for as many timeouts as there are points.
+    void setScriptBudget(std::chrono::steady_clock::duration budget) { budget_ = budget; }
+    // Starts a fresh budget and clears the counts (one user action).
+    void startBudget();
+
+    void setReportSink(ReportSink sink) { report_ = std::move(sink); }
+
+    // f at x: x is stored, f(x) goes to y, or y stays on a failure.
+    const Number& at(Number x) {
+        x_ = x;
+        if (choice_.nfun != 0) {
+            const float v = builtInFormula(choice_.nfun, x.value(), choice_.temperature);
+            if (std::isnan(v))
+                ++undefined_;
+            else
+                y_ = Number::single(v);
+        } else {
+            evaluateUserExpression();
+        }
+        return y_;
+    }
+
+    const Number& x() const { return x_; }
+    const Number& y() const { return y_; }
+    // Script text of the last user evaluation.
+    const std::string& kod() const { return kod_; }
+    int failures() const { return failures_; }
+    int undefinedPoints() const { return undefined_; }
+
+private:
+    void evaluateUserExpression();
+
+    FunctionChoice choice_;
+    ScriptHost* host_;
+    Number x_, y_;
+    std::shared_ptr<PubResults> res_;
+    std::string kod_;
+    int failures_ = 0;
+    int undefined_ = 0;
+    bool scriptTimedOut_ = false;
+    std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);
+    std::chrono::steady_clock::duration spent_{};
+    ReportSink report_;
+};
+
+}  // namespace mcplot
