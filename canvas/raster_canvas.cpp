@@ -13,6 +13,9 @@ QColor fromBgr(uint32_t bgr) { return QColor::fromRgb(argbFromBgr(bgr)); }
 
 bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
 
+// The dot of the Monte Carlo throws: three pixels each way.
+constexpr int kThickDot = 3;
+
 // Liang-Barsky: clips the segment to the rectangle; false when nothing is left.
 bool clipSegment(double& x1, double& y1, double& x2, double& y2, const QRectF& r) {
     // Axis-parallel lines (axes, grid, box) are clamped directly: the general
@@ -65,18 +68,40 @@ RasterCanvas::RasterCanvas() : font_(QStringLiteral("Times New Roman")) {
     resize(1, 1, 1.0);
 }
 
+RasterCanvas::~RasterCanvas() { endBatch(); }
+
+QPainter& RasterCanvas::batchPainter() {
+    if (!painter_) painter_ = std::make_unique<QPainter>(&image_);
+    return *painter_;
+}
+
+void RasterCanvas::endBatch() const {
+    if (!painter_) return;
+    painter_->end();
+    painter_.reset();
+    settleVectorState();
+}
+
+const QImage& RasterCanvas::image() const {
+    endBatch();
+    return image_;
+}
+
 void RasterCanvas::resize(int width, int height, double devicePixelRatio) {
+    endBatch();
     width_ = std::max(1, width);
     height_ = std::max(1, height);
     dpr_ = devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0;
     image_ = QImage(static_cast<int>(std::ceil(width_ * dpr_)), static_cast<int>(std::ceil(height_ * dpr_)),
                     QImage::Format_RGB32);
     image_.setDevicePixelRatio(dpr_);
+    fontAscent_ = QFontMetricsF(font_, &image_).ascent();
     updateTransform();
     Cls();
 }
 
 void RasterCanvas::Cls() {
+    endBatch();
     touched();
     image_.fill(Qt::white);
     currentX_ = 0;
@@ -115,7 +140,7 @@ void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint3
     if (!clipSegment(ax, ay, bx, by, QRectF(-margin, -margin, width_ + 2 * margin, height_ + 2 * margin)))
         return;
     touched();
-    QPainter painter(&image_);
+    QPainter& painter = batchPainter();
     painter.setRenderHint(QPainter::Antialiasing, drawWidth_ > 1);
     QPen pen(fromBgr(color));
     pen.setWidthF(drawWidth_);
@@ -132,7 +157,6 @@ void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint3
         painter.drawPoint(QPointF(ax, ay));
     else
         painter.drawLine(QPointF(ax, ay), QPointF(bx, by));
-    painter.end();
     settleVectorState();
 }
 
@@ -177,24 +201,71 @@ void RasterCanvas::PSet(double x, double y, uint32_t color) {
 
 void RasterCanvas::PSet(double x, double y) { PSet(x, y, colors::black); }
 
+void RasterCanvas::PSets(std::span<const Dot> dots) {
+    if (dots.empty()) return;
+    currentX_ = dots.back().x;
+    currentY_ = dots.back().y;
+    // The user-to-pixel mapping as QTransform::map computes it for a scale
+    // and a translation, then the device pixel ratio, as in PSet.
+    const double m11 = toPixels_.m11(), m22 = toPixels_.m22(), tx = toPixels_.dx(), ty = toPixels_.dy();
+    const double dpr = dpr_;
+    const int size = std::max(1, static_cast<int>(std::lround(drawWidth_ * dpr_)));
+    const double half = (size - 1) / 2.0;
+    const int width = image_.width(), height = image_.height();
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    uint32_t lastColor = ~dots.front().color;
+    QRgb rgb = 0;
+    bool drawn = false;
+    for (const Dot& d : dots) {
+        const double px = m11 * d.x + tx, py = m22 * d.y + ty;
+        if (!finite(px, py)) continue;
+        const double cx = px * dpr, cy = py * dpr;
+        if (cx < -size || cy < -size || cx > width + size || cy > height + size) continue;
+        const int left = static_cast<int>(std::floor(cx - half));
+        const int top = static_cast<int>(std::floor(cy - half));
+        if (d.color != lastColor) {
+            lastColor = d.color;
+            rgb = argbFromBgr(d.color);
+        }
+        drawn = true;
+        if (size == kThickDot && left >= 0 && top >= 0 && left + kThickDot <= width && top + kThickDot <= height) {
+            // The common case, a whole 3 x 3 dot inside the image.
+            auto* line = reinterpret_cast<QRgb*>(bits + top * stride) + left;
+            for (int row = 0; row < kThickDot; ++row) {
+                line[0] = line[1] = line[2] = rgb;
+                line = reinterpret_cast<QRgb*>(reinterpret_cast<uchar*>(line) + stride);
+            }
+            continue;
+        }
+        const int x0 = std::max(0, left), x1 = std::max(x0, std::min(width, left + size));
+        const int y0 = std::max(0, top), y1 = std::min(height, top + size);
+        for (int row = y0; row < y1; ++row) {
+            auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+            for (int col = x0; col < x1; ++col) line[col] = rgb;
+        }
+    }
+    if (drawn) touched();
+}
+
 void RasterCanvas::Print(const std::string& text) {
     texts_.push_back({currentX_, currentY_, text});
     const QPointF p = toPixels(currentX_, currentY_);
     if (!finite(p.x(), p.y())) return;
     if (p.x() > width_ || p.y() > height_ || p.x() < -10000 || p.y() < -1000) return;
     touched();
-    QPainter painter(&image_);
+    QPainter& painter = batchPainter();
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(font_);
     painter.setPen(Qt::black);
-    const QFontMetricsF metrics(font_, &image_);
-    painter.drawText(QPointF(p.x(), p.y() + metrics.ascent()), QString::fromStdString(text));
-    painter.end();
+    painter.drawText(QPointF(p.x(), p.y() + fontAscent_), QString::fromStdString(text));
     settleVectorState();
 }
 
 void RasterCanvas::setDrawWidth(int width) { drawWidth_ = std::clamp(width, 1, 100); }
 
 uint32_t RasterCanvas::pixelAt(int x, int y) const {
+    endBatch();
     const int px = static_cast<int>(x * dpr_), py = static_cast<int>(y * dpr_);
     if (px < 0 || py < 0 || px >= image_.width() || py >= image_.height()) return 0xFFFFFFFF;
     return bgrFromArgb(image_.pixel(px, py));

@@ -9,16 +9,22 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "canvas/canvas.h"
+
+class QPainter;
 
 namespace mcplot {
 
 class RasterCanvas : public Canvas {
 public:
     RasterCanvas();
+    ~RasterCanvas() override;
+    RasterCanvas(const RasterCanvas&) = delete;
+    RasterCanvas& operator=(const RasterCanvas&) = delete;
 
     // Size of the box in logical pixels, and the screen's device pixel ratio.
     // The drawing is cleared; the user coordinates are kept.
@@ -31,14 +37,20 @@ public:
     void Box(double x1, double y1, double x2, double y2, uint32_t color) override;
     void PSet(double x, double y, uint32_t color) override;
     void PSet(double x, double y) override;
+    // The batch path for dots: the transform, the dot size, the colours and the
+    // image's rows are taken once for the whole batch. Same pixels as PSet.
+    void PSets(std::span<const Dot> dots) override;
     void setCurrentX(double x) override { currentX_ = x; }
     void setCurrentY(double y) override { currentY_ = y; }
     void Print(const std::string& text) override;
     void setDrawWidth(int width) override;
     int drawWidth() const override { return drawWidth_; }
 
-    // What the window shows (with its device pixel ratio set).
-    const QImage& image() const { return image_; }
+    // What the window shows (with its device pixel ratio set). Ends the
+    // batch of drawing: lines and texts share one painter from the first of
+    // them until Cls, a resize or a look at the image.
+    const QImage& image() const;
+    void endBatch() const;
 
     // Called once when the drawing changes after it was last presented, so
     // the window repaints once per batch of drawing, not once per dot.
@@ -71,9 +83,12 @@ private:
         if (changeListener_) changeListener_();
     }
     void drawSegment(double x1, double y1, double x2, double y2, uint32_t color);
+    QPainter& batchPainter();
 
     QImage image_;
+    mutable std::unique_ptr<QPainter> painter_;  // the open batch, if any
     QFont font_;
+    double fontAscent_ = 0;
     int width_ = 1, height_ = 1;
     double dpr_ = 1.0;
     double sx1_ = 0, sy1_ = 0, sx2_ = 1, sy2_ = 1;  // defaults: pixels, y down

@@ -11,6 +11,9 @@ namespace {
 
 // Where the note on undefined points stands, as shares of the window.
 constexpr double kNoticeLeft = 0.02, kNoticeDrop = 0.1;
+// Throws are drawn in batches of this many dots: few enough that the batch
+// stays in the processor's cache between throwing and drawing.
+constexpr size_t kDotBatch = 2048;
 
 }  // namespace
 
@@ -129,6 +132,15 @@ std::string PlotCommands::resultCaption(double value) const {
     return "I=" + formatPattern(value, "0.000", decimalSeparator_);
 }
 
+PlotCommands::EvaluationCount PlotCommands::evaluationCount() const {
+    return {evaluator_.evaluations(), evaluator_.failures() + evaluator_.undefinedPoints()};
+}
+
+bool PlotCommands::everyOneFailed(EvaluationCount before, EvaluationCount after) {
+    const int made = after.made - before.made;
+    return made > 0 && after.failed - before.failed == made;
+}
+
 void PlotCommands::karlo() {
     random_.reseedFromClock();
     canvas_.Box(s_.a.value(), s_.ymin.value(), s_.b, s_.ymax, colors::black);
@@ -137,13 +149,24 @@ void PlotCommands::karlo() {
     s_.nminus = Number::integer(0);
     const ThrowBox box{s_.a, s_.b, s_.ymin, s_.ymax};
     ThrowTally tally;
+    const EvaluationCount beforeThrows = evaluationCount();
     dots_.clear();
-    dots_.reserve(static_cast<size_t>(std::max<int16_t>(s_.nbros, 0)));
+    dots_.reserve(kDotBatch);
     {
         Step step(*this);
-        tally = throwPoints(evaluator_, box, s_.nbros, random_, [this](double x, float yr, ThrowKind kind) {
+        auto keep = [this](double x, float yr, ThrowKind kind) {
             dots_.push_back({x, yr, kind == ThrowKind::Miss ? colors::red : colors::blue});
-        });
+            if (dots_.size() == kDotBatch) {
+                canvas_.PSets(dots_);
+                dots_.clear();
+            }
+        };
+        // The program's own generator is called directly, without a virtual
+        // call per number.
+        if (auto* clock = dynamic_cast<ClockRandom*>(&random_))
+            tally = throwPoints(evaluator_, box, s_.nbros, *clock, keep);
+        else
+            tally = throwPoints(evaluator_, box, s_.nbros, random_, keep);
     }
     s_.nplus = tally.nplus;
     s_.nminus = tally.nminus;
@@ -153,11 +176,15 @@ void PlotCommands::karlo() {
         s_.yr = tally.lastYr;
         s_.i = Number::integer(static_cast<int16_t>(s_.nbros + 1));
     }
+    const bool throwsFailed = everyOneFailed(beforeThrows, evaluationCount());
     canvas_.PSets(dots_);
+    dots_.clear();
 
     if (s_.nbros > 0) {
         s_.ikarlo = monteCarloValue(box, tally, s_.nbros);
-        controls_.setLabel6Caption(resultCaption(s_.ikarlo));
+        // Counts made from nothing but the value left over from before would
+        // show a number that means nothing.
+        controls_.setLabel6Caption(throwsFailed ? std::string("I=") + texts::noIntegral : resultCaption(s_.ikarlo));
     } else {
         // Without throws there is no estimate to show.
         s_.ikarlo = 0;
@@ -165,6 +192,7 @@ void PlotCommands::karlo() {
     }
 
     TrapezoidResult trap;
+    const EvaluationCount beforeTrapezoid = evaluationCount();
     {
         Step step(*this);
         trap = trapezoid(evaluator_, s_.a, s_.b);
@@ -174,7 +202,9 @@ void PlotCommands::karlo() {
     s_.htrap = trap.htrap;
     s_.yleft = trap.yleft;
     s_.yright = trap.yright;
-    controls_.setLabel2Caption(resultCaption(s_.itrap.value()));
+    controls_.setLabel2Caption(everyOneFailed(beforeTrapezoid, evaluationCount())
+                                   ? std::string("I=") + texts::noIntegral
+                                   : resultCaption(s_.itrap.value()));
 }
 
 // ---- Run commands ----

@@ -41,6 +41,8 @@ namespace texts {
 inline constexpr const char* errorsCaption = "ERRORS!!!";
 inline constexpr const char* okCaption = "OK";
 inline constexpr const char* noThrows = "нет бросков";
+// After "I=" when f could not be computed at any point of the estimate.
+inline constexpr const char* noIntegral = "не вычисляется";
 inline constexpr const char* undefinedPoints = "Точек, где f(x) не вычисляется: ";
 }  // namespace texts
 
@@ -104,6 +106,13 @@ private:
     void plotSequence();
     void showUndefinedNotice();
     std::string resultCaption(double value) const;
+    // Evaluations made and failed so far in the command; an estimate built
+    // only from failed ones has no value to show.
+    struct EvaluationCount {
+        int made = 0, failed = 0;
+    };
+    EvaluationCount evaluationCount() const;
+    static bool everyOneFailed(EvaluationCount before, EvaluationCount after);
     template <class Action>
     void runGuarded(const char* what, Action&& action);
 

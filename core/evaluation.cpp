@@ -11,6 +11,7 @@ Evaluator::Evaluator(FunctionChoice choice, ScriptHost* host) : choice_(std::mov
 void Evaluator::startBudget() {
     failures_ = 0;
     undefined_ = 0;
+    evaluations_ = 0;
     scriptTimedOut_ = false;
     spent_ = {};
 }

@@ -127,6 +127,7 @@ public:
     // f at x: x is stored, f(x) goes to y, or y stays on a failure.
     const Number& at(Number x) {
         x_ = x;
+        ++evaluations_;
         if (choice_.nfun != 0) {
             const float v = builtInFormula(choice_.nfun, x.value(), choice_.temperature);
             if (std::isnan(v))
@@ -145,6 +146,8 @@ public:
     const std::string& kod() const { return kod_; }
     int failures() const { return failures_; }
     int undefinedPoints() const { return undefined_; }
+    // Evaluations since the budget started, failed or not.
+    int evaluations() const { return evaluations_; }
 
 private:
     void evaluateUserExpression();
@@ -156,6 +159,7 @@ private:
     std::string kod_;
     int failures_ = 0;
     int undefined_ = 0;
+    int evaluations_ = 0;
     bool scriptTimedOut_ = false;
     std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);
     std::chrono::steady_clock::duration spent_{};

@@ -26,9 +26,11 @@ enum class ThrowKind : uint8_t {
 // Throw (x, yr) against the value f(x): an exact tie on the axis or the curve
 // counts, as the rule above says.
 inline ThrowKind classifyThrow(double yr, double y) {
-    if (yr <= y && yr >= 0) return ThrowKind::Above;
-    if (yr >= y && yr < 0) return ThrowKind::Below;
-    return ThrowKind::Miss;
+    // Without branches: hits and misses come at random, so a branch would
+    // guess wrong half of the time.
+    const int above = (yr <= y) & (yr >= 0);
+    const int below = (yr >= y) & (yr < 0);
+    return static_cast<ThrowKind>(2 - 2 * above - below);
 }
 
 // The box the points are thrown into, in the calculation's typed values.
@@ -67,17 +69,36 @@ ThrowTally throwPoints(Evaluator& f, const ThrowBox& box, int count, Random& ran
     const Number width = b - box.a;
     const Number height = Number::single(box.ymax) - box.ymin;
     int plus = 0, minus = 0;
-    for (int k = 1; k <= count; ++k) {
-        const float r1 = random.next();
-        const Number x = box.a + width * Number::single(r1);
-        const float r2 = random.next();
-        const float yr = toSingleSaturated((box.ymin + height * Number::single(r2)).value());
+    auto one = [&](Number x, float yr) {
         const double y = f.at(x).value();
         const ThrowKind kind = classifyThrow(yr, y);
         plus += kind == ThrowKind::Above;
         minus += kind == ThrowKind::Below;
         tally.lastYr = yr;
         onThrow(x.value(), yr, kind);
+    };
+    // The typed arithmetic below, with the types known before the loop: the
+    // abscissa of a Double lower limit is Double arithmetic, and the ordinate
+    // of a box whose bottom and height are Integer or Single is Single
+    // arithmetic (a float operation rounds as the double one rounded to
+    // single). Any other mix goes through Number.
+    const auto narrow = [](const Number& v) { return v.type() == NumType::Integer || v.type() == NumType::Single; };
+    if (box.a.type() == NumType::Double && width.type() == NumType::Double && narrow(box.ymin) &&
+        height.type() == NumType::Single) {
+        const double a = box.a.value(), w = width.value();
+        const float bottom = static_cast<float>(box.ymin.value()), h = static_cast<float>(height.value());
+        for (int k = 1; k <= count; ++k) {
+            const double x = a + w * random.next();
+            const float yr = bottom + h * random.next();
+            one(Number::dbl(x), yr);
+        }
+    } else {
+        for (int k = 1; k <= count; ++k) {
+            const float r1 = random.next();
+            const Number x = box.a + width * Number::single(r1);
+            const float r2 = random.next();
+            one(x, toSingleSaturated((box.ymin + height * Number::single(r2)).value()));
+        }
     }
     tally.nplus = countNumber(plus);
     tally.nminus = countNumber(minus);

@@ -9,58 +9,6 @@
 #include <limits>
 
 namespace mcplot {
-namespace {
-
-bool isIntegral(NumType t) { return t == NumType::Integer || t == NumType::Long; }
-
-// Integer results widen to the first type that holds them.
-Number fromWideInteger(long long v, bool allowInteger) {
-    if (allowInteger && v >= INT16_MIN && v <= INT16_MAX) return Number::integer(static_cast<int16_t>(v));
-    if (v >= INT32_MIN && v <= INT32_MAX) return Number::longInt(static_cast<int32_t>(v));
-    return Number::dbl(static_cast<double>(v));
-}
-
-// Single results that overflow the single range widen to Double.
-Number fromSingleResult(double exact) {
-    const float f = static_cast<float>(exact);
-    if (std::isinf(f) && std::isfinite(exact)) return Number::dbl(exact);
-    return Number::single(f);
-}
-
-enum class Op { Add, Sub, Mul };
-
-Number arith(Number l, Number r, Op op) {
-    const NumType a = l.type(), b = r.type();
-    auto apply = [op](auto x, auto y) {
-        switch (op) {
-            case Op::Add: return x + y;
-            case Op::Sub: return x - y;
-            default: return x * y;
-        }
-    };
-    if (isIntegral(a) && isIntegral(b)) {
-        const long long v = apply(static_cast<long long>(l.value()), static_cast<long long>(r.value()));
-        return fromWideInteger(v, a == NumType::Integer && b == NumType::Integer);
-    }
-    if (a == NumType::Double || b == NumType::Double || a == NumType::Long || b == NumType::Long)
-        return Number::dbl(apply(l.value(), r.value()));
-    // Single with Integer or Single: the double result of two values with at
-    // most 24 significant bits rounds correctly to single.
-    return fromSingleResult(apply(l.value(), r.value()));
-}
-
-}  // namespace
-
-Number operator+(Number l, Number r) { return arith(l, r, Op::Add); }
-Number operator-(Number l, Number r) { return arith(l, r, Op::Sub); }
-Number operator*(Number l, Number r) { return arith(l, r, Op::Mul); }
-
-Number operator/(Number l, Number r) {
-    auto narrow = [](NumType t) { return t == NumType::Integer || t == NumType::Single; };
-    const double q = l.value() / r.value();
-    if (narrow(l.type()) && narrow(r.type())) return fromSingleResult(q);
-    return Number::dbl(q);
-}
 
 Number pow(Number l, Number r) { return Number::dbl(std::pow(l.value(), r.value())); }
 

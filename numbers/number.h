@@ -32,15 +32,63 @@ public:
     float toSingle() const { return static_cast<float>(value_); }
     operator double() const { return value_; }
 
-    friend Number operator+(Number l, Number r);
-    friend Number operator-(Number l, Number r);
-    friend Number operator*(Number l, Number r);
-    friend Number operator/(Number l, Number r);
+    // Inline: the Monte Carlo loop does several of these per throw.
+    friend Number operator+(Number l, Number r) { return arith(l, r, Op::Add); }
+    friend Number operator-(Number l, Number r) { return arith(l, r, Op::Sub); }
+    friend Number operator*(Number l, Number r) { return arith(l, r, Op::Mul); }
+    friend Number operator/(Number l, Number r) {
+        const double q = l.value() / r.value();
+        if (isNarrow(l.type()) && isNarrow(r.type())) return fromSingleResult(q);
+        return dbl(q);
+    }
     friend Number pow(Number l, Number r);
     Number operator-() const;
 
 private:
+    enum class Op { Add, Sub, Mul };
+
     constexpr Number(NumType t, double v) : type_(t), value_(v) {}
+
+    static bool isIntegral(NumType t) { return t == NumType::Integer || t == NumType::Long; }
+    // Integer and Single quotients stay Single.
+    static bool isNarrow(NumType t) { return t == NumType::Integer || t == NumType::Single; }
+
+    // Integer results widen to the first type that holds them.
+    static Number fromWideInteger(long long v, bool allowInteger) {
+        if (allowInteger && v >= INT16_MIN && v <= INT16_MAX) return integer(static_cast<int16_t>(v));
+        if (v >= INT32_MIN && v <= INT32_MAX) return longInt(static_cast<int32_t>(v));
+        return dbl(static_cast<double>(v));
+    }
+
+    // Single results that overflow the single range widen to Double.
+    static Number fromSingleResult(double exact) {
+        const float f = static_cast<float>(exact);
+        if (std::isinf(f) && std::isfinite(exact)) return dbl(exact);
+        return single(f);
+    }
+
+    template <class T>
+    static T apply(T x, T y, Op op) {
+        switch (op) {
+            case Op::Add: return x + y;
+            case Op::Sub: return x - y;
+            default: return x * y;
+        }
+    }
+
+    static Number arith(Number l, Number r, Op op) {
+        const NumType a = l.type_, b = r.type_;
+        if (isIntegral(a) && isIntegral(b)) {
+            const long long v = apply(static_cast<long long>(l.value_), static_cast<long long>(r.value_), op);
+            return fromWideInteger(v, a == NumType::Integer && b == NumType::Integer);
+        }
+        if (a == NumType::Double || b == NumType::Double || a == NumType::Long || b == NumType::Long)
+            return dbl(apply(l.value_, r.value_, op));
+        // Single with Integer or Single: the double result of two values with
+        // at most 24 significant bits rounds correctly to single.
+        return fromSingleResult(apply(l.value_, r.value_, op));
+    }
+
     NumType type_ = NumType::Integer;
     double value_ = 0.0;  // always exactly representable in type_
 };

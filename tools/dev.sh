@@ -3,7 +3,8 @@
 #   tools/dev.sh run    install what is missing, build into build/ and start the program
 #   tools/dev.sh test   install what is missing, build into build/ and run every test
 # In CI (CI=true) the tests also run once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the script-language fuzzer runs for a minute.
+# UndefinedBehaviorSanitizer, random window scenarios run through the sanitizer
+# build for two minutes, and the script-language fuzzer runs for a minute.
 # The test command ends by building the Debian package and checking it with
 # lintian, appstreamcli and desktop-file-validate (tools/check_package.sh).
 set -euo pipefail
@@ -17,7 +18,7 @@ packages=(
   fonts-liberation2 fontconfig xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   clang libclang-rt-14-dev
-  poppler-utils xvfb xauth locales
+  poppler-utils xvfb xauth locales python3
   lintian appstream desktop-file-utils
 )
 
@@ -67,6 +68,9 @@ case "${1:-}" in
       configure_and_build build-asan -DMCPLOT_SANITIZE=ON -DMCPLOT_BENCH=OFF -DMCPLOT_WERROR=ON \
         -DCMAKE_BUILD_TYPE=Debug
       (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2 --timeout 600)
+      # Seeds from 1 in order, as many as two minutes allow.
+      python3 tests/scenario_fuzz/scenario_fuzz.py --driver build-asan/formdriver --assets assets \
+        --seeds 1:1000000 --minutes 2 --out build-asan/scenario-fuzz
       if [ -x tools/fuzz.sh ]; then
         tools/fuzz.sh 60
       fi

@@ -13,6 +13,7 @@
 
 #include "canvas/colors.h"
 #include "canvas/raster_canvas.h"
+#include "core/vbscript_host.h"
 #include "window/hidpi_picture.h"
 #include "window/logging.h"
 
@@ -99,7 +100,11 @@ void VScrollBar::setSteps(int arrowStep, int troughStep) {
 // ---- TextBox ----
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent), Placement(this) {
-    setMaxLength(std::numeric_limits<int>::max());
+    // Qt lays out a line edit's whole text on every change and paint, which
+    // takes seconds for a pasted text of megabytes. Twice the longest
+    // expression the interpreter runs, in characters: a text cut here was
+    // already too long, so it is refused just the same.
+    setMaxLength(int(2 * kMaxExpressionBytes));
     connect(this, &QLineEdit::textChanged, this, [this](const QString&) { guarded(Change); });
 }
 

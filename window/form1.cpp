@@ -24,6 +24,12 @@ namespace {
 // Screen and outer window geometry is reckoned in twips: 15 to the pixel at
 // 96 dots per inch.
 constexpr double kTwipsPerPixel = 15.0;
+// The window starts a tenth of the free width from the left and a fiftieth of
+// the free height from the top of the screen.
+constexpr float kFreeWidthLeft = 0.1f;
+constexpr double kFreeHeightAbove = 0.02;
+// The client area's light grey.
+constexpr uint32_t kClientAreaColor = 0xE0E0E0;
 
 // The client area: light grey, and its resize is the window's Resize event.
 class ClientArea : public QWidget {
@@ -32,7 +38,7 @@ public:
         setObjectName(QStringLiteral("client"));
         setAutoFillBackground(true);
         QPalette p = palette();
-        p.setColor(QPalette::Window, colorFromBgr(0xE0E0E0));
+        p.setColor(QPalette::Window, colorFromBgr(kClientAreaColor));
         setPalette(p);
     }
 
@@ -67,7 +73,7 @@ Form1::Form1(Desktop* desktop) {
     desktop_ = desktop;
 
     setObjectName(QStringLiteral("Form1"));
-    host_ = makeScriptHost();
+    host_ = makeScriptHost(actionBudget_);
     engine_ = std::make_unique<PlotCommands>(state_, canvas_, *host_, static_cast<PlotControls&>(*this), random_);
     engine_->setReportSink([](const std::string& message) { qCWarning(lcCore, "%s", message.c_str()); });
     setDecimalSeparator(QLocale::system().decimalPoint().toStdString());
@@ -101,7 +107,7 @@ void Form1::buildTemplate() {
     setWindowTitle(QString::fromUtf8(texts::form1Caption));
     setWindowIcon(programIcon());
 
-    client_ = new ClientArea(this, [this] { Form_Resize(); });
+    client_ = new ClientArea(this, action([this] { Form_Resize(); }));
     setCentralWidget(client_);
     QWidget* c = client_;
 
@@ -193,15 +199,24 @@ void Form1::buildTemplate() {
     for (size_t k = 1; k < std::size(order); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
 
     // Events.
-    Command1->Click = [this] { engine_->Command1_Click(); };
-    CmdOK->Click = [this] { engine_->CmdOK_Click(); };
-    Text1->Change = [this] { engine_->Text1_Change(); };
-    Text2->Change = [this] { engine_->Text2_Change(); };
-    List1->Click = [this] { List1_Click(); };
-    VScroll1->Change = [this] { VScroll1_Change(); };
-    VScroll2->Change = [this] { VScroll2_Change(); };
-    VScroll3->Change = [this] { VScroll3_Change(); };
-    VScroll4->Change = [this] { VScroll4_Change(); };
+    Command1->Click = action([this] { engine_->Command1_Click(); });
+    CmdOK->Click = action([this] { engine_->CmdOK_Click(); });
+    Text1->Change = action([this] { engine_->Text1_Change(); });
+    Text2->Change = action([this] { engine_->Text2_Change(); });
+    List1->Click = action([this] { List1_Click(); });
+    VScroll1->Change = action([this] { VScroll1_Change(); });
+    VScroll2->Change = action([this] { VScroll2_Change(); });
+    VScroll3->Change = action([this] { VScroll3_Change(); });
+    VScroll4->Change = action([this] { VScroll4_Change(); });
+}
+
+std::function<void()> Form1::action(std::function<void()> handler) {
+    // A handler raised from inside another (a bar moved by the list's handler)
+    // joins the outer action and its budget.
+    return [this, handler = std::move(handler)] {
+        ActionBudget::Scope scope(actionBudget_);
+        handler();
+    };
 }
 
 void Form1::buildMenus() {
@@ -279,6 +294,7 @@ void Form1::relayout() {
 // ---- Start-up and shutdown ----
 
 void Form1::startUp() {
+    ActionBudget::Scope scope(actionBudget_);
     Form_Load();
     show();
 }
@@ -294,8 +310,8 @@ void Form1::placeOnScreen() {
     const QRect fg = frameGeometry();
     const double SWt = sg.width() * kTwipsPerPixel, SHt = sg.height() * kTwipsPerPixel;
     const double Wt = fg.width() * kTwipsPerPixel, Ht = fg.height() * kTwipsPerPixel;
-    const float left = float(SWt - Wt) * 0.1f;
-    const double top = (SHt - Ht) * 0.02;
+    const float left = float(SWt - Wt) * kFreeWidthLeft;
+    const double top = (SHt - Ht) * kFreeHeightAbove;
     move(sg.x() + int(std::lround(left / kTwipsPerPixel)), sg.y() + int(std::lround(top / kTwipsPerPixel)));
 }
 

@@ -14,6 +14,7 @@
 #include "canvas/raster_canvas.h"
 #include "commands/calc_state.h"
 #include "commands/plot_commands.h"
+#include "core/action_budget.h"
 #include "core/random.h"
 #include "window/controls.h"
 #include "window/desktop.h"
@@ -143,7 +144,11 @@ private:
     // The picture check after a load: warns when Image1 holds no picture.
     void warnIfNoPicture(const char* const (&lines)[kPictureWarningLines]);
 
+    // Runs an event handler as one user action with its own time budget.
+    std::function<void()> action(std::function<void()> handler);
+
     CalcState state_;
+    ActionBudget actionBudget_;
     RasterCanvas canvas_;
     ClockRandom random_;
     std::unique_ptr<ScriptHost> host_;

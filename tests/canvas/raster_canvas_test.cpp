@@ -115,3 +115,49 @@ TEST(RasterCanvas, TellsItsViewOncePerBatchOfDrawing) {
     canvas.Print("f(x)");
     EXPECT_EQ(calls, 2);
 }
+
+TEST(RasterCanvas, ABatchOfDotsSetsThePixelsDotByDotWould) {
+    // Dots inside, across every edge, far outside and without a finite place,
+    // in both colours, for thin and thick dots on plain and dense screens.
+    std::vector<Dot> dots;
+    for (int k = 0; k < 400; ++k) {
+        const double x = -1.3 + (k * 37 % 401) * 0.0315, y = -0.7 + (k * 53 % 397) * 0.0221;
+        dots.push_back({x, y, k % 3 ? colors::blue : colors::red});
+    }
+    dots.push_back({0, 0, colors::red});
+    dots.push_back({10, 10, colors::blue});
+    dots.push_back({-1e300, 4, colors::red});
+    dots.push_back({NAN, 1, colors::red});
+    dots.push_back({2, INFINITY, colors::blue});
+    dots.push_back({9.99, 7.01, colors::blue});
+    for (double ratio : {1.0, 2.0, 1.5}) {
+        for (int width : {1, 3}) {
+            RasterCanvas single, batch;
+            for (RasterCanvas* c : {&single, &batch}) {
+                c->resize(97, 61, ratio);
+                c->Scale(-0.5, 7, 10, -0.5);
+                c->setDrawWidth(width);
+                c->Line(0, 0, 5, 5, colors::black);  // drawing before the dots
+            }
+            for (const Dot& d : dots) single.PSet(d.x, d.y, d.color);
+            batch.PSets(dots);
+            EXPECT_TRUE(single.image() == batch.image()) << "ratio " << ratio << ", width " << width;
+            EXPECT_EQ(batch.currentX(), single.currentX());
+            EXPECT_EQ(batch.currentY(), single.currentY());
+        }
+    }
+}
+
+TEST(RasterCanvas, DrawingGoesOnAfterTheImageWasLookedAt) {
+    RasterCanvas canvas;
+    canvas.resize(50, 50);
+    canvas.Scale(0, 50, 50, 0);
+    canvas.Line(0, 10.5, 50, 10.5, colors::black);
+    EXPECT_EQ(canvas.pixelAt(20, 39), colors::black);
+    canvas.Line(0, 30.5, 50, 30.5, colors::red);
+    canvas.PSets(std::vector<Dot>{{25, 40, colors::blue}});
+    const QImage& shown = canvas.image();
+    EXPECT_EQ(bgrFromArgb(shown.pixel(20, 19)), colors::red);
+    EXPECT_EQ(bgrFromArgb(shown.pixel(25, 10)), colors::blue);
+    EXPECT_EQ(canvas.pixelAt(20, 39), colors::black);
+}

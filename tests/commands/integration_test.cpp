@@ -147,6 +147,53 @@ TEST(MonteCarlo, ZeroThrowsStillGiveTheTrapezoid) {
     EXPECT_TRUE(rig.canvas.allFinite());
 }
 
+TEST(MonteCarlo, NoValueIsShownWhenEveryEvaluationOfAnEstimateFailed) {
+    MonteCarloRig rig({0.25f, 0.75f});
+    rig.setUp(0, 2, 50, [](double) { return 3.0; });
+    rig.engine.CmdOK_Click();
+    ASSERT_EQ(rig.controls.label6, "I=6.000");
+
+    // Every point fails: both estimates would be made of the stale value.
+    rig.host.onExecute = [](std::string_view, PubResults*) { return ScriptStatus::failure(11, "Division by zero"); };
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label6, "I=не вычисляется");
+    EXPECT_EQ(rig.controls.label2, "I=не вычисляется");
+    EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");
+
+    // Without throws the Monte Carlo label keeps saying that there are none.
+    rig.state.nbros = 0;
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label6, "I=нет бросков");
+    EXPECT_EQ(rig.controls.label2, "I=не вычисляется");
+}
+
+TEST(MonteCarlo, SomeFailedPointsKeepTheNumbers) {
+    MonteCarloRig rig({0.25f, 0.75f});
+    rig.setUp(0, 2, 50, [](double) { return 3.0; });
+    // Only x = 0 fails: the left end of the first trapezoid and no throw.
+    rig.host.onExecute = [](std::string_view code, PubResults* res) {
+        if (code.substr(0, 4) == "x= 0" && code[4] == '\r') return ScriptStatus::failure(11, "Division by zero");
+        res->p = 3;
+        return ScriptStatus::success();
+    };
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");
+    EXPECT_EQ(rig.controls.label6, "I=6.000");
+    EXPECT_EQ(rig.controls.label2.substr(0, 2), "I=");
+    EXPECT_NE(rig.controls.label2, "I=не вычисляется");
+}
+
+TEST(MonteCarlo, BuiltInWithoutAnyFiniteValueShowsNoValue) {
+    // Planck 2 just left of zero: 1/x^5 is beyond the single range at every
+    // point of [-1e-8, -5e-9].
+    EngineRig rig;
+    rig.setUp(8, -1e-8, -5e-9f);
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label6, "I=не вычисляется");
+    EXPECT_EQ(rig.controls.label2, "I=не вычисляется");
+    EXPECT_TRUE(rig.canvas.allFinite());
+}
+
 TEST(MonteCarlo, ThrowCountersAreCountedPastTheIntegerRange) {
     MonteCarloRig rig({0.1f, 0.2f, 0.3f});
     rig.setUp(0, 1, 32000, [](double) { return 1.0; });

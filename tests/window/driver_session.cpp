@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,10 @@ DriverSession::DriverSession(const QStringList& missing) : dir_(std::make_unique
 }
 
 std::vector<QJsonObject> DriverSession::run(const QStringList& commands, int timeoutMs) {
+    return runBytes((commands.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), timeoutMs);
+}
+
+std::vector<QJsonObject> DriverSession::runBytes(const QByteArray& script, int timeoutMs) {
     QProcess p;
     p.setProgram(QStringLiteral(MCPLOT_FORMDRIVER));
     p.setWorkingDirectory(dir_->path());
@@ -33,7 +38,7 @@ std::vector<QJsonObject> DriverSession::run(const QStringList& commands, int tim
     p.setProcessEnvironment(env);
     p.start();
     EXPECT_TRUE(p.waitForStarted());
-    p.write((commands.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    p.write(script);
     p.closeWriteChannel();
     const bool finished = p.waitForFinished(timeoutMs);
     EXPECT_TRUE(finished) << "driver did not finish";
@@ -44,6 +49,9 @@ std::vector<QJsonObject> DriverSession::run(const QStringList& commands, int tim
     const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
     for (const QByteArray& line : lines) {
         if (line.trimmed().isEmpty()) continue;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(line);
+        EXPECT_FALSE(utf8.hasError()) << "not UTF-8: " << line.left(200).toStdString();
         QJsonParseError err;
         const QJsonDocument doc = QJsonDocument::fromJson(line, &err);
         EXPECT_EQ(err.error, QJsonParseError::NoError) << line.left(200).toStdString();

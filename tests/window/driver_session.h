@@ -26,6 +26,10 @@ public:
     // returns each printed line parsed. Fails the test on a crash or bad JSON.
     std::vector<QJsonObject> run(const QStringList& commands, int timeoutMs = 120000);
 
+    // Same, for a script given byte for byte (it may hold bytes that are not
+    // UTF-8); each printed line must still be JSON in valid UTF-8.
+    std::vector<QJsonObject> runBytes(const QByteArray& script, int timeoutMs = 120000);
+
     // Same, expecting exactly one printed line (normally a dump at the end).
     QJsonObject runOne(const QStringList& commands);
 

@@ -6,6 +6,7 @@
 //   size W H | start | select N | scroll K V | text K STRING | click NAME
 //   menu NAME | resize W H | close | answer yes|no | seed N | dump | shot FILE
 //   move L T   (outer position of Form1 in pixels, for the Authors window)
+//   elapsed    (prints {"elapsed": S}: seconds the previous command took)
 //   study open | study nmax N | study runs M | study seed S | study run
 //   study cancel | study save convergence|histogram FILE | study shot FILE
 //
@@ -19,6 +20,7 @@
 #include <QScreen>
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -33,11 +35,54 @@ using namespace mcplot;
 
 namespace {
 
-// ---- A minimal JSON writer: valid UTF-8 in, no NaN or infinity out. ----
+// ---- A minimal JSON writer: no NaN or infinity out, and valid UTF-8 out
+// whatever came in. ----
 
+// Length of the well-formed UTF-8 sequence at s[k], or 0 when the bytes there
+// do not start one (stray continuation, overlong form, surrogate, beyond
+// U+10FFFF, cut short).
+size_t utf8SequenceLength(const std::string& s, size_t k) {
+    const auto byte = [&](size_t j) { return j < s.size() ? static_cast<unsigned char>(s[j]) : 0u; };
+    const unsigned c = byte(k);
+    if (c < 0x80) return 1;
+    size_t len;
+    unsigned lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (byte(k + 1) < lo || byte(k + 1) > hi) return 0;
+    for (size_t j = 2; j < len; ++j)
+        if (byte(k + j) < 0x80 || byte(k + j) > 0xBF) return 0;
+    return len;
+}
+
+// A JSON string; each byte that is not part of well-formed UTF-8 becomes U+FFFD,
+// so that a line echoing the user's input stays readable by any JSON reader.
 std::string quote(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (size_t k = 0; k < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[k]);
+        const size_t len = utf8SequenceLength(s, k);
+        if (len == 0) {
+            out += "\\ufffd";
+            ++k;
+            continue;
+        }
+        if (len > 1) {
+            out.append(s, k, len);
+            k += len;
+            continue;
+        }
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -45,7 +90,7 @@ std::string quote(const std::string& s) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20) {
+                if (c < 0x20 || c == 0x7F) {
                     char buf[8];
                     std::snprintf(buf, sizeof buf, "\\u%04x", c);
                     out += buf;
@@ -53,6 +98,7 @@ std::string quote(const std::string& s) {
                     out += char(c);
                 }
         }
+        ++k;
     }
     return out + "\"";
 }
@@ -112,7 +158,12 @@ public:
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == '#') continue;
+            const auto start = std::chrono::steady_clock::now();
             std::string out = execute(line);
+            std::string cmd;
+            std::istringstream(line) >> cmd;
+            if (cmd != "elapsed")
+                lastElapsed_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (!out.empty()) {
                 std::cout << out << '\n';
                 std::cout.flush();
@@ -175,6 +226,7 @@ private:
             return {};
         }
         if (cmd == "dump") return dump();
+        if (cmd == "elapsed") return Obj().num("elapsed", lastElapsed_).json();
         if (cmd == "quit") {
             quit_ = true;
             return {};
@@ -537,6 +589,7 @@ private:
     Form1 form_;
     bool started_ = false;
     bool quit_ = false;
+    double lastElapsed_ = 0;
     int lastPlots_ = 0;
     size_t lastMessage_ = 0, lastLaunch_ = 0;
 };
