@@ -32,10 +32,10 @@ inline constexpr double kMaxwellPi = 3.14;
 // sends it to its log). Never called on the hot path of a healthy run.
 using ReportSink = std::function<void(const std::string& message)>;
 
-// Built-in formula nfun (1..9) at x, in doubles in the formula's own order, then
-// rounded to single. NaN when the formula has no finite value at x or the value
-// lies beyond the single range. temperature is the Van der Waals T (formula 9).
-inline float builtInFormula(int16_t nfun, double x, double temperature) {
+// Built-in formula nfun (1..9) at x, in doubles in the formula's own order,
+// before any rounding (a study of the method's error integrates this value).
+// temperature is the Van der Waals T (formula 9).
+inline double builtInValue(int16_t nfun, double x, double temperature) {
     double v = 0;
     switch (nfun) {
         case 1: v = x; break;
@@ -71,6 +71,13 @@ inline float builtInFormula(int16_t nfun, double x, double temperature) {
         }
         default: v = 0; break;
     }
+    return v;
+}
+
+// The same rounded to single, as the window evaluates it. NaN when the formula
+// has no finite value at x or the value lies beyond the single range.
+inline float builtInFormula(int16_t nfun, double x, double temperature) {
+    const double v = builtInValue(nfun, x, temperature);
     if (!std::isfinite(v) || std::fabs(v) > kSingleMax) return NAN;
     return static_cast<float>(v);
 }

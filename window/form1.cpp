@@ -82,11 +82,14 @@ Form1::Form1(Desktop* desktop) {
 
     buildTemplate();
     buildMenus();
+    buildStudyMenu();
     buildPictureActions();
     setClientSize(640, 480);
 }
 
 Form1::~Form1() {
+    // The study window reads this window's state; it goes first.
+    delete study_.data();
     // The widgets outlive the engine by a moment: nothing they signal while
     // being torn down may reach a handler.
     Command1->Click = nullptr;
@@ -280,9 +283,10 @@ void Form1::buildPictureActions() {
 }
 
 QAction* Form1::menuItem(const QString& name) const {
-    for (QMenu* menu : {mnuFile, mnuHelp})
-        for (QAction* action : menu->actions())
-            if (action->objectName() == name) return action;
+    for (QMenu* menu : {mnuFile, mnuStudy, mnuHelp})
+        if (menu)
+            for (QAction* action : menu->actions())
+                if (action->objectName() == name) return action;
     return nullptr;
 }
 
@@ -363,10 +367,13 @@ void Form1::Form_Unload(int16_t* cancel) {
 void Form1::closeEvent(QCloseEvent* event) {
     int16_t cancel = 0;
     guarded([&] { Form_Unload(&cancel); });
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
+    } else {
         event->accept();
+        // The study belongs to the main window's function and goes with it.
+        if (study_) study_->close();
+    }
 }
 
 void Form1::mnuFileExit_Click() { close(); }

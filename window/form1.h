@@ -21,6 +21,7 @@
 #include "window/desktop.h"
 #include "window/form2.h"
 #include "window/limit_editor.h"
+#include "studywindow/study_window.h"
 
 class QAction;
 class QMenu;
@@ -88,6 +89,12 @@ public:
 
     // Typed values for the four parameter bars.
     LimitEditor& limitEditor() { return *limitEditor_; }
+    // Study menu: the window "Точность метода Монте-Карло".
+    void mnuStudyAccuracy_Click();
+    // The current function, limits, box and results, as the study sees them.
+    StudyTarget studyTarget() const;
+    // The study window while it exists, else null.
+    StudyWindow* studyWindow() const { return study_.data(); }
 
     // Client area in pixels.
     int ScaleWidth() const;
@@ -146,6 +153,7 @@ private:
     void buildTemplate();
     void buildMenus();
     void buildPictureActions();
+    void buildStudyMenu();
     void placeOnScreen();
     void relayout();
     // The picture check after a load: warns when Image1 holds no picture.
@@ -165,7 +173,9 @@ private:
     QWidget* client_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;
+    QMenu* mnuStudy = nullptr;
     QPointer<Form2> form2_;
+    QPointer<StudyWindow> study_;
     std::string decimalSeparator_ = ".";
     LimitEditor* limitEditor_ = nullptr;
     std::function<QString(QWidget*)> askSavePath_;

@@ -10,6 +10,8 @@
 //                      does, types TEXT and presses Enter)
 //   save PATH  ("Сохранить рисунок…" with the file dialog answered PATH)
 //   elapsed    (prints {"elapsed": S}: seconds the previous command took)
+//   study open | study nmax N | study runs M | study seed S | study run
+//   study cancel | study save convergence|histogram FILE | study shot FILE
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -356,6 +358,7 @@ private:
             settle();
             return {};
         }
+        if (cmd == "study") return studyCommand(in);
         if (cmd == "close") {
             if (auto e = needOpen(); !e.empty()) return e;
             form_.close();
@@ -363,6 +366,129 @@ private:
             return {};
         }
         return error("unknown command: " + cmd);
+    }
+
+    std::string studyCommand(std::istringstream& in) {
+        std::string sub;
+        in >> sub;
+        if (sub == "open") {
+            if (auto e = needOpenForStudy(); !e.empty()) return e;
+            form_.mnuStudyAccuracy_Click();
+            settle();
+            return {};
+        }
+        StudyWindow* w = form_.studyWindow();
+        if (!w) return error("the study window is not open");
+        if (sub == "nmax") {
+            long long n;
+            if (!(in >> n) || n < 1000 || n > 10'000'000) return error("usage: study nmax N (1000..10000000)");
+            w->setMaxThrows(n);
+            return {};
+        }
+        if (sub == "runs") {
+            int m;
+            if (!(in >> m) || m < 10 || m > 10000) return error("usage: study runs M (10..10000)");
+            w->setRuns(m);
+            return {};
+        }
+        if (sub == "seed") {
+            unsigned long long n;
+            if (!(in >> n)) return error("usage: study seed S");
+            w->setSeed(n);
+            return {};
+        }
+        if (sub == "run") {
+            w->runToEnd();
+            settle();
+            return {};
+        }
+        if (sub == "cancel") {
+            w->cancel();
+            settle();
+            return {};
+        }
+        if (sub == "save") {
+            std::string which, file;
+            in >> which;
+            std::getline(in, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            if (file.empty()) return error("usage: study save convergence|histogram FILE");
+            if (!w->saveChart(QString::fromStdString(which), QString::fromStdString(file)))
+                return error("cannot save " + which + " to " + file);
+            return {};
+        }
+        if (sub == "shot") {
+            std::string file;
+            std::getline(in, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            if (file.empty()) return error("usage: study shot FILE.png");
+            if (!w->grab().save(QString::fromStdString(file))) return error("cannot write " + file);
+            return {};
+        }
+        return error("unknown study command: " + sub);
+    }
+
+    std::string needOpenForStudy() const {
+        if (!started_) return error("not started");
+        if (!form_.isVisible()) return error("Form1 is closed");
+        return {};
+    }
+
+    static std::string numbers(const std::vector<double>& v) {
+        std::vector<std::string> items;
+        for (double d : v) items.push_back(number(d));
+        return array(items);
+    }
+    template <class I>
+    static std::string integers(const std::vector<I>& v) {
+        std::vector<std::string> items;
+        for (I k : v) items.push_back(std::to_string(k));
+        return array(items);
+    }
+
+    std::string studyDump() {
+        StudyWindow* w = form_.studyWindow();
+        Obj o;
+        o.boolean("open", w && w->isVisible());
+        if (!w) return o.json();
+        const study::StudyResults& r = w->results();
+        o.boolean("outOfDate", w->outOfDate());
+        o.boolean("running", w->running()).boolean("finished", r.finished).boolean("cancelled", r.cancelled);
+        o.boolean("failed", r.failed).str("failure", r.failure);
+        o.str("status", w->statusLabel()->text().toStdString());
+        o.integer("seed", static_cast<long long>(w->seed())).integer("nmax", w->maxThrows()).integer("runs", w->runs());
+        if (r.hasReference) {
+            o.num("reference", r.reference.value).num("referenceError", r.reference.error);
+        } else {
+            o.raw("reference", "null").raw("referenceError", "null");
+        }
+        o.boolean("referenceReliable", r.hasReference && r.reference.reliable);
+        o.str("referenceVerdict", r.reference.verdict);
+        const study::Summary& s = r.summary;
+        o.raw("summary", Obj().num("reference", s.reference)
+                             .num("monteCarlo", s.monteCarlo)
+                             .num("monteCarloError", s.monteCarloError)
+                             .num("trapezoid", s.trapezoid)
+                             .num("trapezoidError", s.trapezoidError)
+                             .num("area", s.area)
+                             .num("blueShare", s.blueShare)
+                             .integer("throws", s.throws)
+                             .num("sigma", s.sigma)
+                             .num("intervalLow", s.intervalLow)
+                             .num("intervalHigh", s.intervalHigh)
+                             .json());
+        const study::Convergence& c = r.convergence;
+        o.raw("convergence", Obj().raw("n", integers(c.n))
+                                 .raw("hitOrMiss", numbers(c.hitOrMiss))
+                                 .raw("meanValue", numbers(c.meanValue))
+                                 .raw("hitOrMissSigma", numbers(c.hitOrMissSigma))
+                                 .raw("meanValueSigma", numbers(c.meanValueSigma))
+                                 .raw("trapezoidN", integers(c.trapezoidN))
+                                 .raw("trapezoidError", numbers(c.trapezoidError))
+                                 .json());
+        o.raw("histogram", Obj().raw("edges", numbers(r.histogram.edges)).raw("counts", integers(r.histogram.counts)).json());
+        o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
+        return o.json();
     }
 
     std::string geometry(const Placement& p) const {
@@ -517,6 +643,7 @@ private:
                                .json());
         root.raw("windows", array(windows));
         root.boolean("alive", !windows.empty());
+        root.raw("study", studyDump());
         return root.json();
     }
 
