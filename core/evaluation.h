@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/expression_failures.h"
 #include "core/script_host.h"
 #include "numbers/number.h"
 
@@ -31,10 +32,10 @@ inline constexpr double kMaxwellPi = 3.14;
 // sends it to its log). Never called on the hot path of a healthy run.
 using ReportSink = std::function<void(const std::string& message)>;
 
-// Built-in formula nfun (1..9) at x, in doubles in the formula's own order, then
-// rounded to single. NaN when the formula has no finite value at x or the value
-// lies beyond the single range. temperature is the Van der Waals T (formula 9).
-inline float builtInFormula(int16_t nfun, double x, double temperature) {
+// Built-in formula nfun (1..9) at x, in doubles in the formula's own order,
+// before any rounding (a study of the method's error integrates this value).
+// temperature is the Van der Waals T (formula 9).
+inline double builtInValue(int16_t nfun, double x, double temperature) {
     double v = 0;
     switch (nfun) {
         case 1: v = x; break;
@@ -70,6 +71,13 @@ inline float builtInFormula(int16_t nfun, double x, double temperature) {
         }
         default: v = 0; break;
     }
+    return v;
+}
+
+// The same rounded to single, as the window evaluates it. NaN when the formula
+// has no finite value at x or the value lies beyond the single range.
+inline float builtInFormula(int16_t nfun, double x, double temperature) {
+    const double v = builtInValue(nfun, x, temperature);
     if (!std::isfinite(v) || std::fabs(v) > kSingleMax) return NAN;
     return static_cast<float>(v);
 }
@@ -138,6 +146,8 @@ public:
     // Script text of the last user evaluation.
     const std::string& kod() const { return kod_; }
     int failures() const { return failures_; }
+    // Where and how the user's expression failed since startBudget.
+    const ExpressionFailures& expressionFailures() const { return expressionFailures_; }
     int undefinedPoints() const { return undefined_; }
     // Evaluations since the budget started, failed or not.
     int evaluations() const { return evaluations_; }
@@ -152,6 +162,7 @@ private:
     std::string kod_;
     int failures_ = 0;
     int undefined_ = 0;
+    ExpressionFailures expressionFailures_;
     int evaluations_ = 0;
     bool scriptTimedOut_ = false;
     std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLocale>
 #include <QMenu>
@@ -14,6 +15,7 @@
 
 #include "window/form2.h"
 #include "window/logging.h"
+#include "window/plot_export.h"
 #include "window/qt_desktop.h"
 #include "window/script_host_factory.h"
 
@@ -80,10 +82,14 @@ Form1::Form1(Desktop* desktop) {
 
     buildTemplate();
     buildMenus();
+    buildStudyMenu();
+    buildPictureActions();
     setClientSize(640, 480);
 }
 
 Form1::~Form1() {
+    // The study window reads this window's state; it goes first.
+    delete study_.data();
     // The widgets outlive the engine by a moment: nothing they signal while
     // being torn down may reach a handler.
     Command1->Click = nullptr;
@@ -98,6 +104,7 @@ Form1::~Form1() {
 void Form1::setDecimalSeparator(const std::string& separator) {
     decimalSeparator_ = separator;
     engine_->setDecimalSeparator(separator);
+    if (limitEditor_) limitEditor_->setDecimalSeparator(separator);
 }
 
 void Form1::buildTemplate() {
@@ -205,6 +212,13 @@ void Form1::buildTemplate() {
     VScroll2->Change = action([this] { VScroll2_Change(); });
     VScroll3->Change = action([this] { VScroll3_Change(); });
     VScroll4->Change = action([this] { VScroll4_Change(); });
+
+    limitEditor_ = new LimitEditor(c);
+    limitEditor_->setDecimalSeparator(decimalSeparator_);
+    limitEditor_->attach(Label3, VScroll1, 100, 2);
+    limitEditor_->attach(Label4, VScroll2, 100, 2);
+    limitEditor_->attach(Label5, VScroll3, 1, 0);
+    limitEditor_->attach(Label1, VScroll4, 1, 0);
 }
 
 std::function<void()> Form1::action(std::function<void()> handler) {
@@ -240,6 +254,7 @@ void Form1::buildMenus() {
     fill(mnuFile, {{"mnuFilespravka", "Метод Монте-Карло", &Form1::mnuFilespravka_Click},
                    {"mnuFilespravka2", "Функции", &Form1::mnuFilespravka2_Click},
                    {"mnuFileHistory", "История", &Form1::mnuFileHistory_Click},
+                   {"mnuFileSavePicture", texts::savePictureCaption, &Form1::mnuFileSavePicture_Click},
                    {"mnuHelpSep2", "-", nullptr},
                    {"mnuFileExit", "Выход", &Form1::mnuFileExit_Click}});
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
@@ -251,10 +266,27 @@ void Form1::buildMenus() {
                    {"mnuHelpAbout", "О программе", &Form1::mnuHelpAbout_Click}});
 }
 
+void Form1::buildPictureActions() {
+    menuItem(QStringLiteral("mnuFileSavePicture"))->setShortcut(QKeySequence::Save);
+    // The plot box's own menu and Ctrl+C while it has the focus.
+    auto* copy = new QAction(QString::fromUtf8(texts::copyPictureCaption), Picture1);
+    copy->setObjectName(QStringLiteral("copyPicture"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { guarded([this] { copyPlot(); }); });
+    auto* save = new QAction(QString::fromUtf8(texts::savePictureCaption), Picture1);
+    save->setObjectName(QStringLiteral("savePicture"));
+    connect(save, &QAction::triggered, this, [this] { guarded([this] { mnuFileSavePicture_Click(); }); });
+    Picture1->addAction(copy);
+    Picture1->addAction(save);
+    Picture1->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 QAction* Form1::menuItem(const QString& name) const {
-    for (QMenu* menu : {mnuFile, mnuHelp})
-        for (QAction* action : menu->actions())
-            if (action->objectName() == name) return action;
+    for (QMenu* menu : {mnuFile, mnuStudy, mnuHelp})
+        if (menu)
+            for (QAction* action : menu->actions())
+                if (action->objectName() == name) return action;
     return nullptr;
 }
 
@@ -335,10 +367,13 @@ void Form1::Form_Unload(int16_t* cancel) {
 void Form1::closeEvent(QCloseEvent* event) {
     int16_t cancel = 0;
     guarded([&] { Form_Unload(&cancel); });
-    if (cancel)
+    if (cancel) {
         event->ignore();
-    else
+    } else {
         event->accept();
+        // The study belongs to the main window's function and goes with it.
+        if (study_) study_->close();
+    }
 }
 
 void Form1::mnuFileExit_Click() { close(); }
@@ -460,14 +495,37 @@ void Form1::mnuHelpAvtors_Click() {
     f->show();
     f->raise();
     f->Label1->setCaption(authorsCredits());
+    f->fitCredits();
 }
+
+// ---- The plot as a picture ----
+
+void Form1::mnuFileSavePicture_Click() {
+    const QString path = askSavePath_ ? askSavePath_(this) : askPicturePath(this);
+    if (!path.isEmpty()) savePlot(path);
+}
+
+void Form1::savePlot(const QString& path) {
+    const QString failure = savePicture(plotPicture(Picture1), path);
+    if (!failure.isEmpty()) desktop_->tell(failure.toStdString(), texts::saveFailedTitle);
+}
+
+void Form1::copyPlot() { copyPicture(plotPicture(Picture1)); }
 
 // ---- Controls the run commands use ----
 
 std::string Form1::text1() const { return Text1->Text(); }
 std::string Form1::text2() const { return Text2->Text(); }
 void Form1::setCommand1BackColor(uint32_t color) { Command1->setBackColor(color); }
-void Form1::setCommand1Caption(const std::string& caption) { Command1->setCaption(caption); }
+void Form1::setCommand1Caption(const std::string& caption) {
+    Command1->setCaption(caption);
+    // The explanation belongs to the red button only; the template has no tooltip.
+    if (caption != texts::errorsCaption) Command1->setToolTip(QString());
+}
+
+void Form1::showExpressionFailure(const std::string& text) {
+    if (Command1->Caption() == texts::errorsCaption) Command1->setToolTip(QString::fromStdString(text));
+}
 void Form1::setLabel6Caption(const std::string& caption) { Label6->setCaption(caption); }
 void Form1::setLabel2Caption(const std::string& caption) { Label2->setCaption(caption); }
 

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,8 @@
 #include "window/controls.h"
 #include "window/desktop.h"
 #include "window/form2.h"
+#include "window/limit_editor.h"
+#include "studywindow/study_window.h"
 
 class QAction;
 class QMenu;
@@ -75,6 +78,24 @@ public:
     void mnuHelpAbout_Click();
     void mnuHelpAvtors_Click();
 
+    // The plot as a picture: "Сохранить рисунок…" asks for a file and saves
+    // the plot box there; a failure is told in a message box and nothing else
+    // changes. Copying puts the same picture on the clipboard.
+    void mnuFileSavePicture_Click();
+    void savePlot(const QString& path);
+    void copyPlot();
+    // How the save item asks for the file ("" cancels); Qt's dialog unless set.
+    void setSavePathAsker(std::function<QString(QWidget*)> asker) { askSavePath_ = std::move(asker); }
+
+    // Typed values for the four parameter bars.
+    LimitEditor& limitEditor() { return *limitEditor_; }
+    // Study menu: the window "Точность метода Монте-Карло".
+    void mnuStudyAccuracy_Click();
+    // The current function, limits, box and results, as the study sees them.
+    StudyTarget studyTarget() const;
+    // The study window while it exists, else null.
+    StudyWindow* studyWindow() const { return study_.data(); }
+
     // Client area in pixels.
     int ScaleWidth() const;
     int ScaleHeight() const;
@@ -127,9 +148,12 @@ private:
     void setCommand1Caption(const std::string& caption) override;
     void setLabel6Caption(const std::string& caption) override;
     void setLabel2Caption(const std::string& caption) override;
+    void showExpressionFailure(const std::string& text) override;
 
     void buildTemplate();
     void buildMenus();
+    void buildPictureActions();
+    void buildStudyMenu();
     void placeOnScreen();
     void relayout();
     // The picture check after a load: warns when Image1 holds no picture.
@@ -149,8 +173,12 @@ private:
     QWidget* client_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;
+    QMenu* mnuStudy = nullptr;
     QPointer<Form2> form2_;
+    QPointer<StudyWindow> study_;
     std::string decimalSeparator_ = ".";
+    LimitEditor* limitEditor_ = nullptr;
+    std::function<QString(QWidget*)> askSavePath_;
 };
 
 }  // namespace mcplot

@@ -94,11 +94,14 @@ TEST_F(Template, BarsRunBetweenTheirEndValuesFromTheirInitialPositions) {
 
 TEST_F(Template, MenusInOrderWithTheirNames) {
     const QList<QAction*> menus = form_->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    // "Исследование" stands between the two menus of the template.
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "&Файл");
     EXPECT_EQ(menus[0]->menu()->objectName(), "mnuFile");
-    EXPECT_EQ(menus[1]->text(), "&Помощь");
-    EXPECT_EQ(menus[1]->menu()->objectName(), "mnuHelp");
+    EXPECT_EQ(menus[2]->text(), "&Помощь");
+    EXPECT_EQ(menus[2]->menu()->objectName(), "mnuHelp");
+    EXPECT_EQ(menus[1]->text(), "&Исследование");
+    EXPECT_EQ(menus[1]->menu()->objectName(), "mnuStudy");
     auto names = [](QMenu* m) {
         QStringList out;
         for (QAction* a : m->actions()) out << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
@@ -106,8 +109,10 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
     };
     EXPECT_EQ(names(menus[0]->menu()),
               QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
-                           "mnuHelpSep2=-", "mnuFileExit=Выход"}));
-    EXPECT_EQ(names(menus[1]->menu()),
+                           "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
+    EXPECT_EQ(names(menus[1]->menu()), QStringList({"mnuStudyAccuracy=Точность метода…"}));
+    EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    EXPECT_EQ(names(menus[2]->menu()),
               QStringList({"mnuHelpInstruction=Инструкция", "mnuFileUprav=Управление", "mnuHelpSep1=-",
                            "mnuHelpAvtors=Авторы", "mnuHelpAbout=О программе"}));
 }

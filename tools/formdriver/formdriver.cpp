@@ -6,7 +6,12 @@
 //   size W H | start | select N | scroll K V | text K STRING | click NAME
 //   menu NAME | resize W H | close | answer yes|no | seed N | dump | shot FILE
 //   move L T   (outer position of Form1 in pixels, for the Authors window)
+//   edit LABEL TEXT   (opens the value editor on Label1/3/4/5 as a double-click
+//                      does, types TEXT and presses Enter)
+//   save PATH  ("Сохранить рисунок…" with the file dialog answered PATH)
 //   elapsed    (prints {"elapsed": S}: seconds the previous command took)
+//   study open | study nmax N | study runs M | study seed S | study run
+//   study cancel | study save convergence|histogram FILE | study shot FILE
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -14,6 +19,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -24,10 +32,13 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/recording_desktop.h"
 #include "window/form1.h"
+#include "window/qt_desktop.h"
+#include "window/translations.h"
 
 using namespace mcplot;
 
@@ -149,7 +160,10 @@ const char* typeName(NumType t) {
 
 class Driver {
 public:
-    Driver() : form_(&desktop_) {}
+    Driver() : form_(&desktop_) {
+        // The save dialog is answered by `save`; the menu item alone cancels it.
+        form_.setSavePathAsker([this](QWidget*) { return std::exchange(savePath_, QString()); });
+    }
 
     void run() {
         std::string line;
@@ -308,6 +322,43 @@ private:
             settle();
             return {};
         }
+        if (cmd == "edit") {
+            std::string name;
+            in >> name;
+            const std::string text = rest();
+            if (auto e = needOpen(); !e.empty()) return e;
+            Label* label = nullptr;
+            for (Label* l : {form_.Label1, form_.Label3, form_.Label4, form_.Label5})
+                if (l->objectName().toStdString() == name) label = l;
+            if (!label) return error("no value editor on " + name);
+            // A double-click on the label, as the user gives it.
+            const QPointF at(label->width() / 2.0, label->height() / 2.0);
+            QMouseEvent press(QEvent::MouseButtonDblClick, at, label->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(label, &press);
+            settle();
+            LimitEditor& editor = form_.limitEditor();
+            if (!editor.isOpen()) return error("the editor did not open on " + name);
+            QLineEdit* box = editor.box();
+            box->insert(QString::fromStdString(text));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &release);
+            settle();
+            return {};
+        }
+        if (cmd == "save") {
+            const std::string path = rest();
+            if (path.empty()) return error("usage: save PATH");
+            if (auto e = needOpen(); !e.empty()) return e;
+            savePath_ = QString::fromStdString(path);
+            form_.menuItem(QStringLiteral("mnuFileSavePicture"))->trigger();
+            savePath_.clear();
+            settle();
+            return {};
+        }
+        if (cmd == "study") return studyCommand(in);
         if (cmd == "close") {
             if (auto e = needOpen(); !e.empty()) return e;
             form_.close();
@@ -315,6 +366,129 @@ private:
             return {};
         }
         return error("unknown command: " + cmd);
+    }
+
+    std::string studyCommand(std::istringstream& in) {
+        std::string sub;
+        in >> sub;
+        if (sub == "open") {
+            if (auto e = needOpenForStudy(); !e.empty()) return e;
+            form_.mnuStudyAccuracy_Click();
+            settle();
+            return {};
+        }
+        StudyWindow* w = form_.studyWindow();
+        if (!w) return error("the study window is not open");
+        if (sub == "nmax") {
+            long long n;
+            if (!(in >> n) || n < 1000 || n > 10'000'000) return error("usage: study nmax N (1000..10000000)");
+            w->setMaxThrows(n);
+            return {};
+        }
+        if (sub == "runs") {
+            int m;
+            if (!(in >> m) || m < 10 || m > 10000) return error("usage: study runs M (10..10000)");
+            w->setRuns(m);
+            return {};
+        }
+        if (sub == "seed") {
+            unsigned long long n;
+            if (!(in >> n)) return error("usage: study seed S");
+            w->setSeed(n);
+            return {};
+        }
+        if (sub == "run") {
+            w->runToEnd();
+            settle();
+            return {};
+        }
+        if (sub == "cancel") {
+            w->cancel();
+            settle();
+            return {};
+        }
+        if (sub == "save") {
+            std::string which, file;
+            in >> which;
+            std::getline(in, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            if (file.empty()) return error("usage: study save convergence|histogram FILE");
+            if (!w->saveChart(QString::fromStdString(which), QString::fromStdString(file)))
+                return error("cannot save " + which + " to " + file);
+            return {};
+        }
+        if (sub == "shot") {
+            std::string file;
+            std::getline(in, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            if (file.empty()) return error("usage: study shot FILE.png");
+            if (!w->grab().save(QString::fromStdString(file))) return error("cannot write " + file);
+            return {};
+        }
+        return error("unknown study command: " + sub);
+    }
+
+    std::string needOpenForStudy() const {
+        if (!started_) return error("not started");
+        if (!form_.isVisible()) return error("Form1 is closed");
+        return {};
+    }
+
+    static std::string numbers(const std::vector<double>& v) {
+        std::vector<std::string> items;
+        for (double d : v) items.push_back(number(d));
+        return array(items);
+    }
+    template <class I>
+    static std::string integers(const std::vector<I>& v) {
+        std::vector<std::string> items;
+        for (I k : v) items.push_back(std::to_string(k));
+        return array(items);
+    }
+
+    std::string studyDump() {
+        StudyWindow* w = form_.studyWindow();
+        Obj o;
+        o.boolean("open", w && w->isVisible());
+        if (!w) return o.json();
+        const study::StudyResults& r = w->results();
+        o.boolean("outOfDate", w->outOfDate());
+        o.boolean("running", w->running()).boolean("finished", r.finished).boolean("cancelled", r.cancelled);
+        o.boolean("failed", r.failed).str("failure", r.failure);
+        o.str("status", w->statusLabel()->text().toStdString());
+        o.integer("seed", static_cast<long long>(w->seed())).integer("nmax", w->maxThrows()).integer("runs", w->runs());
+        if (r.hasReference) {
+            o.num("reference", r.reference.value).num("referenceError", r.reference.error);
+        } else {
+            o.raw("reference", "null").raw("referenceError", "null");
+        }
+        o.boolean("referenceReliable", r.hasReference && r.reference.reliable);
+        o.str("referenceVerdict", r.reference.verdict);
+        const study::Summary& s = r.summary;
+        o.raw("summary", Obj().num("reference", s.reference)
+                             .num("monteCarlo", s.monteCarlo)
+                             .num("monteCarloError", s.monteCarloError)
+                             .num("trapezoid", s.trapezoid)
+                             .num("trapezoidError", s.trapezoidError)
+                             .num("area", s.area)
+                             .num("blueShare", s.blueShare)
+                             .integer("throws", s.throws)
+                             .num("sigma", s.sigma)
+                             .num("intervalLow", s.intervalLow)
+                             .num("intervalHigh", s.intervalHigh)
+                             .json());
+        const study::Convergence& c = r.convergence;
+        o.raw("convergence", Obj().raw("n", integers(c.n))
+                                 .raw("hitOrMiss", numbers(c.hitOrMiss))
+                                 .raw("meanValue", numbers(c.meanValue))
+                                 .raw("hitOrMissSigma", numbers(c.hitOrMissSigma))
+                                 .raw("meanValueSigma", numbers(c.meanValueSigma))
+                                 .raw("trapezoidN", integers(c.trapezoidN))
+                                 .raw("trapezoidError", numbers(c.trapezoidError))
+                                 .json());
+        o.raw("histogram", Obj().raw("edges", numbers(r.histogram.edges)).raw("counts", integers(r.histogram.counts)).json());
+        o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
+        return o.json();
     }
 
     std::string geometry(const Placement& p) const {
@@ -329,6 +503,7 @@ private:
         const QRect r = w->geometry();
         o.raw("pixels", array({std::to_string(r.x()), std::to_string(r.y()), std::to_string(r.width()),
                                std::to_string(r.height())}));
+        o.str("toolTip", w->toolTip().toStdString());
         return o;
     }
 
@@ -409,8 +584,14 @@ private:
         std::vector<std::string> messages;
         for (size_t k = lastMessage_; k < desktop_.shown.size(); ++k) {
             const auto& m = desktop_.shown[k];
-            messages.push_back(
-                Obj().str("title", m.title).str("text", m.text).integer("buttons", m.question ? 4 : 0).json());
+            // The buttons the real box shows for this kind of message.
+            std::vector<std::string> buttonTexts;
+            for (const QString& t : messageBoxButtonTexts(m.question)) buttonTexts.push_back(quote(t.toStdString()));
+            messages.push_back(Obj().str("title", m.title)
+                                   .str("text", m.text)
+                                   .integer("buttons", m.question ? 4 : 0)
+                                   .raw("buttonTexts", array(buttonTexts))
+                                   .json());
         }
         lastMessage_ = desktop_.shown.size();
 
@@ -447,14 +628,22 @@ private:
                                   .raw("client", array({std::to_string(f2->width()), std::to_string(f2->height())}))
                                   .str("label1", f2->Label1->Caption())
                                   .boolean("hasPicture", f2->hasPicture())
+                                  .raw("label1Text", rect(f2->creditsTextRect()))
                                   .json());
         root.raw("state", state.json());
         root.integer("plots", plots);
         root.raw("canvas", canvasObj.json());
         root.raw("messages", array(messages));
         root.raw("launched", array(launched));
+        LimitEditor& editor = form_.limitEditor();
+        root.raw("editor", Obj().boolean("open", editor.isOpen())
+                               .str("label", editor.isOpen() ? editor.openLabel()->objectName().toStdString() : "")
+                               .str("text", editor.isOpen() ? editor.box()->text().toStdString() : "")
+                               .str("explanation", editor.explanation().toStdString())
+                               .json());
         root.raw("windows", array(windows));
         root.boolean("alive", !windows.empty());
+        root.raw("study", studyDump());
         return root.json();
     }
 
@@ -462,6 +651,7 @@ private:
     Form1 form_;
     bool started_ = false;
     bool quit_ = false;
+    QString savePath_;
     double lastElapsed_ = 0;
     int lastPlots_ = 0;
     size_t lastMessage_ = 0, lastLaunch_ = 0;
@@ -472,6 +662,7 @@ private:
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    installRussianTranslation(app);
     // The driver decides itself when to end; a closed window only shows in `alive`.
     QApplication::setQuitOnLastWindowClosed(false);
     Driver driver;

@@ -1,0 +1,45 @@
+// The function a study integrates, seen as a plain f(x) in double. Every
+// worker thread makes its own instance through the factory, so an instance
+// never needs to be thread-safe (the user's expression has one interpreter
+// per thread).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace mcplot::study {
+
+class Integrand {
+public:
+    virtual ~Integrand() = default;
+
+    // f(x). A value that is not finite means f has no value at x (a built-in
+    // formula at its pole); std::nullopt means the evaluation itself failed
+    // (the user's expression), and explainFailure() then says why.
+    virtual std::optional<double> at(double x) = 0;
+
+    // The explanation of the last failure of at(), in Russian.
+    virtual std::string explainFailure() const { return {}; }
+};
+
+using IntegrandFactory = std::function<std::unique_ptr<Integrand>()>;
+
+// An integrand over a plain callable, for built-in formulas and tests.
+template <class F>
+class FunctionIntegrand : public Integrand {
+public:
+    explicit FunctionIntegrand(F f) : f_(std::move(f)) {}
+    std::optional<double> at(double x) override { return f_(x); }
+
+private:
+    F f_;
+};
+
+template <class F>
+IntegrandFactory factoryOf(F f) {
+    return [f] { return std::make_unique<FunctionIntegrand<F>>(f); };
+}
+
+}  // namespace mcplot::study

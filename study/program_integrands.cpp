@@ -1,0 +1,63 @@
+#include "study/program_integrands.h"
+
+#include <cmath>
+
+#include "core/evaluation.h"
+#include "core/failure_text.h"
+#include "numbers/number.h"
+
+namespace mcplot::study {
+
+namespace {
+
+class BuiltIn : public Integrand {
+public:
+    BuiltIn(int nfun, double temperature) : nfun_(static_cast<int16_t>(nfun)), temperature_(temperature) {}
+    std::optional<double> at(double x) override { return builtInValue(nfun_, x, temperature_); }
+
+private:
+    int16_t nfun_;
+    double temperature_;
+};
+
+class Expression : public Integrand {
+public:
+    Expression(const std::string& expression, std::unique_ptr<ScriptHost> host)
+        : expression_(expression), suffix_("\r\nRes.p=" + expression), host_(std::move(host)),
+          res_(std::make_shared<PubResults>()) {}
+
+    std::optional<double> at(double x) override {
+        kod_ = "x=" + shortNumber(x) + suffix_;
+        host_->Reset();
+        ScriptStatus status = host_->AddObject("Res", res_);
+        if (status.ok) status = host_->ExecuteStatement(kod_);
+        if (!status.ok) {
+            failure_ = failureText(status, kod_, expression_, x);
+            return std::nullopt;
+        }
+        return res_->p;
+    }
+    std::string explainFailure() const override { return failure_; }
+
+private:
+    std::string expression_;
+    std::string suffix_;
+    std::unique_ptr<ScriptHost> host_;
+    std::shared_ptr<PubResults> res_;
+    std::string kod_;
+    std::string failure_;
+};
+
+}  // namespace
+
+IntegrandFactory builtInIntegrand(int nfun, double temperature) {
+    return [nfun, temperature] { return std::make_unique<BuiltIn>(nfun, temperature); };
+}
+
+IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost) {
+    return [expression = std::move(expression), makeHost = std::move(makeHost)] {
+        return std::make_unique<Expression>(expression, makeHost());
+    };
+}
+
+}  // namespace mcplot::study

@@ -1,0 +1,120 @@
+// The modeless window "Точность метода Монте-Карло": runs a study of the
+// method's error for the main window's current function off the window's
+// thread and draws the summary, the convergence on log-log axes and the
+// histogram of repeated experiments, with a progress bar and Cancel.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "study/study.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace mcplot {
+
+// What the main window's last plot run used: the function, its limits and the
+// box, the number of throws and the last results.
+struct StudyTarget {
+    QString entry;    // the list entry, "парабола"
+    QString formula;  // f(x) as the user reads it
+    study::Box box;
+    int64_t throws = 0;
+    std::optional<double> monteCarlo, trapezoid;
+    study::IntegrandFactory integrand;
+
+    // Everything but the factory: two targets with the same key study the same thing.
+    QString key() const;
+};
+
+class StudyWindow : public QWidget {
+    Q_OBJECT
+public:
+    // source gives the main window's current target; it is asked again on
+    // every run and whenever the window checks whether it is out of date.
+    explicit StudyWindow(std::function<StudyTarget()> source, QWidget* parent = nullptr);
+    ~StudyWindow() override;
+
+    void setSeed(uint64_t seed);
+    uint64_t seed() const;
+    void setMaxThrows(int64_t n);  // 10³..10⁷
+    int64_t maxThrows() const;
+    void setRuns(int m);           // 10..10000
+    int runs() const;
+
+    // Starts a study of the current target; results come in as they are ready.
+    void run();
+    // Runs a study to its end before returning.
+    void runToEnd();
+    void cancel();
+    bool running() const;
+
+    // Shows the main window's current function when nothing has been studied
+    // yet; otherwise marks the results out of date if it changed.
+    void refreshTarget();
+    // Whether the main window has changed since the shown results were made.
+    bool outOfDate();
+    // The results shown (empty before the first run).
+    const study::StudyResults& results() const { return results_; }
+    const StudyTarget& target() const { return target_; }
+    bool hasResults() const { return hasResults_; }
+
+    // Saves a chart ("convergence" or "histogram") as PNG; false when it cannot.
+    bool saveChart(const QString& which, const QString& file);
+
+    QLabel* statusLabel() const { return status_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void poll();
+    void showResults();
+    void showSummary();
+    void drawConvergence();
+    void drawHistogram();
+    void showStatus();
+    void askSaveChart(const QString& which);
+    void refreshHeader();
+
+    std::function<StudyTarget()> source_;
+    StudyTarget target_;
+    std::unique_ptr<study::Study> study_;
+    study::StudyResults results_;
+    bool hasResults_ = false;
+    bool stale_ = false;
+
+    QLabel* header_ = nullptr;
+    QLineEdit* seedEdit_ = nullptr;
+    QSpinBox* maxThrowsBox_ = nullptr;
+    QSpinBox* runsBox_ = nullptr;
+    QPushButton* runButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QChart* convergenceChart_ = nullptr;
+    QChartView* convergenceView_ = nullptr;
+    QChart* histogramChart_ = nullptr;
+    QChartView* histogramView_ = nullptr;
+    QLabel* coverage_ = nullptr;
+    QTimer* timer_ = nullptr;
+};
+
+namespace texts {
+inline constexpr const char* studyCaption = "Точность метода Монте-Карло";
+}
+
+}  // namespace mcplot

@@ -1,0 +1,88 @@
+// The program's functions as integrands: the built-in formulas keep the
+// program's constants, and the user's expression runs through the interpreter
+// with one host per thread and explains its failures.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/evaluation.h"
+#include "study/program_integrands.h"
+#include "study/study.h"
+#include "core/vbscript_host.h"
+
+using namespace mcplot;
+using namespace mcplot::study;
+
+namespace {
+
+ScriptHostMaker interpreter() {
+    return [] { return std::make_unique<VBScriptHost>(); };
+}
+
+}  // namespace
+
+TEST(ProgramIntegrands, BuiltInFormulasKeepTheProgramsConstants) {
+    EXPECT_DOUBLE_EQ(builtInValue(5, 2, 0), std::exp(-4.0));
+    EXPECT_NEAR(builtInValue(6, 1, 0), 0.83043, 1e-5);  // 4/√3.14, not 4/√π
+    EXPECT_DOUBLE_EQ(builtInValue(9, 1, 0.9), 0.6);
+    EXPECT_DOUBLE_EQ(builtInValue(1, 0.1, 0), 0.1);  // in double, not rounded to single
+    EXPECT_FALSE(std::isfinite(builtInValue(7, 0, 0)));
+    auto f = builtInIntegrand(2, 0)();
+    EXPECT_EQ(f->at(3), 9.0);
+}
+
+TEST(ProgramIntegrands, UserExpressionEvaluatesLikeTheMainWindow) {
+    auto f = expressionIntegrand("x^2 + Res.pInt", interpreter())();
+    EXPECT_EQ(f->at(0.5), 0.25);
+    EXPECT_EQ(f->at(-3), 9.0);
+    // Two statements on one line and the sample's functions.
+    auto g = expressionIntegrand("5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2", interpreter())();
+    const double c = 30 * 3.14 / 180;
+    EXPECT_NEAR(*g->at(2), 5 + std::tan(c) * 2 - 9.8 * 4 / 2 / 100 / std::pow(std::cos(c), 2), 1e-12);
+}
+
+TEST(ProgramIntegrands, FailureIsExplainedWithTheArgument) {
+    auto f = expressionIntegrand("1/x", interpreter())();
+    EXPECT_FALSE(f->at(0).has_value());
+    const std::string why = f->explainFailure();
+    EXPECT_NE(why.find("11"), std::string::npos) << why;  // division by zero
+    EXPECT_NE(why.find("x = 0"), std::string::npos) << why;
+    EXPECT_NE(why.find("позиция"), std::string::npos) << why;  // where in the expression
+
+    auto g = expressionIntegrand("", interpreter())();
+    EXPECT_FALSE(g->at(1).has_value());
+    EXPECT_FALSE(g->explainFailure().empty());
+}
+
+TEST(ProgramIntegrands, StudyOfTheUserExpressionOnTwoThreads) {
+    StudySettings s;
+    s.box = Box{0, 3, 0, 9};
+    s.throws = 200;
+    s.runs = 20;
+    s.maxThrows = 5000;
+    s.maxTrapezoidIntervals = 100;
+    s.seed = 42;
+    StudyResults r[2];
+    for (unsigned threads : {1u, 2u}) {
+        s.threads = threads;
+        Study study(s, expressionIntegrand("x*x", interpreter()));
+        study.start();
+        study.wait();
+        r[threads - 1] = study.snapshot();
+    }
+    ASSERT_TRUE(r[0].finished);
+    EXPECT_NEAR(r[0].reference.value, 9, 1e-12);
+    EXPECT_EQ(r[0].convergence.hitOrMiss, r[1].convergence.hitOrMiss);
+    EXPECT_EQ(r[0].histogram.counts, r[1].histogram.counts);
+
+    // A failure at x = 0 (the middle of [−1, 1], which quadrature visits)
+    // stops the study with no figures.
+    s.box = Box{-1, 1, -5, 5};
+    Study failing(s, expressionIntegrand("1/x", interpreter()));
+    failing.start();
+    failing.wait();
+    const StudyResults bad = failing.snapshot();
+    EXPECT_TRUE(bad.failed);
+    EXPECT_NE(bad.failure.find("x = 0"), std::string::npos) << bad.failure;
+    EXPECT_TRUE(bad.convergence.n.empty());
+}

@@ -1,0 +1,112 @@
+// The study window on its own: a run in the background with its progress bar
+// and buttons, partial results while it runs, and Cancel.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "studywindow/study_window.h"
+
+namespace mcplot {
+namespace {
+
+using namespace std::chrono;
+
+// A parabola target; slow makes every evaluation take a while.
+StudyTarget parabola(bool slow) {
+    StudyTarget t;
+    t.entry = "парабола";
+    t.formula = "f(x) = x²";
+    t.box = study::Box{0, 3, 0, 9};
+    t.throws = 200;
+    t.integrand = study::factoryOf([slow](double x) {
+        double y = x * x;
+        if (slow)
+            for (int k = 0; k < 400; ++k) y = std::sqrt(y * y + 1e-300);
+        return y;
+    });
+    return t;
+}
+
+void waitWhileRunning(StudyWindow& w, milliseconds limit) {
+    const auto end = steady_clock::now() + limit;
+    while (w.running() && steady_clock::now() < end) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(milliseconds(60));
+    QCoreApplication::processEvents();
+}
+
+TEST(StudyWindow, RunsInTheBackgroundWithProgressAndButtons) {
+    StudyWindow w([] { return parabola(false); });
+    auto* run = w.findChild<QPushButton*>("run");
+    auto* cancel = w.findChild<QPushButton*>("cancel");
+    auto* bar = w.findChild<QProgressBar*>();
+    ASSERT_TRUE(run && cancel && bar);
+    EXPECT_EQ(w.windowTitle(), "Точность метода Монте-Карло");
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_GT(w.seed(), 0u);  // filled at random
+    EXPECT_EQ(w.maxThrows(), 1'000'000);
+    EXPECT_EQ(w.runs(), 200);
+
+    w.setSeed(11);
+    w.setMaxThrows(20'000);
+    w.setRuns(20);
+    run->click();
+    EXPECT_FALSE(run->isEnabled());
+    waitWhileRunning(w, seconds(60));
+    EXPECT_TRUE(w.results().finished);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(run->isEnabled());
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_NEAR(w.results().reference.value, 9, 1e-12);
+    EXPECT_EQ(w.results().convergence.n.back(), 20'000);
+    EXPECT_EQ(w.results().runsDone, 20);
+}
+
+TEST(StudyWindow, CancelStopsARunAndKeepsWhatWasDone) {
+    StudyWindow w([] { return parabola(true); });
+    w.setSeed(3);
+    w.setMaxThrows(10'000'000);
+    w.run();
+    std::this_thread::sleep_for(milliseconds(300));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.running());
+    const auto before = steady_clock::now();
+    w.findChild<QPushButton*>("cancel")->click();
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - before);
+    EXPECT_LT(took, milliseconds(1000));  // 100 ms when the machine is idle
+    EXPECT_FALSE(w.running());
+    EXPECT_TRUE(w.results().cancelled);
+    EXPECT_NE(w.statusLabel()->text().indexOf("отменён"), -1);
+}
+
+TEST(StudyWindow, MarksResultsOutOfDateWhenTheTargetChanges) {
+    int throws = 200;
+    StudyWindow w([&throws] {
+        StudyTarget t = parabola(false);
+        t.throws = throws;
+        return t;
+    });
+    EXPECT_FALSE(w.outOfDate());  // nothing shown yet
+    w.setMaxThrows(1000);
+    w.setRuns(10);
+    w.runToEnd();
+    EXPECT_FALSE(w.outOfDate());
+    throws = 400;
+    EXPECT_TRUE(w.outOfDate());
+    w.runToEnd();
+    EXPECT_FALSE(w.outOfDate());
+    EXPECT_EQ(w.results().summary.throws, 400);
+}
+
+}  // namespace
+}  // namespace mcplot

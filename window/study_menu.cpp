@@ -1,0 +1,72 @@
+// The menu "Исследование": the study window for the main window's current
+// function, with the limits and the box of the last plot run.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "numbers/number.h"
+#include "study/program_integrands.h"
+#include "window/form1.h"
+#include "window/script_host_factory.h"
+
+namespace mcplot {
+
+namespace {
+
+const char* formulaText(int nfun) {
+    switch (nfun) {
+        case 1: return "f(x) = x";
+        case 2: return "f(x) = x²";
+        case 3: return "f(x) = sin x";
+        case 4: return "f(x) = cos x";
+        case 5: return "f(x) = exp(−x²)";
+        case 6: return "f(x) = 4/√3,14 · exp(−x²) · x²";
+        case 7: return "f(x) = x³ / (eˣ − 1)";
+        case 8: return "f(x) = (1/x⁵) / (e^(1/x) − 1)";
+        case 9: return "f(x) = 8T / (3x − 1) − 3/x²";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+void Form1::buildStudyMenu() {
+    mnuStudy = new QMenu(QStringLiteral("&Исследование"), this);
+    mnuStudy->setObjectName(QStringLiteral("mnuStudy"));
+    menuBar()->insertMenu(mnuHelp->menuAction(), mnuStudy);
+    QAction* accuracy = mnuStudy->addAction(QStringLiteral("Точность метода…"));
+    accuracy->setObjectName(QStringLiteral("mnuStudyAccuracy"));
+    accuracy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(accuracy, &QAction::triggered, this, [this] { guarded([this] { mnuStudyAccuracy_Click(); }); });
+}
+
+StudyTarget Form1::studyTarget() const {
+    StudyTarget t;
+    const int nfun = state_.nfun;
+    t.entry = QString::fromStdString(List1->Text());
+    t.box = study::Box{state_.a.value(), double(state_.b), state_.ymin.value(), double(state_.ymax)};
+    t.throws = state_.nbros;
+    if (!Label6->Caption().empty() && state_.nbros > 0) t.monteCarlo = double(state_.ikarlo);
+    if (!Label2->Caption().empty()) t.trapezoid = state_.itrap.value();
+    if (nfun == 0) {
+        const std::string expression = Text1->Text();
+        t.formula = QStringLiteral("f(x) = ") + QString::fromStdString(expression);
+        t.integrand = study::expressionIntegrand(expression, [] { return makeScriptHost(); });
+    } else {
+        const double temperature = readLeadingNumber(Text2->Text());
+        t.formula = QString::fromUtf8(formulaText(nfun));
+        if (nfun == 9) t.formula += QStringLiteral(", T = ") + QString::fromStdString(Text2->Text());
+        t.integrand = study::builtInIntegrand(nfun, temperature);
+    }
+    return t;
+}
+
+void Form1::mnuStudyAccuracy_Click() {
+    if (!study_) study_ = new StudyWindow([this] { return studyTarget(); });
+    else study_->refreshTarget();
+    study_->show();
+    study_->raise();
+    study_->activateWindow();
+}
+
+}  // namespace mcplot
