@@ -6,7 +6,8 @@
 //   size W H | start | select N | scroll K V | text K STRING | click NAME
 //   menu NAME | resize W H | close | answer yes|no | seed N | dump | shot FILE
 //   move L T   (outer position of Form1 in pixels, for the Authors window)
-//   elapsed    (prints {"elapsed": S}: seconds the previous command took)
+//   elapsed    (prints {"elapsed": S, "cpu": C}: seconds the previous command
+//              took, on the clock and in processor time)
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -157,11 +159,14 @@ public:
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == '#') continue;
             const auto start = std::chrono::steady_clock::now();
+            const std::clock_t cpuStart = std::clock();
             std::string out = execute(line);
             std::string cmd;
             std::istringstream(line) >> cmd;
-            if (cmd != "elapsed")
+            if (cmd != "elapsed") {
                 lastElapsed_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                lastCpu_ = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+            }
             if (!out.empty()) {
                 std::cout << out << '\n';
                 std::cout.flush();
@@ -224,7 +229,7 @@ private:
             return {};
         }
         if (cmd == "dump") return dump();
-        if (cmd == "elapsed") return Obj().num("elapsed", lastElapsed_).json();
+        if (cmd == "elapsed") return Obj().num("elapsed", lastElapsed_).num("cpu", lastCpu_).json();
         if (cmd == "quit") {
             quit_ = true;
             return {};
@@ -463,6 +468,7 @@ private:
     bool started_ = false;
     bool quit_ = false;
     double lastElapsed_ = 0;
+    double lastCpu_ = 0;
     int lastPlots_ = 0;
     size_t lastMessage_ = 0, lastLaunch_ = 0;
 };
