@@ -11,7 +11,7 @@ run is flagged when
 
   - the driver dies (a signal or a non-zero exit status),
   - a sanitizer writes a report,
-  - one command takes more than 3 s of processor time or 10 s on the clock
+  - one command takes more than 3 s of processor time or 30 s on the clock
     (screenshots aside), or the driver stops answering,
   - a line the driver prints is not a JSON object in valid UTF-8,
   - a dump holds a non-finite number or a label shows one.
@@ -50,7 +50,7 @@ BARS = {1: (-32000, 32000), 2: (-32767, 32767), 3: (0, 32000), 4: (1, 5)}
 USER_ENTRY = 9
 
 COMMAND_LIMIT_S = 3.0   # a command using more processor time than this is flagged
-WALL_LIMIT_S = 10.0     # and one that takes longer than this on the clock
+WALL_LIMIT_S = 30.0     # and one that takes longer than this on the clock
 STALL_LIMIT_S = 60.0    # a driver silent this long is killed
 
 # ---- Expressions ----
