@@ -124,7 +124,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${MCPLOT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt's GIF and JPEG readers and the X11 platform come with libqt6gui6 and
-# qt6-qpa-plugins; xdg-utils opens the PDF documents and the instruction.
+# qt6-qpa-plugins; qt6-translations-l10n has Qt's own texts (standard buttons,
+# the file dialog, context menus) in Russian; xdg-utils opens the PDF
+# documents and the instruction.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, fonts-liberation2, xdg-utils")
+    "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2, xdg-utils")
 include(CPack)

@@ -238,12 +238,20 @@ void PlotCommands::plotSequence() {
 }
 
 void PlotCommands::showUndefinedNotice() {
-    const int undefined = evaluator_.undefinedPoints();
-    if (undefined == 0) return;
+    std::string notice;
+    if (const int undefined = evaluator_.undefinedPoints(); undefined != 0)
+        notice = texts::undefinedPoints + std::to_string(undefined);
+    if (const ExpressionFailures& failures = evaluator_.expressionFailures(); failures.any()) {
+        // The user's expression: say what failed and where, on the plot and
+        // on the button that turned red.
+        notice = failures.summary();
+        controls_.showExpressionFailure(notice);
+    }
+    if (notice.empty()) return;
     const double x1 = s_.x1.value(), x2 = s_.x2.value(), y1 = s_.y1.value(), y2 = s_.y2;
     canvas_.setCurrentX(x1 + kNoticeLeft * (x2 - x1));
     canvas_.setCurrentY(y1 - kNoticeDrop * (y1 - y2));
-    canvas_.Print(texts::undefinedPoints + std::to_string(undefined));
+    canvas_.Print(notice);
 }
 
 void PlotCommands::replot() {

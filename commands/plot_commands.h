@@ -35,6 +35,8 @@ public:
     virtual void setCommand1Caption(const std::string& caption) = 0;
     virtual void setLabel6Caption(const std::string& caption) = 0;  // Monte Carlo value
     virtual void setLabel2Caption(const std::string& caption) = 0;  // trapezoid value
+    // After a command in which the user's expression failed: what failed and where.
+    virtual void showExpressionFailure(const std::string& /*text*/) {}
 };
 
 namespace texts {
@@ -93,6 +95,8 @@ public:
     int plotRuns() const { return plotRuns_; }
     // Built-in evaluations without a finite single value since the last clear.
     int undefinedPoints() const { return evaluator_.undefinedPoints(); }
+    // The user's expression in the last plot run or Monte Carlo command.
+    const ExpressionFailures& expressionFailures() const { return evaluator_.expressionFailures(); }
     // Throws drawn blue and red since the last clear.
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }

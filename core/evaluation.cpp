@@ -6,11 +6,17 @@
 
 namespace mcplot {
 
+namespace {
+// The language's number for an "Internal error": a host that failed or is missing.
+constexpr int kInternalError = 51;
+}  // namespace
+
 Evaluator::Evaluator(FunctionChoice choice, ScriptHost* host) : choice_(std::move(choice)), host_(host) {}
 
 void Evaluator::startBudget() {
     failures_ = 0;
     undefined_ = 0;
+    expressionFailures_.clear();
     evaluations_ = 0;
     scriptTimedOut_ = false;
     spent_ = {};
@@ -19,12 +25,15 @@ void Evaluator::startBudget() {
 void Evaluator::evaluateUserExpression() {
     kod_ = "x=" + shortNumber(x_.value()) + "\r\n" + "Res.p=" + choice_.expression;
     bool ok = false;
+    // A point skipped after a time-out fails for the same reason.
+    ScriptStatus status = ScriptStatus::failure(kScriptTimedOut, "сценарий выполняется слишком долго и прерван");
     try {
+        if (!host_) status = ScriptStatus::failure(kInternalError, "внутренняя ошибка");
         if (host_ && !scriptTimedOut_) {
             const auto start = std::chrono::steady_clock::now();
             host_->Reset();
             if (!res_) res_ = std::make_shared<PubResults>();
-            ScriptStatus status = host_->AddObject("Res", res_);
+            status = host_->AddObject("Res", res_);
             if (status.ok) status = host_->ExecuteStatement(kod_);
             if (status.ok) {
                 y_ = Number::dbl(res_->p);
@@ -35,11 +44,18 @@ void Evaluator::evaluateUserExpression() {
         }
     } catch (const std::exception& e) {
         // A failing host is one more way the expression fails.
+        status = ScriptStatus::failure(kInternalError, "внутренняя ошибка");
         if (report_) report_(std::string("script host failed: ") + e.what());
     } catch (...) {
+        status = ScriptStatus::failure(kInternalError, "внутренняя ошибка");
         if (report_) report_("script host failed with an unknown exception");
     }
-    if (!ok) ++failures_;
+    if (ok) {
+        expressionFailures_.recordSuccess(x_.value());
+    } else {
+        ++failures_;
+        expressionFailures_.recordFailure(x_.value(), status, kod_, choice_.expression);
+    }
 }
 
 }  // namespace mcplot

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/expression_failures.h"
 #include "core/script_host.h"
 #include "numbers/number.h"
 
@@ -138,6 +139,8 @@ public:
     // Script text of the last user evaluation.
     const std::string& kod() const { return kod_; }
     int failures() const { return failures_; }
+    // Where and how the user's expression failed since startBudget.
+    const ExpressionFailures& expressionFailures() const { return expressionFailures_; }
     int undefinedPoints() const { return undefined_; }
     // Evaluations since the budget started, failed or not.
     int evaluations() const { return evaluations_; }
@@ -152,6 +155,7 @@ private:
     std::string kod_;
     int failures_ = 0;
     int undefined_ = 0;
+    ExpressionFailures expressionFailures_;
     int evaluations_ = 0;
     bool scriptTimedOut_ = false;
     std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);

@@ -110,6 +110,19 @@ void Interpreter::reset() {
     globals_.popTo(0);
     globalIndex_.clear();
     locals_.popTo(0);
+    // Instances that hold each other would outlive the script with all they
+    // hold: empty their fields, and any that stays is cut off its class.
+    for (const auto& cls : classes_) {
+        while (ObjObj* o = cls->live.head) {
+            ++o->refs;
+            const Value holder = Value::object(o);
+            o->unlink();
+            o->cls = nullptr;
+            o->terminate = nullptr;
+            std::vector<Value> fields;
+            fields.swap(o->fields);
+        }
+    }
     dying_ = false;
     procs_.clear();
     procIndex_.clear();
@@ -406,7 +419,7 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
     }
 }
 
-Interpreter::Flow Interpreter::execNode(const Node& nd) {
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::execNode(const Node& nd) {
     checkStack(stackLimit_);
     tick();
     switch (nd.kind) {
@@ -694,6 +707,7 @@ Value& Interpreter::elementRef(int32_t target) {
 
 Value Interpreter::eval(int32_t n) {
     const Node& nd = nodes_[n];
+    if (nd.kind == NK::Literal) return consts_[nd.k];  // cannot fail
     try {
         return evalNode(nd);
     } catch (ScriptError& e) {
@@ -702,7 +716,8 @@ Value Interpreter::eval(int32_t n) {
     }
 }
 
-Value Interpreter::evalNode(const Node& nd) {
+// Inlined into eval: one call per node, not two.
+[[gnu::always_inline]] inline Value Interpreter::evalNode(const Node& nd) {
     checkStack(stackLimit_);
     switch (nd.kind) {
         case NK::Literal: return consts_[nd.k];
@@ -987,7 +1002,7 @@ void Interpreter::setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg,
 }
 
 Value Interpreter::newInstance(const Node& nd) {
-    const ClassInfo* cls = nullptr;
+    ClassInfo* cls = nullptr;
     for (size_t k = classes_.size(); k-- > 0 && !cls;)
         if (classes_[k]->hash == nd.hash && sameName(classes_[k]->name, nd.nameView())) cls = classes_[k].get();
     if (!cls) {
@@ -997,6 +1012,7 @@ Value Interpreter::newInstance(const Node& nd) {
     auto* o = new ObjObj(ObjObj::Instance, nullptr);
     Value result = Value::object(o);
     o->cls = cls;
+    o->link(&cls->live);
     o->fields.resize(cls->fieldCount);
     for (const ClassMember& m : cls->members) {
         if (m.kind != ClassMember::Field) continue;
@@ -1012,6 +1028,7 @@ Value Interpreter::newInstance(const Node& nd) {
 }
 
 void Interpreter::terminateInstance(ObjObj* o) {
+    if (!o->cls) return;
     Interpreter& in = *o->cls->owner;
     if (in.dying_) return;
     try {

@@ -321,10 +321,12 @@ private:
 
     // ---- helpers ----
     [[gnu::noinline]] int32_t node(NK kind) {
-        if (c_.nodes.size() >= limits_.maxNodes) fail(err::OutOfMemory);
-        Node& nd = c_.nodes.emplace_back(Node{kind});
+        const size_t n = c_.nodes.size();
+        if (n >= limits_.maxNodes) fail(err::OutOfMemory);
+        Node& nd = c_.nodes.emplace_back();
+        nd.kind = kind;
         nd.pos = static_cast<uint32_t>(start_);
-        return static_cast<int32_t>(c_.nodes.size() - 1);
+        return static_cast<int32_t>(n);
     }
     Node& at(int32_t n) { return c_.nodes[static_cast<size_t>(n)]; }
 

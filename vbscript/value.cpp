@@ -254,7 +254,23 @@ size_t ArrObj::flatIndex(const Value* idx, int n) const {
 }
 
 ObjObj::ObjObj(Which w, std::shared_ptr<HostObject> h) : HeapObj(Object), which(w), host(std::move(h)) {}
-ObjObj::~ObjObj() = default;
+ObjObj::~ObjObj() { unlink(); }
+
+void ObjObj::link(InstanceList* l) {
+    list = l;
+    nextLive = l->head;
+    if (nextLive) nextLive->prevLive = this;
+    l->head = this;
+}
+
+void ObjObj::unlink() {
+    if (!list) return;
+    if (prevLive) prevLive->nextLive = nextLive;
+    else list->head = nextLive;
+    if (nextLive) nextLive->prevLive = prevLive;
+    list = nullptr;
+    prevLive = nextLive = nullptr;
+}
 
 Value Value::str(std::string s) {
     Value v;

@@ -184,6 +184,13 @@ struct ArrObj : HeapObj {
 
 class HostObject;
 struct ClassInfo;
+struct ObjObj;
+
+// The instances of one class that are alive, so that the interpreter can
+// break reference cycles among them when a script ends.
+struct InstanceList {
+    ObjObj* head = nullptr;
+};
 
 struct ObjObj : HeapObj {
     enum Which : uint8_t { Host, ErrObject, Instance };
@@ -199,6 +206,11 @@ struct ObjObj : HeapObj {
     std::vector<Value> fields;
     // Runs the class's Class_Terminate when the last reference goes.
     void (*terminate)(ObjObj* self) = nullptr;
+    InstanceList* list = nullptr;  // where the instance is linked while alive
+    ObjObj* prevLive = nullptr;
+    ObjObj* nextLive = nullptr;
+    void link(InstanceList* l);
+    void unlink();
 };
 
 class Value {

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLocale>
 #include <QMenu>
@@ -14,6 +15,7 @@
 
 #include "window/form2.h"
 #include "window/logging.h"
+#include "window/plot_export.h"
 #include "window/qt_desktop.h"
 #include "window/script_host_factory.h"
 
@@ -24,6 +26,12 @@ namespace {
 // Screen and outer window geometry is reckoned in twips: 15 to the pixel at
 // 96 dots per inch.
 constexpr double kTwipsPerPixel = 15.0;
+// The window starts a tenth of the free width from the left and a fiftieth of
+// the free height from the top of the screen.
+constexpr float kFreeWidthLeft = 0.1f;
+constexpr double kFreeHeightAbove = 0.02;
+// The client area's light grey.
+constexpr uint32_t kClientAreaColor = 0xE0E0E0;
 
 // The client area: light grey, and its resize is the window's Resize event.
 class ClientArea : public QWidget {
@@ -32,7 +40,7 @@ public:
         setObjectName(QStringLiteral("client"));
         setAutoFillBackground(true);
         QPalette p = palette();
-        p.setColor(QPalette::Window, colorFromBgr(0xE0E0E0));
+        p.setColor(QPalette::Window, colorFromBgr(kClientAreaColor));
         setPalette(p);
     }
 
@@ -74,6 +82,7 @@ Form1::Form1(Desktop* desktop) {
 
     buildTemplate();
     buildMenus();
+    buildPictureActions();
     setClientSize(640, 480);
 }
 
@@ -92,6 +101,7 @@ Form1::~Form1() {
 void Form1::setDecimalSeparator(const std::string& separator) {
     decimalSeparator_ = separator;
     engine_->setDecimalSeparator(separator);
+    if (limitEditor_) limitEditor_->setDecimalSeparator(separator);
 }
 
 void Form1::buildTemplate() {
@@ -199,6 +209,13 @@ void Form1::buildTemplate() {
     VScroll2->Change = action([this] { VScroll2_Change(); });
     VScroll3->Change = action([this] { VScroll3_Change(); });
     VScroll4->Change = action([this] { VScroll4_Change(); });
+
+    limitEditor_ = new LimitEditor(c);
+    limitEditor_->setDecimalSeparator(decimalSeparator_);
+    limitEditor_->attach(Label3, VScroll1, 100, 2);
+    limitEditor_->attach(Label4, VScroll2, 100, 2);
+    limitEditor_->attach(Label5, VScroll3, 1, 0);
+    limitEditor_->attach(Label1, VScroll4, 1, 0);
 }
 
 std::function<void()> Form1::action(std::function<void()> handler) {
@@ -234,6 +251,7 @@ void Form1::buildMenus() {
     fill(mnuFile, {{"mnuFilespravka", "Метод Монте-Карло", &Form1::mnuFilespravka_Click},
                    {"mnuFilespravka2", "Функции", &Form1::mnuFilespravka2_Click},
                    {"mnuFileHistory", "История", &Form1::mnuFileHistory_Click},
+                   {"mnuFileSavePicture", texts::savePictureCaption, &Form1::mnuFileSavePicture_Click},
                    {"mnuHelpSep2", "-", nullptr},
                    {"mnuFileExit", "Выход", &Form1::mnuFileExit_Click}});
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
@@ -243,6 +261,22 @@ void Form1::buildMenus() {
                    {"mnuHelpSep1", "-", nullptr},
                    {"mnuHelpAvtors", "Авторы", &Form1::mnuHelpAvtors_Click},
                    {"mnuHelpAbout", "О программе", &Form1::mnuHelpAbout_Click}});
+}
+
+void Form1::buildPictureActions() {
+    menuItem(QStringLiteral("mnuFileSavePicture"))->setShortcut(QKeySequence::Save);
+    // The plot box's own menu and Ctrl+C while it has the focus.
+    auto* copy = new QAction(QString::fromUtf8(texts::copyPictureCaption), Picture1);
+    copy->setObjectName(QStringLiteral("copyPicture"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { guarded([this] { copyPlot(); }); });
+    auto* save = new QAction(QString::fromUtf8(texts::savePictureCaption), Picture1);
+    save->setObjectName(QStringLiteral("savePicture"));
+    connect(save, &QAction::triggered, this, [this] { guarded([this] { mnuFileSavePicture_Click(); }); });
+    Picture1->addAction(copy);
+    Picture1->addAction(save);
+    Picture1->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QAction* Form1::menuItem(const QString& name) const {
@@ -301,8 +335,8 @@ void Form1::placeOnScreen() {
     const QRect fg = frameGeometry();
     const double SWt = sg.width() * kTwipsPerPixel, SHt = sg.height() * kTwipsPerPixel;
     const double Wt = fg.width() * kTwipsPerPixel, Ht = fg.height() * kTwipsPerPixel;
-    const float left = float(SWt - Wt) * 0.1f;
-    const double top = (SHt - Ht) * 0.02;
+    const float left = float(SWt - Wt) * kFreeWidthLeft;
+    const double top = (SHt - Ht) * kFreeHeightAbove;
     move(sg.x() + int(std::lround(left / kTwipsPerPixel)), sg.y() + int(std::lround(top / kTwipsPerPixel)));
 }
 
@@ -454,14 +488,37 @@ void Form1::mnuHelpAvtors_Click() {
     f->show();
     f->raise();
     f->Label1->setCaption(authorsCredits());
+    f->fitCredits();
 }
+
+// ---- The plot as a picture ----
+
+void Form1::mnuFileSavePicture_Click() {
+    const QString path = askSavePath_ ? askSavePath_(this) : askPicturePath(this);
+    if (!path.isEmpty()) savePlot(path);
+}
+
+void Form1::savePlot(const QString& path) {
+    const QString failure = savePicture(plotPicture(Picture1), path);
+    if (!failure.isEmpty()) desktop_->tell(failure.toStdString(), texts::saveFailedTitle);
+}
+
+void Form1::copyPlot() { copyPicture(plotPicture(Picture1)); }
 
 // ---- Controls the run commands use ----
 
 std::string Form1::text1() const { return Text1->Text(); }
 std::string Form1::text2() const { return Text2->Text(); }
 void Form1::setCommand1BackColor(uint32_t color) { Command1->setBackColor(color); }
-void Form1::setCommand1Caption(const std::string& caption) { Command1->setCaption(caption); }
+void Form1::setCommand1Caption(const std::string& caption) {
+    Command1->setCaption(caption);
+    // The explanation belongs to the red button only; the template has no tooltip.
+    if (caption != texts::errorsCaption) Command1->setToolTip(QString());
+}
+
+void Form1::showExpressionFailure(const std::string& text) {
+    if (Command1->Caption() == texts::errorsCaption) Command1->setToolTip(QString::fromStdString(text));
+}
 void Form1::setLabel6Caption(const std::string& caption) { Label6->setCaption(caption); }
 void Form1::setLabel2Caption(const std::string& caption) { Label2->setCaption(caption); }
 

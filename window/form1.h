@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@
 #include "window/controls.h"
 #include "window/desktop.h"
 #include "window/form2.h"
+#include "window/limit_editor.h"
 
 class QAction;
 class QMenu;
@@ -75,6 +77,18 @@ public:
     void mnuHelpAbout_Click();
     void mnuHelpAvtors_Click();
 
+    // The plot as a picture: "Сохранить рисунок…" asks for a file and saves
+    // the plot box there; a failure is told in a message box and nothing else
+    // changes. Copying puts the same picture on the clipboard.
+    void mnuFileSavePicture_Click();
+    void savePlot(const QString& path);
+    void copyPlot();
+    // How the save item asks for the file ("" cancels); Qt's dialog unless set.
+    void setSavePathAsker(std::function<QString(QWidget*)> asker) { askSavePath_ = std::move(asker); }
+
+    // Typed values for the four parameter bars.
+    LimitEditor& limitEditor() { return *limitEditor_; }
+
     // Client area in pixels.
     int ScaleWidth() const;
     int ScaleHeight() const;
@@ -127,9 +141,11 @@ private:
     void setCommand1Caption(const std::string& caption) override;
     void setLabel6Caption(const std::string& caption) override;
     void setLabel2Caption(const std::string& caption) override;
+    void showExpressionFailure(const std::string& text) override;
 
     void buildTemplate();
     void buildMenus();
+    void buildPictureActions();
     void placeOnScreen();
     void relayout();
     // The picture check after a load: warns when Image1 holds no picture.
@@ -151,6 +167,8 @@ private:
     QMenu* mnuHelp = nullptr;
     QPointer<Form2> form2_;
     std::string decimalSeparator_ = ".";
+    LimitEditor* limitEditor_ = nullptr;
+    std::function<QString(QWidget*)> askSavePath_;
 };
 
 }  // namespace mcplot

@@ -3,8 +3,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 
+#include <algorithm>
 #include <vector>
 
 // The resources live in a static library: name them once so they are linked in.
@@ -19,6 +21,12 @@ static void loadResources() {
 }
 
 namespace mcplot {
+
+namespace {
+// The toolkit's small default size, and the least a reader can still read.
+constexpr double defaultCreditsPoints = 8;
+constexpr double minimumCreditsPoints = 5;
+}  // namespace
 
 QImage resourceImage(const QString& part, const QString& suffix) {
     loadResources();
@@ -62,7 +70,7 @@ Form2::Form2() {
     Label1->setObjectName(QStringLiteral("Label1"));
     // The toolkit's small default font, so that six lines fit in 81 pixels.
     QFont font = Label1->font();
-    font.setPointSizeF(8);
+    font.setPointSizeF(defaultCreditsPoints);
     Label1->setFont(font);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setLeft(8);
@@ -73,6 +81,42 @@ Form2::Form2() {
 }
 
 bool Form2::hasPicture() const { return image_->hasPicture(); }
+
+namespace {
+QStringList shownLines(const Label* label) {
+    QStringList lines = label->text().split(QLatin1Char('\n'));
+    // Padding blanks at the ends of the lines take no room that matters.
+    for (QString& line : lines)
+        while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+    return lines;
+}
+
+QSize textSize(const QStringList& lines, const QFont& font) {
+    const QFontMetrics fm(font);
+    int width = 0;
+    for (const QString& line : lines) width = std::max(width, fm.horizontalAdvance(line));
+    return QSize(width, int(lines.size()) * fm.lineSpacing());
+}
+}  // namespace
+
+void Form2::fitCredits() {
+    const QStringList lines = shownLines(Label1);
+    const QSize room = Label1->contentsRect().size();
+    QFont font = Label1->font();
+    font.setPointSizeF(defaultCreditsPoints);
+    while (font.pointSizeF() > minimumCreditsPoints) {
+        const QSize need = textSize(lines, font);
+        if (need.width() <= room.width() && need.height() <= room.height()) break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    Label1->setFont(font);
+}
+
+QRect Form2::creditsTextRect() const {
+    const QSize size = textSize(shownLines(Label1), Label1->font());
+    const QRect inside = Label1->contentsRect();
+    return QRect(Label1->mapTo(this, inside.topLeft()), size);
+}
 
 namespace {
 std::string join(const std::vector<std::string>& lines) {

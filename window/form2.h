@@ -17,6 +17,11 @@ public:
     Label* Label1 = nullptr;
     QWidget* Image1 = nullptr;
     bool hasPicture() const;
+    // Shrinks Label1's font, if need be, until every line of its caption fits
+    // inside the label; call after setting the caption.
+    void fitCredits();
+    // Where Label1's lines stand, in window pixels.
+    QRect creditsTextRect() const;
 
 private:
     ImageBox* image_ = nullptr;

@@ -6,11 +6,13 @@
 
 #include "window/command_line.h"
 #include "window/form1.h"
+#include "window/translations.h"
 
 int main(int argc, char* argv[]) {
     // Before QApplication: it would connect to a display that may not exist.
     if (const auto status = mcplot::answerInfoOption(argc, argv, std::cout)) return *status;
     QApplication app(argc, argv);
+    mcplot::installRussianTranslation(app);
     // The process ends when its last window closes, Authors window included.
     QApplication::setQuitOnLastWindowClosed(true);
     mcplot::Form1 form;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include "window/desktop.h"
@@ -26,5 +27,10 @@ public:
 private:
     QPointer<QWidget> parent_;
 };
+
+// The texts of the buttons of the box QtDesktop shows for a question (Yes and
+// No) or a message (OK), in the order the user sees them, without the
+// access-key marks.
+QStringList messageBoxButtonTexts(bool question);
 
 }  // namespace mcplot

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -275,7 +276,7 @@ TEST(CoreTrapezoid, LinearOnTheUnitIntervalWithItsTypes) {
 
 TEST(CoreTrapezoid, PresetsAndAFailingExpression) {
     Evaluator gauss = builtIn(5);
-    EXPECT_NEAR(trapezoid(gauss, Number::dbl(0), 3).itrap.value(), std::sqrt(M_PI) / 2 * std::erf(3.0), 1e-4);
+    EXPECT_NEAR(trapezoid(gauss, Number::dbl(0), 3).itrap.value(), std::sqrt(std::numbers::pi) / 2 * std::erf(3.0), 1e-4);
     Evaluator parabola = builtIn(2);
     EXPECT_NEAR(trapezoid(parabola, Number::dbl(0), 3).itrap.value(), 9, 1e-3);
 

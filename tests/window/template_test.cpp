@@ -106,7 +106,7 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
     };
     EXPECT_EQ(names(menus[0]->menu()),
               QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
-                           "mnuHelpSep2=-", "mnuFileExit=Выход"}));
+                           "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
     EXPECT_EQ(names(menus[1]->menu()),
               QStringList({"mnuHelpInstruction=Инструкция", "mnuFileUprav=Управление", "mnuHelpSep1=-",
                            "mnuHelpAvtors=Авторы", "mnuHelpAbout=О программе"}));

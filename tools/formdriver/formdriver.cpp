@@ -6,6 +6,9 @@
 //   size W H | start | select N | scroll K V | text K STRING | click NAME
 //   menu NAME | resize W H | close | answer yes|no | seed N | dump | shot FILE
 //   move L T   (outer position of Form1 in pixels, for the Authors window)
+//   edit LABEL TEXT   (opens the value editor on Label1/3/4/5 as a double-click
+//                      does, types TEXT and presses Enter)
+//   save PATH  ("Сохранить рисунок…" with the file dialog answered PATH)
 //   elapsed    (prints {"elapsed": S, "cpu": C}: seconds the previous command
 //              took, on the clock and in processor time)
 //
@@ -15,6 +18,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 
@@ -26,10 +32,13 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/recording_desktop.h"
 #include "window/form1.h"
+#include "window/qt_desktop.h"
+#include "window/translations.h"
 
 using namespace mcplot;
 
@@ -151,7 +160,10 @@ const char* typeName(NumType t) {
 
 class Driver {
 public:
-    Driver() : form_(&desktop_) {}
+    Driver() : form_(&desktop_) {
+        // The save dialog is answered by `save`; the menu item alone cancels it.
+        form_.setSavePathAsker([this](QWidget*) { return std::exchange(savePath_, QString()); });
+    }
 
     void run() {
         std::string line;
@@ -313,6 +325,42 @@ private:
             settle();
             return {};
         }
+        if (cmd == "edit") {
+            std::string name;
+            in >> name;
+            const std::string text = rest();
+            if (auto e = needOpen(); !e.empty()) return e;
+            Label* label = nullptr;
+            for (Label* l : {form_.Label1, form_.Label3, form_.Label4, form_.Label5})
+                if (l->objectName().toStdString() == name) label = l;
+            if (!label) return error("no value editor on " + name);
+            // A double-click on the label, as the user gives it.
+            const QPointF at(label->width() / 2.0, label->height() / 2.0);
+            QMouseEvent press(QEvent::MouseButtonDblClick, at, label->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(label, &press);
+            settle();
+            LimitEditor& editor = form_.limitEditor();
+            if (!editor.isOpen()) return error("the editor did not open on " + name);
+            QLineEdit* box = editor.box();
+            box->insert(QString::fromStdString(text));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &release);
+            settle();
+            return {};
+        }
+        if (cmd == "save") {
+            const std::string path = rest();
+            if (path.empty()) return error("usage: save PATH");
+            if (auto e = needOpen(); !e.empty()) return e;
+            savePath_ = QString::fromStdString(path);
+            form_.menuItem(QStringLiteral("mnuFileSavePicture"))->trigger();
+            savePath_.clear();
+            settle();
+            return {};
+        }
         if (cmd == "close") {
             if (auto e = needOpen(); !e.empty()) return e;
             form_.close();
@@ -334,6 +382,7 @@ private:
         const QRect r = w->geometry();
         o.raw("pixels", array({std::to_string(r.x()), std::to_string(r.y()), std::to_string(r.width()),
                                std::to_string(r.height())}));
+        o.str("toolTip", w->toolTip().toStdString());
         return o;
     }
 
@@ -414,8 +463,14 @@ private:
         std::vector<std::string> messages;
         for (size_t k = lastMessage_; k < desktop_.shown.size(); ++k) {
             const auto& m = desktop_.shown[k];
-            messages.push_back(
-                Obj().str("title", m.title).str("text", m.text).integer("buttons", m.question ? 4 : 0).json());
+            // The buttons the real box shows for this kind of message.
+            std::vector<std::string> buttonTexts;
+            for (const QString& t : messageBoxButtonTexts(m.question)) buttonTexts.push_back(quote(t.toStdString()));
+            messages.push_back(Obj().str("title", m.title)
+                                   .str("text", m.text)
+                                   .integer("buttons", m.question ? 4 : 0)
+                                   .raw("buttonTexts", array(buttonTexts))
+                                   .json());
         }
         lastMessage_ = desktop_.shown.size();
 
@@ -452,12 +507,19 @@ private:
                                   .raw("client", array({std::to_string(f2->width()), std::to_string(f2->height())}))
                                   .str("label1", f2->Label1->Caption())
                                   .boolean("hasPicture", f2->hasPicture())
+                                  .raw("label1Text", rect(f2->creditsTextRect()))
                                   .json());
         root.raw("state", state.json());
         root.integer("plots", plots);
         root.raw("canvas", canvasObj.json());
         root.raw("messages", array(messages));
         root.raw("launched", array(launched));
+        LimitEditor& editor = form_.limitEditor();
+        root.raw("editor", Obj().boolean("open", editor.isOpen())
+                               .str("label", editor.isOpen() ? editor.openLabel()->objectName().toStdString() : "")
+                               .str("text", editor.isOpen() ? editor.box()->text().toStdString() : "")
+                               .str("explanation", editor.explanation().toStdString())
+                               .json());
         root.raw("windows", array(windows));
         root.boolean("alive", !windows.empty());
         return root.json();
@@ -467,6 +529,7 @@ private:
     Form1 form_;
     bool started_ = false;
     bool quit_ = false;
+    QString savePath_;
     double lastElapsed_ = 0;
     double lastCpu_ = 0;
     int lastPlots_ = 0;
@@ -478,6 +541,7 @@ private:
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    installRussianTranslation(app);
     // The driver decides itself when to end; a closed window only shows in `alive`.
     QApplication::setQuitOnLastWindowClosed(false);
     Driver driver;
