@@ -44,7 +44,7 @@ PICTURES = ["linein.gif", "parabola.gif", "sinus.gif", "cos.gif", "gauss.gif",
             "maxwell.gif", "plank_1.gif", "plank_2.gif", "vdv.gif"]
 MENU_ITEMS = ["mnuFilespravka", "mnuFilespravka2", "mnuFileHistory", "mnuHelpSep2",
               "mnuFileExit", "mnuHelpInstruction", "mnuFileUprav", "mnuHelpSep1",
-              "mnuHelpAvtors", "mnuHelpAbout"]
+              "mnuHelpAvtors", "mnuHelpAbout", "mnuFileSavePicture", "mnuFile", "mnuHelp"]
 # Reachable range of each bar (lowest, highest) as the driver sees it.
 BARS = {1: (-32000, 32000), 2: (-32767, 32767), 3: (0, 32000), 4: (1, 5)}
 USER_ENTRY = 9
@@ -196,7 +196,8 @@ def command(rng, shots):
     """One driver command as bytes."""
     kinds = ["select"] * 14 + ["scroll"] * 14 + ["text1"] * 16 + ["text2"] * 7 + \
             ["click"] * 12 + ["menu"] * 5 + ["resize"] * 6 + ["move"] * 2 + ["answer"] * 4 + \
-            ["seed"] * 2 + ["dump"] * 8 + ["shot"] + ["close"] + ["garbage"] * 3 + ["late"]
+            ["seed"] * 2 + ["dump"] * 8 + ["shot"] + ["close"] + ["garbage"] * 3 + ["late"] + \
+            ["edit"] * 5 + ["save"]
     kind = rng.choice(kinds)
     if kind == "select":
         n = rng.choice([USER_ENTRY] * 3 + list(range(10)) + [-1, 10, 99999])
@@ -228,6 +229,14 @@ def command(rng, shots):
         return b"shot " + (shots if rng.random() < 0.8 else b"/nonexistent/folder/shot.png")
     if kind == "close":
         return b"close"
+    if kind == "edit":
+        label = rng.choice([b"Label1", b"Label3", b"Label4", b"Label5", b"Label3", b"Label2", b"Label9"])
+        value = rng.choice([b"0", b"1", b"-1", b"2.5", b"2,5", b"320", b"-320", b"1e10", b"abc", b"",
+                            b"99999999999", b"0.001", "пять".encode(), b"\xff", b"5", b"-0.5"])
+        return b"edit " + label + b" " + (value if rng.random() < 0.9 else parameter(rng))
+    if kind == "save":
+        return b"save " + rng.choice([shots.replace(b"shot.png", b"save.png"), shots.replace(b"shot.png", b"save.bmp"),
+                                      shots.replace(b"shot.png", b"save"), b"/nonexistent/folder/x.png"])
     if kind == "late":
         return rng.choice([b"start", b"size 100 100"])
     return rng.choice([b"frobnicate", b"\xff\xfe\xfd", b"select", b"scroll 1", b"text",
@@ -445,14 +454,14 @@ def main():
     args = parser.parse_args()
     if args.self_test:
         return self_test()
-    if not args.driver or not args.assets:
-        parser.error("--driver and --assets are needed")
 
     if args.print_seed is not None:
         for line in scenario(args.print_seed, b"shot.png"):
             sys.stdout.buffer.write(line + b"\n")
         return 0
 
+    if not args.driver or not args.assets:
+        parser.error("--driver and --assets are needed")
     driver = os.path.abspath(args.driver)
     assets = os.path.abspath(args.assets)
     first, last = (int(v) for v in args.seeds.split(":"))
