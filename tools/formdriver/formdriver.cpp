@@ -9,7 +9,8 @@
 //   edit LABEL TEXT   (opens the value editor on Label1/3/4/5 as a double-click
 //                      does, types TEXT and presses Enter)
 //   save PATH  ("Сохранить рисунок…" with the file dialog answered PATH)
-//   elapsed    (prints {"elapsed": S}: seconds the previous command took)
+//   elapsed    (prints {"elapsed": S, "cpu": C}: seconds the previous command
+//              took, on the clock and in processor time)
 //   study open | study nmax N | study runs M | study seed S | study run
 //   study cancel | study save convergence|histogram FILE | study shot FILE
 //
@@ -29,6 +30,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -171,11 +173,14 @@ public:
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == '#') continue;
             const auto start = std::chrono::steady_clock::now();
+            const std::clock_t cpuStart = std::clock();
             std::string out = execute(line);
             std::string cmd;
             std::istringstream(line) >> cmd;
-            if (cmd != "elapsed")
+            if (cmd != "elapsed") {
                 lastElapsed_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                lastCpu_ = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+            }
             if (!out.empty()) {
                 std::cout << out << '\n';
                 std::cout.flush();
@@ -238,7 +243,7 @@ private:
             return {};
         }
         if (cmd == "dump") return dump();
-        if (cmd == "elapsed") return Obj().num("elapsed", lastElapsed_).json();
+        if (cmd == "elapsed") return Obj().num("elapsed", lastElapsed_).num("cpu", lastCpu_).json();
         if (cmd == "quit") {
             quit_ = true;
             return {};
@@ -653,6 +658,7 @@ private:
     bool quit_ = false;
     QString savePath_;
     double lastElapsed_ = 0;
+    double lastCpu_ = 0;
     int lastPlots_ = 0;
     size_t lastMessage_ = 0, lastLaunch_ = 0;
 };
