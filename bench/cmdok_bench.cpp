@@ -43,7 +43,8 @@ public:
         double x = 0;
         std::from_chars(buf, buf + n, x);
         const double deg = 30 * 3.14 / 180;
-        res_->p = 5 + std::tan(deg) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(deg), 2);
+        res_->p =
+            5 + std::tan(deg) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(deg), 2);
         return ScriptStatus::success();
     }
 
@@ -81,12 +82,19 @@ void run(benchmark::State& s, std::unique_ptr<ScriptHost> host) {
     s.SetLabel(bench.controls.label6 + " " + bench.controls.label2 + " " + bench.controls.command1Caption);
 }
 
-void BM_CmdOK_SampleExpression(benchmark::State& s) { run(s, std::make_unique<VBScriptHost>()); }
-void BM_CmdOK_SampleCompiled(benchmark::State& s) { run(s, std::make_unique<CompiledHost>()); }
+void BM_CmdOK_SampleExpression(benchmark::State& s) {
+    run(s, std::make_unique<VBScriptHost>());
+}
+void BM_CmdOK_SampleCompiled(benchmark::State& s) {
+    run(s, std::make_unique<CompiledHost>());
+}
 
 }  // namespace
 
-BENCHMARK(BM_CmdOK_SampleExpression)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CmdOK_SampleExpression)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_CmdOK_SampleCompiled)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {

@@ -64,8 +64,12 @@ void monteCarloRun(benchmark::State& s, int16_t nfun, double a, float b) {
     s.SetLabel(bench.controls.label6 + " " + bench.controls.label2);
 }
 
-void BM_CmdOK_Parabola(benchmark::State& s) { monteCarloRun(s, 2, 0, 3); }
-void BM_CmdOK_Planck1(benchmark::State& s) { monteCarloRun(s, 7, 0.01, 12); }
+void BM_CmdOK_Parabola(benchmark::State& s) {
+    monteCarloRun(s, 2, 0, 3);
+}
+void BM_CmdOK_Planck1(benchmark::State& s) {
+    monteCarloRun(s, 7, 0.01, 12);
+}
 void BM_Command1_Parabola(benchmark::State& s) {
     Bench bench(2, 0, 3, 0);
     for (auto _ : s) bench.engine.Command1_Click();
@@ -157,7 +161,12 @@ private:
 
 BENCHMARK(BM_CmdOK_Parabola)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CmdOK_Planck1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_MonteCarloLimit)->Arg(2)->Arg(7)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MonteCarloLimit)
+    ->Arg(2)
+    ->Arg(7)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_Command1_Parabola)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

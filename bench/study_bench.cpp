@@ -24,7 +24,9 @@ const Box gaussBox{0, 3, 0, 1};
 const char* const sample = "5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2";
 const Box sampleBox{0, 14.2, 0, 7.5};
 
-double gauss(double x) { return std::exp(-(std::pow(x, 2))); }
+double gauss(double x) {
+    return std::exp(-(std::pow(x, 2)));
+}
 double sampleFormula(double x) {
     const double c = 30 * 3.14 / 180;
     return 5 + std::tan(c) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(c), 2);
@@ -41,8 +43,10 @@ void plainLoop(benchmark::State& state, const Box& box, F f) {
             const double yr = box.ymin + box.height() * random.next();
             const double y = f(x);
             sumF += y;
-            if (yr <= y && yr >= 0) ++signedHits;
-            else if (yr >= y && yr < 0) --signedHits;
+            if (yr <= y && yr >= 0)
+                ++signedHits;
+            else if (yr >= y && yr < 0)
+                --signedHits;
         }
         benchmark::DoNotOptimize(box.area() * double(signedHits) / double(throws));
         benchmark::DoNotOptimize(box.width() * sumF / double(throws));
@@ -65,9 +69,15 @@ void studyRun(benchmark::State& state, const Box& box, const IntegrandFactory& f
     }
 }
 
-void BM_GaussPlain(benchmark::State& s) { plainLoop(s, gaussBox, gauss); }
-void BM_GaussStudy(benchmark::State& s) { studyRun(s, gaussBox, builtInIntegrand(5, 0)); }
-void BM_SamplePlain(benchmark::State& s) { plainLoop(s, sampleBox, sampleFormula); }
+void BM_GaussPlain(benchmark::State& s) {
+    plainLoop(s, gaussBox, gauss);
+}
+void BM_GaussStudy(benchmark::State& s) {
+    studyRun(s, gaussBox, builtInIntegrand(5, 0));
+}
+void BM_SamplePlain(benchmark::State& s) {
+    plainLoop(s, sampleBox, sampleFormula);
+}
 void BM_SampleStudy(benchmark::State& s) {
     studyRun(s, sampleBox, expressionIntegrand(sample, [] { return std::make_unique<VBScriptHost>(); }));
 }

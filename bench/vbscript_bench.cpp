@@ -31,7 +31,9 @@ const Expression kExpressions[] = {
 };
 
 // The arguments of a plot over [0, 10] with 100 steps, cycled.
-double argument(int64_t k) { return static_cast<double>(k % 101) * 0.1; }
+double argument(int64_t k) {
+    return static_cast<double>(k % 101) * 0.1;
+}
 
 void BM_VBScriptPoint(benchmark::State& state) {
     const Expression& e = kExpressions[state.range(0)];

@@ -20,8 +20,12 @@ constexpr int kThinLine = 1, kThickLine = 3;
 
 }  // namespace
 
-std::string tickLabel(double v) { return roundedShort(v, "#0.0"); }
-std::string rangeLabel(double v) { return roundedShort(v, "#000.000"); }
+std::string tickLabel(double v) {
+    return roundedShort(v, "#0.0");
+}
+std::string rangeLabel(double v) {
+    return roundedShort(v, "#000.000");
+}
 
 void drawAxes(Canvas& canvas, const AxesFrame& f) {
     const double x1 = f.x1, x2 = f.x2, y1 = f.y1, y2 = f.y2;

@@ -19,7 +19,9 @@ inline constexpr uint32_t systemColorFlag = 0x80000000u;
 inline constexpr uint32_t buttonFace = systemColorFlag | 15u;
 }  // namespace colors
 
-inline constexpr bool isSystemColor(uint32_t bgr) { return (bgr & colors::systemColorFlag) != 0; }
+inline constexpr bool isSystemColor(uint32_t bgr) {
+    return (bgr & colors::systemColorFlag) != 0;
+}
 
 // Blue-green-red to 0xAARRGGBB with full opacity (Qt's QRgb layout).
 inline constexpr uint32_t argbFromBgr(uint32_t bgr) {

@@ -9,9 +9,13 @@
 namespace mcplot {
 namespace {
 
-QColor fromBgr(uint32_t bgr) { return QColor::fromRgb(argbFromBgr(bgr)); }
+QColor fromBgr(uint32_t bgr) {
+    return QColor::fromRgb(argbFromBgr(bgr));
+}
 
-bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+bool finite(double a, double b) {
+    return std::isfinite(a) && std::isfinite(b);
+}
 
 // The dot of the Monte Carlo throws: three pixels each way.
 constexpr int kThickDot = 3;
@@ -68,7 +72,9 @@ RasterCanvas::RasterCanvas() : font_(QStringLiteral("Times New Roman")) {
     resize(1, 1, 1.0);
 }
 
-RasterCanvas::~RasterCanvas() { endBatch(); }
+RasterCanvas::~RasterCanvas() {
+    endBatch();
+}
 
 QPainter& RasterCanvas::batchPainter() {
     if (!painter_) painter_ = std::make_unique<QPainter>(&image_);
@@ -128,7 +134,9 @@ void RasterCanvas::updateTransform() {
     toPixels_ = QTransform(kx, 0, 0, ky, -sx1_ * kx, -sy1_ * ky);
 }
 
-QPointF RasterCanvas::toPixels(double x, double y) const { return toPixels_.map(QPointF(x, y)); }
+QPointF RasterCanvas::toPixels(double x, double y) const {
+    return toPixels_.map(QPointF(x, y));
+}
 
 void RasterCanvas::drawSegment(double x1, double y1, double x2, double y2, uint32_t color) {
     QPointF a = toPixels(x1, y1), b = toPixels(x2, y2);
@@ -166,7 +174,9 @@ void RasterCanvas::Line(double x1, double y1, double x2, double y2, uint32_t col
     currentY_ = y2;
 }
 
-void RasterCanvas::LineTo(double x, double y, uint32_t color) { Line(currentX_, currentY_, x, y, color); }
+void RasterCanvas::LineTo(double x, double y, uint32_t color) {
+    Line(currentX_, currentY_, x, y, color);
+}
 
 void RasterCanvas::Box(double x1, double y1, double x2, double y2, uint32_t color) {
     drawSegment(x1, y1, x2, y1, color);
@@ -199,7 +209,9 @@ void RasterCanvas::PSet(double x, double y, uint32_t color) {
     }
 }
 
-void RasterCanvas::PSet(double x, double y) { PSet(x, y, colors::black); }
+void RasterCanvas::PSet(double x, double y) {
+    PSet(x, y, colors::black);
+}
 
 void RasterCanvas::PSets(std::span<const Dot> dots) {
     if (dots.empty()) return;
@@ -229,7 +241,8 @@ void RasterCanvas::PSets(std::span<const Dot> dots) {
             rgb = argbFromBgr(d.color);
         }
         drawn = true;
-        if (size == kThickDot && left >= 0 && top >= 0 && left + kThickDot <= width && top + kThickDot <= height) {
+        if (size == kThickDot && left >= 0 && top >= 0 && left + kThickDot <= width &&
+            top + kThickDot <= height) {
             // The common case, a whole 3 x 3 dot inside the image.
             auto* line = reinterpret_cast<QRgb*>(bits + top * stride) + left;
             for (int row = 0; row < kThickDot; ++row) {
@@ -262,7 +275,9 @@ void RasterCanvas::Print(const std::string& text) {
     settleVectorState();
 }
 
-void RasterCanvas::setDrawWidth(int width) { drawWidth_ = std::clamp(width, 1, 100); }
+void RasterCanvas::setDrawWidth(int width) {
+    drawWidth_ = std::clamp(width, 1, 100);
+}
 
 uint32_t RasterCanvas::pixelAt(int x, int y) const {
     endBatch();

@@ -16,16 +16,16 @@ namespace mcplot {
 
 struct CalcState {
     // Limits, argument and value.
-    Number a;          // lower limit, holds a double
-    float b = 0;       // upper limit
-    Number n;          // steps of the range scan and the trace, holds an Integer
-    float h = 0;       // step of x, (b - a) / n
-    Number i;          // shared loop counter
-    Number x;          // current argument, holds a double
-    Number y;          // current value: Single after a built-in, Double after the user's
-    int16_t nfun = 0;  // 1..9 built-in formula, 0 the user's expression
-    int16_t nbros = 0; // Monte Carlo throws
-    float mashtab = 0; // scale factor of the plot area
+    Number a;                         // lower limit, holds a double
+    float b = 0;                      // upper limit
+    Number n;                         // steps of the range scan and the trace, holds an Integer
+    float h = 0;                      // step of x, (b - a) / n
+    Number i;                         // shared loop counter
+    Number x;                         // current argument, holds a double
+    Number y;                         // current value: Single after a built-in, Double after the user's
+    int16_t nfun = 0;                 // 1..9 built-in formula, 0 the user's expression
+    int16_t nbros = 0;                // Monte Carlo throws
+    float mashtab = 0;                // scale factor of the plot area
     std::shared_ptr<PubResults> Res;  // created on the first user evaluation
     std::string kod;                  // script text of the last user evaluation
     Number zagruzka;                  // 0 during start-up, 1 afterwards

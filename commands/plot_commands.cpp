@@ -124,7 +124,8 @@ void PlotCommands::axes() {
 
 void PlotCommands::raschet() {
     Step step(*this);
-    tracePoints(evaluator_, s_.a, s_.h, s_.n, [this](float x, float y) { canvas_.LineTo(x, y, colors::blue); });
+    tracePoints(evaluator_, s_.a, s_.h, s_.n,
+                [this](float x, float y) { canvas_.LineTo(x, y, colors::blue); });
     s_.i = Number::integer(static_cast<int16_t>(s_.n.value() + 1));
 }
 
@@ -184,7 +185,8 @@ void PlotCommands::karlo() {
         s_.ikarlo = monteCarloValue(box, tally, s_.nbros);
         // Counts made from nothing but the value left over from before would
         // show a number that means nothing.
-        controls_.setLabel6Caption(throwsFailed ? std::string("I=") + texts::noIntegral : resultCaption(s_.ikarlo));
+        controls_.setLabel6Caption(throwsFailed ? std::string("I=") + texts::noIntegral
+                                                : resultCaption(s_.ikarlo));
     } else {
         // Without throws there is no estimate to show.
         s_.ikarlo = 0;
@@ -259,7 +261,9 @@ void PlotCommands::replot() {
     showUndefinedNotice();
 }
 
-void PlotCommands::Command1_Click() { replot(); }
+void PlotCommands::Command1_Click() {
+    replot();
+}
 
 void PlotCommands::CmdOK_Click() {
     plotSequence();
@@ -272,6 +276,8 @@ void PlotCommands::Text1_Change() {
     controls_.setCommand1Caption(texts::okCaption);
 }
 
-void PlotCommands::Text2_Change() { Command1_Click(); }
+void PlotCommands::Text2_Change() {
+    Command1_Click();
+}
 
 }  // namespace mcplot

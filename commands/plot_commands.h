@@ -89,7 +89,9 @@ public:
     // Script time one command may spend on the user's expression; past it,
     // and after a script that ran out of time, the command's remaining points
     // fail at once so the window never freezes for long.
-    void setScriptTimeBudget(std::chrono::steady_clock::duration budget) { evaluator_.setScriptBudget(budget); }
+    void setScriptTimeBudget(std::chrono::steady_clock::duration budget) {
+        evaluator_.setScriptBudget(budget);
+    }
 
     // Plot runs since the commands were made (every range scan counts one).
     int plotRuns() const { return plotRuns_; }

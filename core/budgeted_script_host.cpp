@@ -6,7 +6,10 @@ namespace mcplot {
 
 BudgetedScriptHost::BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, ActionBudget& budget,
                                        RunLimit setRunLimit, std::chrono::milliseconds longestRun)
-    : inner_(std::move(inner)), budget_(budget), setRunLimit_(std::move(setRunLimit)), longestRun_(longestRun) {}
+    : inner_(std::move(inner)),
+      budget_(budget),
+      setRunLimit_(std::move(setRunLimit)),
+      longestRun_(longestRun) {}
 
 namespace {
 

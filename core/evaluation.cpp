@@ -26,7 +26,8 @@ void Evaluator::evaluateUserExpression() {
     kod_ = "x=" + shortNumber(x_.value()) + "\r\n" + "Res.p=" + choice_.expression;
     bool ok = false;
     // A point skipped after a time-out fails for the same reason.
-    ScriptStatus status = ScriptStatus::failure(kScriptTimedOut, "сценарий выполняется слишком долго и прерван");
+    ScriptStatus status =
+        ScriptStatus::failure(kScriptTimedOut, "сценарий выполняется слишком долго и прерван");
     try {
         if (!host_) status = ScriptStatus::failure(kInternalError, "внутренняя ошибка");
         if (host_ && !scriptTimedOut_) {

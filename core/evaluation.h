@@ -38,11 +38,21 @@ using ReportSink = std::function<void(const std::string& message)>;
 inline double builtInValue(int16_t nfun, double x, double temperature) {
     double v = 0;
     switch (nfun) {
-        case 1: v = x; break;
-        case 2: v = std::pow(x, 2); break;
-        case 3: v = std::sin(x); break;
-        case 4: v = std::cos(x); break;
-        case 5: v = std::exp(-(std::pow(x, 2))); break;
+        case 1:
+            v = x;
+            break;
+        case 2:
+            v = std::pow(x, 2);
+            break;
+        case 3:
+            v = std::sin(x);
+            break;
+        case 4:
+            v = std::cos(x);
+            break;
+        case 5:
+            v = std::exp(-(std::pow(x, 2)));
+            break;
         case 6: {
             const double c = 4 / std::sqrt(kMaxwellPi);
             v = c * std::exp(-(std::pow(x, 2)));
@@ -69,7 +79,9 @@ inline double builtInValue(int16_t nfun, double x, double temperature) {
             v = q - r;
             break;
         }
-        default: v = 0; break;
+        default:
+            v = 0;
+            break;
     }
     return v;
 }
@@ -85,8 +97,8 @@ inline float builtInFormula(int16_t nfun, double x, double temperature) {
 // What is evaluated: nfun 1..9 a built-in formula, 0 the user's expression.
 struct FunctionChoice {
     int16_t nfun = 1;
-    double temperature = 0;   // Van der Waals T, already read from its text
-    std::string expression;   // the user's expression (nfun 0), unchanged
+    double temperature = 0;  // Van der Waals T, already read from its text
+    std::string expression;  // the user's expression (nfun 0), unchanged
 };
 
 // The evaluation protocol on its own values x and y. A built-in formula stores

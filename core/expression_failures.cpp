@@ -77,9 +77,13 @@ void ExpressionFailures::recordFailure(double x, const ScriptStatus& status, con
     failed_.add(x);
 }
 
-int ExpressionFailures::points() const { return tried_.count(); }
+int ExpressionFailures::points() const {
+    return tried_.count();
+}
 
-int ExpressionFailures::failedPoints() const { return failed_.count(); }
+int ExpressionFailures::failedPoints() const {
+    return failed_.count();
+}
 
 std::string ExpressionFailures::summary() const {
     if (failed_.empty()) return {};

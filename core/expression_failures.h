@@ -19,7 +19,8 @@ public:
     void clear();
     void recordSuccess(double x);
     // kod is the script text that ran, userText the user's expression in it.
-    void recordFailure(double x, const ScriptStatus& status, const std::string& kod, const std::string& userText);
+    void recordFailure(double x, const ScriptStatus& status, const std::string& kod,
+                       const std::string& userText);
 
     // Distinct arguments tried and those among them that failed.
     int points() const;

@@ -8,7 +8,9 @@ namespace mcplot {
 
 namespace {
 
-bool leadByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+bool leadByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
 
 // The byte offset of a 1-based line and column (in characters) of the text;
 // the same line breaks as the interpreter counts: CR LF, a lone CR, LF.

@@ -82,7 +82,9 @@ ThrowTally throwPoints(Evaluator& f, const ThrowBox& box, int count, Random& ran
     // of a box whose bottom and height are Integer or Single is Single
     // arithmetic (a float operation rounds as the double one rounded to
     // single). Any other mix goes through Number.
-    const auto narrow = [](const Number& v) { return v.type() == NumType::Integer || v.type() == NumType::Single; };
+    const auto narrow = [](const Number& v) {
+        return v.type() == NumType::Integer || v.type() == NumType::Single;
+    };
     if (box.a.type() == NumType::Double && width.type() == NumType::Double && narrow(box.ymin) &&
         height.type() == NumType::Single) {
         const double a = box.a.value(), w = width.value();

@@ -5,9 +5,9 @@
 namespace mcplot {
 
 void ClockRandom::reseedFromClock() {
-    const uint64_t seed = fixedSeed_ ? *fixedSeed_
-                                     : static_cast<uint64_t>(
-                                           std::chrono::steady_clock::now().time_since_epoch().count());
+    const uint64_t seed =
+        fixedSeed_ ? *fixedSeed_
+                   : static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     state_ = seed ^ kGolden;
 }
 

@@ -23,18 +23,26 @@ public:
     const char* typeName() const override { return "PubResults"; }
 
     bool get(std::string_view name, Value& out) const override {
-        if (sameName(name, "p")) out = Value::dbl(res_->p);
-        else if (sameName(name, "pint")) out = Value::integer(res_->pInt);
-        else if (sameName(name, "plong")) out = Value::lng(res_->pLong);
-        else return false;
+        if (sameName(name, "p"))
+            out = Value::dbl(res_->p);
+        else if (sameName(name, "pint"))
+            out = Value::integer(res_->pInt);
+        else if (sameName(name, "plong"))
+            out = Value::lng(res_->pLong);
+        else
+            return false;
         return true;
     }
 
     bool set(std::string_view name, const Value& v) override {
-        if (sameName(name, "p")) res_->p = toDouble(v);
-        else if (sameName(name, "pint")) res_->pInt = toInteger(v);
-        else if (sameName(name, "plong")) res_->pLong = toLong(v);
-        else return false;
+        if (sameName(name, "p"))
+            res_->p = toDouble(v);
+        else if (sameName(name, "pint"))
+            res_->pInt = toInteger(v);
+        else if (sameName(name, "plong"))
+            res_->pLong = toLong(v);
+        else
+            return false;
         return true;
     }
 
@@ -73,7 +81,9 @@ struct VBScriptHost::Impl {
 VBScriptHost::VBScriptHost() : impl_(std::make_unique<Impl>()) {}
 VBScriptHost::~VBScriptHost() = default;
 
-void VBScriptHost::Reset() { impl_->interp.reset(); }
+void VBScriptHost::Reset() {
+    impl_->interp.reset();
+}
 
 ScriptStatus VBScriptHost::AddObject(std::string_view name, std::shared_ptr<PubResults> object) {
     if (!object) return statusOf(ScriptError(err::ObjectRequired));
@@ -101,9 +111,17 @@ VBScriptHost::Evaluation VBScriptHost::Evaluate(std::string_view expression) {
     return out;
 }
 
-void VBScriptHost::setTimeLimit(std::chrono::milliseconds limit) { impl_->interp.setTimeLimit(limit); }
-void VBScriptHost::setStackBudget(size_t bytes) { impl_->interp.setStackBudget(bytes); }
-void VBScriptHost::setMemoryLimit(size_t bytes) { impl_->interp.setMemoryLimit(bytes); }
-void VBScriptHost::setMaxScriptBytes(size_t bytes) { impl_->interp.setMaxSourceBytes(bytes); }
+void VBScriptHost::setTimeLimit(std::chrono::milliseconds limit) {
+    impl_->interp.setTimeLimit(limit);
+}
+void VBScriptHost::setStackBudget(size_t bytes) {
+    impl_->interp.setStackBudget(bytes);
+}
+void VBScriptHost::setMemoryLimit(size_t bytes) {
+    impl_->interp.setMemoryLimit(bytes);
+}
+void VBScriptHost::setMaxScriptBytes(size_t bytes) {
+    impl_->interp.setMaxSourceBytes(bytes);
+}
 
 }  // namespace mcplot

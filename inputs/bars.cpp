@@ -2,13 +2,21 @@
 
 namespace mcplot {
 
-Number lowerLimitFromBar(int position) { return Number::dbl(position * kLimitBarUnit); }
+Number lowerLimitFromBar(int position) {
+    return Number::dbl(position * kLimitBarUnit);
+}
 
-float upperLimitFromBar(int position) { return static_cast<float>(position * kLimitBarUnit); }
+float upperLimitFromBar(int position) {
+    return static_cast<float>(position * kLimitBarUnit);
+}
 
-int16_t throwsFromBar(int position) { return static_cast<int16_t>(position); }
+int16_t throwsFromBar(int position) {
+    return static_cast<int16_t>(position);
+}
 
-float scaleFromBar(int position) { return static_cast<float>(position); }
+float scaleFromBar(int position) {
+    return static_cast<float>(position);
+}
 
 std::string limitCaption(double limit, std::string_view decimalSeparator) {
     return formatPattern(limit, "0.00", decimalSeparator);
@@ -24,7 +32,9 @@ std::optional<int16_t> barPositionForLimit(double limit) {
     return v;
 }
 
-float scaleLabelTop(float barTop, float barHeight, float scale) { return barHeight * scale / kScaleBarSteps + barTop; }
+float scaleLabelTop(float barTop, float barHeight, float scale) {
+    return barHeight * scale / kScaleBarSteps + barTop;
+}
 
 const Preset* findPreset(std::string_view text) {
     for (const Preset& p : presets)

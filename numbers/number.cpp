@@ -11,17 +11,24 @@
 
 namespace mcplot {
 
-Number pow(Number l, Number r) { return Number::dbl(std::pow(l.value(), r.value())); }
+Number pow(Number l, Number r) {
+    return Number::dbl(std::pow(l.value(), r.value()));
+}
 
 Number Number::operator-() const {
     switch (type_) {
-        case NumType::Integer: return fromWideInteger(-static_cast<long long>(value_), true);
-        case NumType::Long: return fromWideInteger(-static_cast<long long>(value_), false);
-        default: return Number(type_, -value_);
+        case NumType::Integer:
+            return fromWideInteger(-static_cast<long long>(value_), true);
+        case NumType::Long:
+            return fromWideInteger(-static_cast<long long>(value_), false);
+        default:
+            return Number(type_, -value_);
     }
 }
 
-double roundHalfEven(double v) { return std::nearbyint(v); }
+double roundHalfEven(double v) {
+    return std::nearbyint(v);
+}
 
 bool toInteger16(double v, int16_t& out) {
     if (!std::isfinite(v)) return false;
@@ -74,8 +81,8 @@ std::string formatPattern(double v, std::string_view pattern, std::string_view d
     whole = firstNonZero == std::string::npos ? std::string() : whole.substr(firstNonZero);
     if (whole.size() < minIntDigits) whole.insert(0, minIntDigits - whole.size(), '0');
 
-    const bool isZero = whole.find_first_not_of('0') == std::string::npos &&
-                        frac.find_first_not_of('0') == std::string::npos;
+    const bool isZero =
+        whole.find_first_not_of('0') == std::string::npos && frac.find_first_not_of('0') == std::string::npos;
     // A value that rounds to zero is shown without a minus sign.
     std::string out = (v < 0 && !isZero) ? "-" : "";
     out += whole;
@@ -128,9 +135,8 @@ void exactRounding(double magnitude, int digits, RoundedDigits& out) {
     readScientific(buf, r.ptr, out);
 }
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The cheapest way, for the usual magnitudes: scale |v| by an exact power of
 // ten so that the wanted digits form the whole part. The product is rounded
@@ -250,7 +256,9 @@ std::string numberText(double v, int digits) {
     return std::string(buf, writeNumberText(v, digits, buf));
 }
 
-std::string numberText15(double v) { return numberText(v, 15); }
+std::string numberText15(double v) {
+    return numberText(v, 15);
+}
 
 std::string shortNumber(double v) {
     if (!std::isfinite(v) || v == 0) {
@@ -325,7 +333,8 @@ double readLeadingNumber(std::string_view text) {
         std::string exp = "e";
         if (e < s.size() && (s[e] == '+' || s[e] == '-')) exp += s[e++];
         bool expDigits = false;
-        while (e < s.size() && std::isdigit(static_cast<unsigned char>(s[e]))) exp += s[e++], expDigits = true;
+        while (e < s.size() && std::isdigit(static_cast<unsigned char>(s[e])))
+            exp += s[e++], expDigits = true;
         if (expDigits) num += exp;
     }
     return parseDecimal(num);

@@ -70,9 +70,12 @@ private:
     template <class T>
     static T apply(T x, T y, Op op) {
         switch (op) {
-            case Op::Add: return x + y;
-            case Op::Sub: return x - y;
-            default: return x * y;
+            case Op::Add:
+                return x + y;
+            case Op::Sub:
+                return x - y;
+            default:
+                return x * y;
         }
     }
 
@@ -94,7 +97,9 @@ private:
 };
 
 // A state variable typed single written from a double.
-inline float toSingle(double v) { return static_cast<float>(v); }
+inline float toSingle(double v) {
+    return static_cast<float>(v);
+}
 
 // The largest finite single.
 inline constexpr double kSingleMax = FLT_MAX;

@@ -23,7 +23,9 @@ private:
 class Expression : public Integrand {
 public:
     Expression(const std::string& expression, std::unique_ptr<ScriptHost> host)
-        : expression_(expression), suffix_("\r\nRes.p=" + expression), host_(std::move(host)),
+        : expression_(expression),
+          suffix_("\r\nRes.p=" + expression),
+          host_(std::move(host)),
           res_(std::make_shared<PubResults>()) {}
 
     std::optional<double> at(double x) override {

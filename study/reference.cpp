@@ -22,7 +22,8 @@ constexpr double trustedRelativeError = 1e-8;
 
 class Evaluator {
 public:
-    Evaluator(Integrand& f, const std::atomic<bool>& cancel, Stop* stop) : f_(f), cancel_(cancel), stop_(stop) {}
+    Evaluator(Integrand& f, const std::atomic<bool>& cancel, Stop* stop)
+        : f_(f), cancel_(cancel), stop_(stop) {}
 
     double operator()(double x) {
         if (cancel_.load(std::memory_order_relaxed)) {
@@ -69,7 +70,8 @@ Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>
     Evaluator eval(f, cancel, stop);
     try {
         double error = 0, l1 = 0;
-        r.value = Quadrature::integrate(std::ref(eval), box.a, box.b, maxDepth, requestedTolerance, &error, &l1);
+        r.value =
+            Quadrature::integrate(std::ref(eval), box.a, box.b, maxDepth, requestedTolerance, &error, &l1);
         r.error = error;
         const double top = std::max(box.ymax, 0.0), bottom = std::min(box.ymin, 0.0);
         auto clip = [&](double y) { return y >= 0 ? std::min(y, top) : std::max(y, bottom); };
@@ -86,13 +88,15 @@ Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>
 
         const double scale = std::max(std::fabs(l1), std::fabs(r.value));
         if (eval.nonFinite() > 0) {
-            r.verdict = "Функция не имеет конечного значения в некоторых точках отрезка (полюс или деление "
-                        "на ноль): точное значение интеграла получить нельзя.";
+            r.verdict =
+                "Функция не имеет конечного значения в некоторых точках отрезка (полюс или деление "
+                "на ноль): точное значение интеграла получить нельзя.";
         } else if (!std::isfinite(r.value) || !std::isfinite(r.error)) {
             r.verdict = "Квадратура не сошлась: интеграл, по-видимому, расходится.";
         } else if (r.error > trustedRelativeError * scale && r.error > 1e-14) {
-            r.verdict = "Квадратура не достигла малой погрешности: у функции, по-видимому, есть полюс или "
-                        "скачок на отрезке. Значение приближённое.";
+            r.verdict =
+                "Квадратура не достигла малой погрешности: у функции, по-видимому, есть полюс или "
+                "скачок на отрезке. Значение приближённое.";
         } else {
             r.reliable = true;
         }

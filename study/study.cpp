@@ -81,14 +81,18 @@ void Study::start() {
     for (auto& f : integrands_) workers_.emplace_back([this, g = f.get()] { work(*g); });
 }
 
-void Study::cancel() { cancel_ = true; }
+void Study::cancel() {
+    cancel_ = true;
+}
 
 void Study::wait() {
     for (auto& t : workers_)
         if (t.joinable()) t.join();
 }
 
-bool Study::running() const { return active_.load() > 0; }
+bool Study::running() const {
+    return active_.load() > 0;
+}
 
 void Study::work(Integrand& f) {
     for (;;) {
@@ -327,11 +331,13 @@ StudyResults Study::snapshot() const {
         const auto [lo, hi] = std::minmax_element(estimates.begin(), estimates.end());
         double from = *lo, to = *hi;
         if (!(to > from)) {
-            const double pad = std::isfinite(s.sigma) && s.sigma > 0 ? s.sigma : std::max(1.0, std::fabs(from)) * 1e-3;
+            const double pad =
+                std::isfinite(s.sigma) && s.sigma > 0 ? s.sigma : std::max(1.0, std::fabs(from)) * 1e-3;
             from -= pad;
             to += pad;
         }
-        const int bins = std::clamp(static_cast<int>(std::lround(std::sqrt(static_cast<double>(runs_.size())))), 5, 40);
+        const int bins =
+            std::clamp(static_cast<int>(std::lround(std::sqrt(static_cast<double>(runs_.size())))), 5, 40);
         const double step = (to - from) / bins;
         for (int k = 0; k <= bins; ++k) h.edges.push_back(k == bins ? to : from + step * k);
         h.counts.assign(static_cast<size_t>(bins), 0);

@@ -28,24 +28,24 @@ inline constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 inline constexpr double z95 = 1.959963984540054;
 
 struct StudySettings {
-    Box box;                              // as the last plot run computed it
-    int64_t throws = 200;                 // N: the main window's number of throws
-    std::optional<double> monteCarlo;     // the main window's last values, if any
+    Box box;                           // as the last plot run computed it
+    int64_t throws = 200;              // N: the main window's number of throws
+    std::optional<double> monteCarlo;  // the main window's last values, if any
     std::optional<double> trapezoid;
     uint64_t seed = 1;
-    int64_t maxThrows = 1'000'000;        // N_max of the convergence run
-    int runs = 200;                       // M repeated experiments
+    int64_t maxThrows = 1'000'000;  // N_max of the convergence run
+    int runs = 200;                 // M repeated experiments
     int64_t maxTrapezoidIntervals = 100'000;
-    unsigned threads = 0;                 // 0: as many as the machine has
+    unsigned threads = 0;  // 0: as many as the machine has
 };
 
 // The numbers for the main window's number of throws N.
 struct Summary {
     double reference = nan;
     int64_t throws = 0;
-    double area = nan;        // S, the box area
-    double blueShare = nan;   // p, the probability of a blue throw
-    double sigma = nan;       // standard deviation of the hit-or-miss estimate
+    double area = nan;                             // S, the box area
+    double blueShare = nan;                        // p, the probability of a blue throw
+    double sigma = nan;                            // standard deviation of the hit-or-miss estimate
     double intervalLow = nan, intervalHigh = nan;  // 95 % around the main window's value
     double monteCarlo = nan, monteCarloError = nan;
     double trapezoid = nan, trapezoidError = nan;
@@ -53,7 +53,7 @@ struct Summary {
 
 struct Convergence {
     std::vector<int64_t> n;
-    std::vector<double> hitOrMiss, meanValue;  // |I_N − I*|
+    std::vector<double> hitOrMiss, meanValue;            // |I_N − I*|
     std::vector<double> hitOrMissSigma, meanValueSigma;  // the theory's σ at each n
     std::vector<int64_t> trapezoidN;
     std::vector<double> trapezoidError;  // with that many intervals
@@ -75,8 +75,8 @@ struct StudyResults {
     Histogram histogram;
     int runsDone = 0;
     double meanEstimate = nan;  // mean of the runs' estimates
-    double coverage = nan;  // share of runs whose 95 % interval holds I*
-    double progress = 0;    // 0..1
+    double coverage = nan;      // share of runs whose 95 % interval holds I*
+    double progress = 0;        // 0..1
     bool finished = false;
     bool cancelled = false;
     bool failed = false;
@@ -89,7 +89,7 @@ struct ThrowSums {
     int64_t count = 0;
     int64_t signedHits = 0;  // blue above the axis minus blue below it
     int64_t blueHits = 0;
-    double sumF = 0;         // Σ f(x_i), for the mean-value estimate
+    double sumF = 0;  // Σ f(x_i), for the mean-value estimate
 };
 
 // The hit-or-miss and mean-value estimates from sums.

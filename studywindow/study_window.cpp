@@ -42,7 +42,8 @@ QString percent(double share) {
     return QLocale().toString(share * 100, 'f', 1) + QStringLiteral(" %");
 }
 
-QLineSeries* lineSeries(const QString& name, const QColor& color, Qt::PenStyle style = Qt::SolidLine, int width = 2) {
+QLineSeries* lineSeries(const QString& name, const QColor& color, Qt::PenStyle style = Qt::SolidLine,
+                        int width = 2) {
     auto* s = new QLineSeries;
     s->setName(name);
     QPen pen(color);
@@ -80,7 +81,8 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
 
     seedEdit_ = new QLineEdit;
     seedEdit_->setObjectName(QStringLiteral("seed"));
-    seedEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,19}")), seedEdit_));
+    seedEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,19}")), seedEdit_));
     seedEdit_->setToolTip(QStringLiteral("Одно и то же зерно даёт одни и те же броски и графики"));
     seedEdit_->setText(QString::number(QRandomGenerator::global()->bounded(1, 1'000'000'000)));
     maxThrowsBox_ = new QSpinBox;
@@ -89,7 +91,8 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     maxThrowsBox_->setSingleStep(1000);
     maxThrowsBox_->setValue(1'000'000);
     maxThrowsBox_->setGroupSeparatorShown(true);
-    maxThrowsBox_->setToolTip(QStringLiteral("Бросков в длинном опыте для графика сходимости (от 1 000 до 10 000 000)"));
+    maxThrowsBox_->setToolTip(
+        QStringLiteral("Бросков в длинном опыте для графика сходимости (от 1 000 до 10 000 000)"));
     runsBox_ = new QSpinBox;
     runsBox_->setObjectName(QStringLiteral("runs"));
     runsBox_->setRange(10, 10000);
@@ -153,9 +156,10 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
         return box;
     };
     auto* charts = new QVBoxLayout;
-    charts->addLayout(makeChart(convergenceChart_, convergenceView_, QStringLiteral("convergence"),
-                                QStringLiteral("Сходимость: погрешность |I<sub>N</sub> − I*| от числа бросков N")),
-                      3);
+    charts->addLayout(
+        makeChart(convergenceChart_, convergenceView_, QStringLiteral("convergence"),
+                  QStringLiteral("Сходимость: погрешность |I<sub>N</sub> − I*| от числа бросков N")),
+        3);
     charts->addLayout(makeChart(histogramChart_, histogramView_, QStringLiteral("histogram"),
                                 QStringLiteral("Повторные опыты: распределение результатов")),
                       2);
@@ -189,28 +193,44 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     showSummary();
     drawConvergence();
     drawHistogram();
-    status_->setText(QStringLiteral("Нажмите «Запустить», чтобы исследовать точность метода для этой функции."));
+    status_->setText(
+        QStringLiteral("Нажмите «Запустить», чтобы исследовать точность метода для этой функции."));
 }
 
 StudyWindow::~StudyWindow() {
     if (study_) study_->cancel();
 }
 
-void StudyWindow::setSeed(uint64_t seed) { seedEdit_->setText(QString::number(seed)); }
-uint64_t StudyWindow::seed() const { return seedEdit_->text().toULongLong(); }
-void StudyWindow::setMaxThrows(int64_t n) { maxThrowsBox_->setValue(static_cast<int>(n)); }
-int64_t StudyWindow::maxThrows() const { return maxThrowsBox_->value(); }
-void StudyWindow::setRuns(int m) { runsBox_->setValue(m); }
-int StudyWindow::runs() const { return runsBox_->value(); }
+void StudyWindow::setSeed(uint64_t seed) {
+    seedEdit_->setText(QString::number(seed));
+}
+uint64_t StudyWindow::seed() const {
+    return seedEdit_->text().toULongLong();
+}
+void StudyWindow::setMaxThrows(int64_t n) {
+    maxThrowsBox_->setValue(static_cast<int>(n));
+}
+int64_t StudyWindow::maxThrows() const {
+    return maxThrowsBox_->value();
+}
+void StudyWindow::setRuns(int m) {
+    runsBox_->setValue(m);
+}
+int StudyWindow::runs() const {
+    return runsBox_->value();
+}
 
-bool StudyWindow::running() const { return study_ && study_->running(); }
+bool StudyWindow::running() const {
+    return study_ && study_->running();
+}
 
 void StudyWindow::refreshHeader() {
     const study::Box& b = target_.box;
-    header_->setText(QStringLiteral("<b>%1</b>: %2 на отрезке [%3; %4]; бросков N = %5; прямоугольник бросков: "
-                                    "y от %6 до %7.")
-                         .arg(target_.entry.toHtmlEscaped(), target_.formula.toHtmlEscaped(), num(b.a, 8),
-                              num(b.b, 8), QString::number(target_.throws), num(b.ymin, 6), num(b.ymax, 6)));
+    header_->setText(
+        QStringLiteral("<b>%1</b>: %2 на отрезке [%3; %4]; бросков N = %5; прямоугольник бросков: "
+                       "y от %6 до %7.")
+            .arg(target_.entry.toHtmlEscaped(), target_.formula.toHtmlEscaped(), num(b.a, 8), num(b.b, 8),
+                 QString::number(target_.throws), num(b.ymin, 6), num(b.ymax, 6)));
 }
 
 void StudyWindow::run() {
@@ -310,8 +330,9 @@ void StudyWindow::showStatus() {
         text = QStringLiteral("Расчёт закончен.");
     }
     if (hasResults_ && outOfDate()) {
-        text = QStringLiteral("Результаты устарели: в главном окне изменились функция, пределы или броски. "
-                              "Нажмите «Запустить» ещё раз.");
+        text = QStringLiteral(
+            "Результаты устарели: в главном окне изменились функция, пределы или броски. "
+            "Нажмите «Запустить» ещё раз.");
         color = QStringLiteral("#b00000");
     }
     status_->setStyleSheet(QStringLiteral("color: %1").arg(color));
@@ -326,8 +347,9 @@ void StudyWindow::showSummary() {
         return;
     }
     if (!r.hasReference) {
-        summary_->setText(QStringLiteral("<p>Здесь появятся: точное значение интеграла I*, ошибки результатов "
-                                         "главного окна и разброс метода Монте-Карло.</p>"));
+        summary_->setText(
+            QStringLiteral("<p>Здесь появятся: точное значение интеграла I*, ошибки результатов "
+                           "главного окна и разброс метода Монте-Карло.</p>"));
         return;
     }
     const study::Summary& s = r.summary;
@@ -340,8 +362,9 @@ void StudyWindow::showSummary() {
     if (r.reference.reliable) {
         html += row(QStringLiteral("Оценка погрешности I*"), num(r.reference.error, 2));
     } else {
-        html += QStringLiteral("<tr><td colspan='2' style='color:#b00000'>%1 Оценка погрешности: %2.</td></tr>")
-                    .arg(QString::fromStdString(r.reference.verdict).toHtmlEscaped(), num(r.reference.error, 2));
+        html +=
+            QStringLiteral("<tr><td colspan='2' style='color:#b00000'>%1 Оценка погрешности: %2.</td></tr>")
+                .arg(QString::fromStdString(r.reference.verdict).toHtmlEscaped(), num(r.reference.error, 2));
     }
     html += row(QStringLiteral("Монте-Карло (главное окно)"), num(s.monteCarlo, 6));
     html += row(QStringLiteral("его ошибка |I − I*|"), num(s.monteCarloError, 3));
@@ -364,11 +387,14 @@ void StudyWindow::showSummary() {
     html += QStringLiteral("</table>");
     if (std::isfinite(s.monteCarlo) && std::isfinite(s.intervalLow)) {
         const bool inside = s.intervalLow <= s.reference && s.reference <= s.intervalHigh;
-        html += inside ? QStringLiteral("<p>Точное значение лежит внутри 95 % интервала последнего расчёта.</p>")
-                       : QStringLiteral("<p>Точное значение вне 95 % интервала последнего расчёта: так бывает "
-                                        "примерно в одном случае из двадцати.</p>");
+        html += inside
+                    ? QStringLiteral("<p>Точное значение лежит внутри 95 % интервала последнего расчёта.</p>")
+                    : QStringLiteral(
+                          "<p>Точное значение вне 95 % интервала последнего расчёта: так бывает "
+                          "примерно в одном случае из двадцати.</p>");
     } else {
-        html += QStringLiteral("<p>Нажмите «Монте-Карло» в главном окне, чтобы сравнить его результат с I*.</p>");
+        html +=
+            QStringLiteral("<p>Нажмите «Монте-Карло» в главном окне, чтобы сравнить его результат с I*.</p>");
     }
     summary_->setText(html);
 }
@@ -449,8 +475,9 @@ void StudyWindow::drawHistogram() {
     const study::Histogram& h = r.histogram;
     coverage_->setText(
         r.runsDone > 0
-            ? QStringLiteral("Опытов: %1 по N = %2 бросков. 95 %-интервал (результат ± 1,96σ по своим броскам) "
-                             "накрыл I* в %3 опытов.")
+            ? QStringLiteral(
+                  "Опытов: %1 по N = %2 бросков. 95 %-интервал (результат ± 1,96σ по своим броскам) "
+                  "накрыл I* в %3 опытов.")
                   .arg(r.runsDone)
                   .arg(r.summary.throws)
                   .arg(percent(r.coverage))
@@ -513,14 +540,14 @@ void StudyWindow::drawHistogram() {
 bool StudyWindow::saveChart(const QString& which, const QString& file) {
     QChartView* view = which == QStringLiteral("convergence") ? convergenceView_
                        : which == QStringLiteral("histogram") ? histogramView_
-                                                                : nullptr;
+                                                              : nullptr;
     if (!view || file.isEmpty()) return false;
     return view->grab().save(file, "PNG");
 }
 
 void StudyWindow::askSaveChart(const QString& which) {
     const QString suggested = which == QStringLiteral("convergence") ? QStringLiteral("сходимость.png")
-                                                                      : QStringLiteral("повторные_опыты.png");
+                                                                     : QStringLiteral("повторные_опыты.png");
     const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), suggested,
                                                       QStringLiteral("Рисунки PNG (*.png)"));
     if (file.isEmpty()) return;

@@ -51,7 +51,7 @@ public:
     uint64_t seed() const;
     void setMaxThrows(int64_t n);  // 10³..10⁷
     int64_t maxThrows() const;
-    void setRuns(int m);           // 10..10000
+    void setRuns(int m);  // 10..10000
     int runs() const;
 
     // Starts a study of the current target; results come in as they are ready.

@@ -17,7 +17,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev libboost-math-dev
   fonts-liberation2 fontconfig xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format git
   poppler-utils xvfb xauth locales python3
   lintian appstream desktop-file-utils
 )
@@ -64,6 +64,8 @@ case "${1:-}" in
     install_missing
     ensure_russian_locale
     export QT_QPA_PLATFORM=offscreen
+    # The layout of the C++ files first: a file off .clang-format fails the run.
+    tools/check_format.sh
     if [ "${CI:-}" = "true" ]; then
       configure_and_build build-asan -DMCPLOT_SANITIZE=ON -DMCPLOT_BENCH=OFF -DMCPLOT_WERROR=ON \
         -DCMAKE_BUILD_TYPE=Debug

@@ -37,7 +37,9 @@ std::string textArg(const Value& v) {
 }
 
 // Whether optional argument k was passed: present and not an empty slot.
-bool given(Args a, int n, int k) { return k < n && !a[k].isMissing(); }
+bool given(Args a, int n, int k) {
+    return k < n && !a[k].isMissing();
+}
 
 bool textCompareArg(Args a, int n, int index) {
     if (!given(a, n, index)) return false;
@@ -46,7 +48,9 @@ bool textCompareArg(Args a, int n, int index) {
     return c == 1;
 }
 
-Value longValue(int64_t v) { return Value::lng(static_cast<int32_t>(v)); }
+Value longValue(int64_t v) {
+    return Value::lng(static_cast<int32_t>(v));
+}
 
 // A long search looks at the script's clock between slices of the text and
 // counts as work for the evaluator's own look at it.
@@ -67,21 +71,40 @@ Value mathFn(Args a, double (*f)(double)) {
 Value fnAbs(Interpreter&, Args a, int) {
     const Value v = toArith(a[0]);
     switch (v.type()) {
-        case vtNull: return v;
-        case vtByte: return v;
-        case vtInteger: return v.i() == INT16_MIN ? Value::lng(32768) : Value::integer(static_cast<int16_t>(std::llabs(v.i())));
-        case vtLong: return v.i() == INT32_MIN ? Value::dbl(2147483648.0) : Value::lng(static_cast<int32_t>(std::llabs(v.i())));
-        case vtCurrency: return negate(v).i() > 0 ? negate(v) : v;
-        case vtSingle: return Value::single(static_cast<float>(std::fabs(v.d())));
-        default: return Value::dbl(std::fabs(v.d()));
+        case vtNull:
+            return v;
+        case vtByte:
+            return v;
+        case vtInteger:
+            return v.i() == INT16_MIN ? Value::lng(32768)
+                                      : Value::integer(static_cast<int16_t>(std::llabs(v.i())));
+        case vtLong:
+            return v.i() == INT32_MIN ? Value::dbl(2147483648.0)
+                                      : Value::lng(static_cast<int32_t>(std::llabs(v.i())));
+        case vtCurrency:
+            return negate(v).i() > 0 ? negate(v) : v;
+        case vtSingle:
+            return Value::single(static_cast<float>(std::fabs(v.d())));
+        default:
+            return Value::dbl(std::fabs(v.d()));
     }
 }
 
-Value fnAtn(Interpreter&, Args a, int) { return mathFn(a, [](double x) { return std::atan(x); }); }
-Value fnCos(Interpreter&, Args a, int) { return mathFn(a, [](double x) { return std::cos(x); }); }
-Value fnSin(Interpreter&, Args a, int) { return mathFn(a, [](double x) { return std::sin(x); }); }
-Value fnTan(Interpreter&, Args a, int) { return mathFn(a, [](double x) { return std::tan(x); }); }
-Value fnExp(Interpreter&, Args a, int) { return mathFn(a, [](double x) { return std::exp(x); }); }
+Value fnAtn(Interpreter&, Args a, int) {
+    return mathFn(a, [](double x) { return std::atan(x); });
+}
+Value fnCos(Interpreter&, Args a, int) {
+    return mathFn(a, [](double x) { return std::cos(x); });
+}
+Value fnSin(Interpreter&, Args a, int) {
+    return mathFn(a, [](double x) { return std::sin(x); });
+}
+Value fnTan(Interpreter&, Args a, int) {
+    return mathFn(a, [](double x) { return std::tan(x); });
+}
+Value fnExp(Interpreter&, Args a, int) {
+    return mathFn(a, [](double x) { return std::exp(x); });
+}
 Value fnLog(Interpreter&, Args a, int) {
     if (!a[0].isNull() && !(toDouble(toArith(a[0])) > 0)) raise(err::InvalidCall);
     return mathFn(a, [](double x) { return std::log(x); });
@@ -98,18 +121,26 @@ Value wholePart(const Value& a0, bool floorIt) {
         case vtNull:
         case vtByte:
         case vtInteger:
-        case vtLong: return v;
-        case vtSingle: return Value::single(static_cast<float>(cut(v.d())));
+        case vtLong:
+            return v;
+        case vtSingle:
+            return Value::single(static_cast<float>(cut(v.d())));
         case vtCurrency: {
             const int64_t whole = v.i() / 10000 * 10000;
             return Value::currency(floorIt && v.i() < whole ? whole - 10000 : whole);
         }
-        case vtDate: return Value::date(cut(v.d()));
-        default: return Value::dbl(cut(v.d()));
+        case vtDate:
+            return Value::date(cut(v.d()));
+        default:
+            return Value::dbl(cut(v.d()));
     }
 }
-Value fnInt(Interpreter&, Args a, int) { return wholePart(a[0], true); }
-Value fnFix(Interpreter&, Args a, int) { return wholePart(a[0], false); }
+Value fnInt(Interpreter&, Args a, int) {
+    return wholePart(a[0], true);
+}
+Value fnFix(Interpreter&, Args a, int) {
+    return wholePart(a[0], false);
+}
 
 Value fnRound(Interpreter&, Args a, int n) {
     if (given(a, n, 1) && a[1].isNull()) raise(err::InvalidNull);
@@ -120,8 +151,10 @@ Value fnRound(Interpreter&, Args a, int n) {
         case vtNull:
         case vtByte:
         case vtInteger:
-        case vtLong: return v;
-        default: break;
+        case vtLong:
+            return v;
+        default:
+            break;
     }
     const double x = toDouble(v);
     double r = x;
@@ -131,7 +164,8 @@ Value fnRound(Interpreter&, Args a, int n) {
         if (std::isfinite(scaled) && std::fabs(scaled) < 4.5e15) r = std::nearbyint(scaled) / scale;
     }
     if (v.type() == vtSingle) return Value::single(static_cast<float>(r));
-    if (v.type() == vtCurrency) return Value::currency(roundToRange(r * 10000.0, INT64_MIN + 1, INT64_MAX - 1023));
+    if (v.type() == vtCurrency)
+        return Value::currency(roundToRange(r * 10000.0, INT64_MIN + 1, INT64_MAX - 1023));
     return Value::dbl(r);
 }
 
@@ -165,7 +199,9 @@ Value notNull(const Value& v) {
     return v;
 }
 
-Value fnCBool(Interpreter&, Args a, int) { return Value::boolean(toBool(notNull(a[0]))); }
+Value fnCBool(Interpreter&, Args a, int) {
+    return Value::boolean(toBool(notNull(a[0])));
+}
 Value fnCByte(Interpreter&, Args a, int) {
     return Value::byte(static_cast<uint8_t>(roundToRange(toDouble(notNull(a[0])), 0, 255)));
 }
@@ -174,11 +210,21 @@ Value fnCCur(Interpreter&, Args a, int) {
     if (v.type() == vtCurrency) return v;
     return Value::currency(roundToRange(toDouble(v) * 10000.0, INT64_MIN + 1, INT64_MAX - 1023));
 }
-Value fnCDbl(Interpreter&, Args a, int) { return checkedDouble(toDouble(notNull(a[0]))); }
-Value fnCInt(Interpreter&, Args a, int) { return Value::integer(toInteger(notNull(a[0]))); }
-Value fnCLng(Interpreter&, Args a, int) { return Value::lng(toLong(notNull(a[0]))); }
-Value fnCSng(Interpreter&, Args a, int) { return checkedSingle(toDouble(notNull(a[0]))); }
-Value fnCStr(Interpreter&, Args a, int) { return Value::str(toText(notNull(a[0]))); }
+Value fnCDbl(Interpreter&, Args a, int) {
+    return checkedDouble(toDouble(notNull(a[0])));
+}
+Value fnCInt(Interpreter&, Args a, int) {
+    return Value::integer(toInteger(notNull(a[0])));
+}
+Value fnCLng(Interpreter&, Args a, int) {
+    return Value::lng(toLong(notNull(a[0])));
+}
+Value fnCSng(Interpreter&, Args a, int) {
+    return checkedSingle(toDouble(notNull(a[0])));
+}
+Value fnCStr(Interpreter&, Args a, int) {
+    return Value::str(toText(notNull(a[0])));
+}
 
 // A date from a Date, a number or a text that reads as a date or a number.
 double dateOf(const Value& v) {
@@ -209,8 +255,10 @@ Value radixText(const Value& v0, int bitsPerDigit) {
     if (v0.isNull()) return Value::null();
     const Value v = toArith(v0);
     uint32_t bits = 0;
-    if (v.type() == vtInteger || v.type() == vtByte) bits = static_cast<uint16_t>(v.i());
-    else bits = static_cast<uint32_t>(toLong(v));
+    if (v.type() == vtInteger || v.type() == vtByte)
+        bits = static_cast<uint16_t>(v.i());
+    else
+        bits = static_cast<uint32_t>(toLong(v));
     const char* digits = "0123456789ABCDEF";
     char buf[16];
     int k = 16;
@@ -220,8 +268,12 @@ Value radixText(const Value& v0, int bitsPerDigit) {
     } while (bits != 0);
     return Value::str(std::string(buf + k, buf + 16));
 }
-Value fnHex(Interpreter&, Args a, int) { return radixText(a[0], 4); }
-Value fnOct(Interpreter&, Args a, int) { return radixText(a[0], 3); }
+Value fnHex(Interpreter&, Args a, int) {
+    return radixText(a[0], 4);
+}
+Value fnOct(Interpreter&, Args a, int) {
+    return radixText(a[0], 3);
+}
 
 // ---- inspection ----
 
@@ -232,27 +284,41 @@ Value fnIsNumeric(Interpreter&, Args a, int) {
         case vtNull:
         case vtDate:
         case vtObject:
-        case vtArray: return Value::boolean(false);
+        case vtArray:
+            return Value::boolean(false);
         case vtString:
             try {
                 return Value::boolean(parseNumber(v.s(), d));
             } catch (const ScriptError&) {
                 return Value::boolean(false);  // too large for a Double
             }
-        default: return Value::boolean(true);
+        default:
+            return Value::boolean(true);
     }
 }
-Value fnIsEmpty(Interpreter&, Args a, int) { return Value::boolean(a[0].isEmpty()); }
-Value fnIsNull(Interpreter&, Args a, int) { return Value::boolean(a[0].isNull()); }
-Value fnIsArray(Interpreter&, Args a, int) { return Value::boolean(a[0].isArray()); }
-Value fnIsObject(Interpreter&, Args a, int) { return Value::boolean(a[0].isObject()); }
+Value fnIsEmpty(Interpreter&, Args a, int) {
+    return Value::boolean(a[0].isEmpty());
+}
+Value fnIsNull(Interpreter&, Args a, int) {
+    return Value::boolean(a[0].isNull());
+}
+Value fnIsArray(Interpreter&, Args a, int) {
+    return Value::boolean(a[0].isArray());
+}
+Value fnIsObject(Interpreter&, Args a, int) {
+    return Value::boolean(a[0].isObject());
+}
 Value fnIsDate(Interpreter&, Args a, int) {
     double d = 0;
     if (a[0].type() == vtDate) return Value::boolean(true);
     return Value::boolean(a[0].isString() && parseDate(a[0].s(), d));
 }
-Value fnTypeName(Interpreter&, Args a, int) { return Value::str(typeName(a[0])); }
-Value fnVarType(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(varType(a[0]))); }
+Value fnTypeName(Interpreter&, Args a, int) {
+    return Value::str(typeName(a[0]));
+}
+Value fnVarType(Interpreter&, Args a, int) {
+    return Value::integer(static_cast<int16_t>(varType(a[0])));
+}
 
 // ---- strings ----
 // Positions and counts are in characters (see text.h); the text stays UTF-8.
@@ -312,7 +378,8 @@ Value fnInStr(Interpreter& in, Args a, int n) {
     if (needle.empty()) return Value::lng(start);
     const size_t p = findText(hay, needle, from, pacerFor(in));
     if (p == std::string::npos) return Value::lng(0);
-    return longValue(static_cast<int64_t>(skipped + charCount(std::string_view(hay).substr(from, p - from))) + 1);
+    return longValue(static_cast<int64_t>(skipped + charCount(std::string_view(hay).substr(from, p - from))) +
+                     1);
 }
 
 Value fnInStrRev(Interpreter& in, Args a, int n) {
@@ -338,8 +405,12 @@ Value caseMap(const Value& v, bool upper) {
     const std::string s = textArg(v);
     return Value::str(upper ? upperText(s) : lowerText(s));
 }
-Value fnLCase(Interpreter&, Args a, int) { return caseMap(a[0], false); }
-Value fnUCase(Interpreter&, Args a, int) { return caseMap(a[0], true); }
+Value fnLCase(Interpreter&, Args a, int) {
+    return caseMap(a[0], false);
+}
+Value fnUCase(Interpreter&, Args a, int) {
+    return caseMap(a[0], true);
+}
 
 // A space byte is never part of a longer character, so bytes do here.
 Value trimmed(const Value& v, bool left, bool right) {
@@ -352,9 +423,15 @@ Value trimmed(const Value& v, bool left, bool right) {
         while (e > b && s[e - 1] == ' ') --e;
     return Value::str(s.substr(b, e - b));
 }
-Value fnLTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, false); }
-Value fnRTrim(Interpreter&, Args a, int) { return trimmed(a[0], false, true); }
-Value fnTrim(Interpreter&, Args a, int) { return trimmed(a[0], true, true); }
+Value fnLTrim(Interpreter&, Args a, int) {
+    return trimmed(a[0], true, false);
+}
+Value fnRTrim(Interpreter&, Args a, int) {
+    return trimmed(a[0], false, true);
+}
+Value fnTrim(Interpreter&, Args a, int) {
+    return trimmed(a[0], true, true);
+}
 
 Value fnReplace(Interpreter& in, Args a, int n) {
     if (a[0].isNull()) return Value::null();
@@ -457,10 +534,16 @@ uint16_t firstCodeUnit(const Value& v) {
 }
 
 // Asc and Chr use the ANSI code page of a Russian system, Windows-1251.
-Value fnAsc(Interpreter&, Args a, int) { return Value::integer(toCp1251(firstChar(a[0]))); }
-Value fnAscW(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]))); }
+Value fnAsc(Interpreter&, Args a, int) {
+    return Value::integer(toCp1251(firstChar(a[0])));
+}
+Value fnAscW(Interpreter&, Args a, int) {
+    return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0])));
+}
 // The low byte of the first code unit; ChrB makes the character of that byte back.
-Value fnAscB(Interpreter&, Args a, int) { return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]) & 0xFF)); }
+Value fnAscB(Interpreter&, Args a, int) {
+    return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]) & 0xFF));
+}
 
 Value charText(uint32_t cp) {
     std::string s;
@@ -518,7 +601,8 @@ Value fnSplit(Interpreter& in, Args a, int n) {
             const size_t p = findText(hay, key, from, pace);
             if (p == std::string::npos) break;
             // Many tiny parts cost far more than their text: count them too.
-            if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes) raise(err::OutOfMemory);
+            if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes)
+                raise(err::OutOfMemory);
             parts.push_back(s.substr(from, p - from));
             from = p + key.size();
         }
@@ -536,12 +620,24 @@ Value datePart(const Value& v, int DateParts::*field) {
     if (v.isNull()) return v;
     return Value::integer(static_cast<int16_t>(splitDate(dateOf(v)).*field));
 }
-Value fnYear(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::year); }
-Value fnMonth(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::month); }
-Value fnDay(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::day); }
-Value fnHour(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::hour); }
-Value fnMinute(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::minute); }
-Value fnSecond(Interpreter&, Args a, int) { return datePart(a[0], &DateParts::second); }
+Value fnYear(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::year);
+}
+Value fnMonth(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::month);
+}
+Value fnDay(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::day);
+}
+Value fnHour(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::hour);
+}
+Value fnMinute(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::minute);
+}
+Value fnSecond(Interpreter&, Args a, int) {
+    return datePart(a[0], &DateParts::second);
+}
 
 int firstDayArg(Args a, int n, int index) {
     if (!given(a, n, index)) return 1;
@@ -557,8 +653,12 @@ Value fnWeekday(Interpreter&, Args a, int n) {
     return Value::integer(static_cast<int16_t>((wd - first + 7) % 7 + 1));
 }
 
-Value fnNow(Interpreter&, Args, int) { return Value::date(nowSerial()); }
-Value fnDate(Interpreter&, Args, int) { return Value::date(std::floor(nowSerial())); }
+Value fnNow(Interpreter&, Args, int) {
+    return Value::date(nowSerial());
+}
+Value fnDate(Interpreter&, Args, int) {
+    return Value::date(std::floor(nowSerial()));
+}
 Value fnTime(Interpreter&, Args, int) {
     const double now = nowSerial();
     return Value::date(now - std::floor(now));
@@ -569,7 +669,9 @@ Value fnTimer(Interpreter&, Args, int) {
     std::tm tm{};
     localtime_r(&t, &tm);
     const double frac =
-        static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1000000) / 1e6;
+        static_cast<double>(
+            std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() % 1000000) /
+        1e6;
     return Value::single(static_cast<float>(tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec + frac));
 }
 
@@ -620,7 +722,9 @@ Interval intervalOf(const Value& v) {
     raise(err::InvalidCall);
 }
 
-double secondsOf(const DateParts& p) { return p.hour * 3600.0 + p.minute * 60.0 + p.second; }
+double secondsOf(const DateParts& p) {
+    return p.hour * 3600.0 + p.minute * 60.0 + p.second;
+}
 
 Value fnDateAdd(Interpreter&, Args a, int) {
     const Interval iv = intervalOf(a[0]);
@@ -644,16 +748,27 @@ Value fnDateAdd(Interpreter&, Args a, int) {
     };
     const int64_t n = static_cast<int64_t>(amount);
     switch (iv) {
-        case Interval::Year: ok = addMonths(n * 12); break;
-        case Interval::Quarter: ok = addMonths(n * 3); break;
-        case Interval::Month: ok = addMonths(n); break;
-        case Interval::Week: ok = makeDate(daysFromCivil(p.year, p.month, p.day) + n * 7, secondsOf(p), out); break;
+        case Interval::Year:
+            ok = addMonths(n * 12);
+            break;
+        case Interval::Quarter:
+            ok = addMonths(n * 3);
+            break;
+        case Interval::Month:
+            ok = addMonths(n);
+            break;
+        case Interval::Week:
+            ok = makeDate(daysFromCivil(p.year, p.month, p.day) + n * 7, secondsOf(p), out);
+            break;
         case Interval::DayOfYear:
         case Interval::Day:
-        case Interval::Weekday: ok = makeDate(daysFromCivil(p.year, p.month, p.day) + n, secondsOf(p), out); break;
+        case Interval::Weekday:
+            ok = makeDate(daysFromCivil(p.year, p.month, p.day) + n, secondsOf(p), out);
+            break;
         default: {
             const double unit = iv == Interval::Hour ? 3600 : iv == Interval::Minute ? 60 : 1;
-            const double total = static_cast<double>(daysFromCivil(p.year, p.month, p.day)) * 86400 + secondsOf(p) + amount * unit;
+            const double total = static_cast<double>(daysFromCivil(p.year, p.month, p.day)) * 86400 +
+                                 secondsOf(p) + amount * unit;
             const double days = std::floor(total / 86400);
             ok = std::fabs(days) < 1e7 && makeDate(static_cast<int64_t>(days), total - days * 86400, out);
         }
@@ -671,12 +786,22 @@ Value fnDateDiff(Interpreter&, Args a, int n) {
     auto floorDiv = [](int64_t x, int64_t y) { return x >= 0 ? x / y : -((-x + y - 1) / y); };
     int64_t r = 0;
     switch (iv) {
-        case Interval::Year: r = q.year - p.year; break;
-        case Interval::Quarter: r = (q.year * 4 + (q.month - 1) / 3) - (p.year * 4 + (p.month - 1) / 3); break;
-        case Interval::Month: r = (q.year * 12 + q.month) - (p.year * 12 + p.month); break;
+        case Interval::Year:
+            r = q.year - p.year;
+            break;
+        case Interval::Quarter:
+            r = (q.year * 4 + (q.month - 1) / 3) - (p.year * 4 + (p.month - 1) / 3);
+            break;
+        case Interval::Month:
+            r = (q.year * 12 + q.month) - (p.year * 12 + p.month);
+            break;
         case Interval::DayOfYear:
-        case Interval::Day: r = d2 - d1; break;
-        case Interval::Weekday: r = (d2 - d1) / 7; break;
+        case Interval::Day:
+            r = d2 - d1;
+            break;
+        case Interval::Weekday:
+            r = (d2 - d1) / 7;
+            break;
         case Interval::Week: {
             // Week boundaries crossed, a week starting on the given day.
             const int64_t shift = (first + 6) % 7;  // 30/12/1899 was a Saturday (weekday 7)
@@ -724,22 +849,42 @@ Value fnDatePart(Interpreter&, Args a, int n) {
     const int64_t day = daysFromCivil(p.year, p.month, p.day);
     int64_t r = 0;
     switch (iv) {
-        case Interval::Year: r = p.year; break;
-        case Interval::Quarter: r = (p.month - 1) / 3 + 1; break;
-        case Interval::Month: r = p.month; break;
-        case Interval::DayOfYear: r = day - daysFromCivil(p.year, 1, 1) + 1; break;
-        case Interval::Day: r = p.day; break;
-        case Interval::Weekday: r = (p.weekday - first + 7) % 7 + 1; break;
-        case Interval::Week: r = weekOfYear(day, p.year, first, rule); break;
-        case Interval::Hour: r = p.hour; break;
-        case Interval::Minute: r = p.minute; break;
-        case Interval::Second: r = p.second; break;
+        case Interval::Year:
+            r = p.year;
+            break;
+        case Interval::Quarter:
+            r = (p.month - 1) / 3 + 1;
+            break;
+        case Interval::Month:
+            r = p.month;
+            break;
+        case Interval::DayOfYear:
+            r = day - daysFromCivil(p.year, 1, 1) + 1;
+            break;
+        case Interval::Day:
+            r = p.day;
+            break;
+        case Interval::Weekday:
+            r = (p.weekday - first + 7) % 7 + 1;
+            break;
+        case Interval::Week:
+            r = weekOfYear(day, p.year, first, rule);
+            break;
+        case Interval::Hour:
+            r = p.hour;
+            break;
+        case Interval::Minute:
+            r = p.minute;
+            break;
+        case Interval::Second:
+            r = p.second;
+            break;
     }
     return Value::integer(static_cast<int16_t>(r));
 }
 
-const char* const kMonths[] = {"January", "February", "March", "April", "May", "June", "July",
-                               "August", "September", "October", "November", "December"};
+const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                               "July",    "August",   "September", "October", "November", "December"};
 const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 Value fnMonthName(Interpreter&, Args a, int n) {
@@ -761,7 +906,9 @@ Value fnWeekdayName(Interpreter&, Args a, int n) {
 
 // ---- the rest ----
 
-Value fnEval(Interpreter& in, Args a, int) { return in.evalText(toText(notNull(a[0]))); }
+Value fnEval(Interpreter& in, Args a, int) {
+    return in.evalText(toText(notNull(a[0])));
+}
 Value fnExecute(Interpreter& in, Args a, int) {
     in.executeText(toText(notNull(a[0])), false);
     return Value();
@@ -785,13 +932,21 @@ Value bound(Args a, int n, bool upper) {
     if (dim < 1 || static_cast<size_t>(dim) > arr->ubounds.size()) raise(err::SubscriptRange);
     return Value::lng(upper ? arr->ubounds[static_cast<size_t>(dim) - 1] : 0);
 }
-Value fnUBound(Interpreter&, Args a, int n) { return bound(a, n, true); }
-Value fnLBound(Interpreter&, Args a, int n) { return bound(a, n, false); }
+Value fnUBound(Interpreter&, Args a, int n) {
+    return bound(a, n, true);
+}
+Value fnLBound(Interpreter&, Args a, int n) {
+    return bound(a, n, false);
+}
 
 // Scripts reach no object but the ones the program adds.
-Value fnCreateObject(Interpreter&, Args, int) { raise(err::CantCreate); }
+Value fnCreateObject(Interpreter&, Args, int) {
+    raise(err::CantCreate);
+}
 
-Value fnErr(Interpreter& in, Args, int) { return in.errObject(); }
+Value fnErr(Interpreter& in, Args, int) {
+    return in.errObject();
+}
 
 // ---- formats ----
 
@@ -819,9 +974,15 @@ Value formatted(Args a, int n, double scale, std::string_view prefix, std::strin
     if (!std::isfinite(v)) raise(err::Overflow);
     return Value::str(formatNumberText(v, style, prefix, suffix));
 }
-Value fnFormatNumber(Interpreter&, Args a, int n) { return formatted(a, n, 1, "", "", false); }
-Value fnFormatPercent(Interpreter&, Args a, int n) { return formatted(a, n, 100, "", "%", false); }
-Value fnFormatCurrency(Interpreter&, Args a, int n) { return formatted(a, n, 1, "$", "", true); }
+Value fnFormatNumber(Interpreter&, Args a, int n) {
+    return formatted(a, n, 1, "", "", false);
+}
+Value fnFormatPercent(Interpreter&, Args a, int n) {
+    return formatted(a, n, 100, "", "%", false);
+}
+Value fnFormatCurrency(Interpreter&, Args a, int n) {
+    return formatted(a, n, 1, "$", "", true);
+}
 
 Value fnFormatDateTime(Interpreter&, Args a, int n) {
     const int32_t named = given(a, n, 1) ? longArg(a[1]) : 0;
@@ -829,24 +990,39 @@ Value fnFormatDateTime(Interpreter&, Args a, int n) {
     if (a[0].isNull()) raise(err::TypeMismatch);
     const double d = dateOf(a[0]);
     switch (named) {
-        case 1: return Value::str(longDateText(d));
-        case 2: return Value::str(shortDateText(d));
-        case 3: return Value::str(longTimeText(d));
-        case 4: return Value::str(shortTimeText(d));
-        default: return Value::str(dateText(d));
+        case 1:
+            return Value::str(longDateText(d));
+        case 2:
+            return Value::str(shortDateText(d));
+        case 3:
+            return Value::str(longTimeText(d));
+        case 4:
+            return Value::str(shortTimeText(d));
+        default:
+            return Value::str(dateText(d));
     }
 }
 
 // ---- the engine and the rest of the library ----
 
-Value fnScriptEngine(Interpreter&, Args, int) { return Value::str("VBScript"); }
-Value fnScriptEngineMajorVersion(Interpreter&, Args, int) { return Value::lng(5); }
-Value fnScriptEngineMinorVersion(Interpreter&, Args, int) { return Value::lng(8); }
-Value fnScriptEngineBuildVersion(Interpreter&, Args, int) { return Value::lng(16384); }
+Value fnScriptEngine(Interpreter&, Args, int) {
+    return Value::str("VBScript");
+}
+Value fnScriptEngineMajorVersion(Interpreter&, Args, int) {
+    return Value::lng(5);
+}
+Value fnScriptEngineMinorVersion(Interpreter&, Args, int) {
+    return Value::lng(8);
+}
+Value fnScriptEngineBuildVersion(Interpreter&, Args, int) {
+    return Value::lng(16384);
+}
 
 // The script works in its one locale, English (United States): SetLocale
 // takes it (by number, by name, or 0 for the default) and refuses others.
-Value fnGetLocale(Interpreter&, Args, int) { return Value::lng(kScriptLocale); }
+Value fnGetLocale(Interpreter&, Args, int) {
+    return Value::lng(kScriptLocale);
+}
 Value fnSetLocale(Interpreter&, Args a, int n) {
     if (given(a, n, 0)) {
         const Value& v = a[0];
@@ -960,70 +1136,176 @@ Value fnInStrB(Interpreter& in, Args a, int n) {
 
 // ---- the table ----
 
-#define FN(name, lo, hi, f) {name, lo, hi, false, f}
-#define CONST(name, expr) {name, 0, 0, true, [](Interpreter&, Args, int) -> Value { return expr; }}
+#define FN(name, lo, hi, f) \
+    { name, lo, hi, false, f }
+#define CONST(name, expr)                                                       \
+    {                                                                           \
+        name, 0, 0, true, [](Interpreter&, Args, int) -> Value { return expr; } \
+    }
 
 const Builtin kBuiltins[] = {
-    FN("Abs", 1, 1, fnAbs), FN("Atn", 1, 1, fnAtn), FN("Cos", 1, 1, fnCos), FN("Exp", 1, 1, fnExp),
-    FN("Fix", 1, 1, fnFix), FN("Int", 1, 1, fnInt), FN("Log", 1, 1, fnLog), FN("Rnd", 0, 1, fnRnd),
-    FN("Randomize", 0, 1, fnRandomize), FN("Round", 1, 2, fnRound), FN("Sgn", 1, 1, fnSgn),
-    FN("Sin", 1, 1, fnSin), FN("Sqr", 1, 1, fnSqr), FN("Tan", 1, 1, fnTan),
-    FN("CBool", 1, 1, fnCBool), FN("CByte", 1, 1, fnCByte), FN("CCur", 1, 1, fnCCur),
-    FN("CDate", 1, 1, fnCDate), FN("CDbl", 1, 1, fnCDbl), FN("CInt", 1, 1, fnCInt),
-    FN("CLng", 1, 1, fnCLng), FN("CSng", 1, 1, fnCSng), FN("CStr", 1, 1, fnCStr),
-    FN("Hex", 1, 1, fnHex), FN("Oct", 1, 1, fnOct),
-    FN("IsNumeric", 1, 1, fnIsNumeric), FN("IsEmpty", 1, 1, fnIsEmpty), FN("IsNull", 1, 1, fnIsNull),
-    FN("IsDate", 1, 1, fnIsDate), FN("IsArray", 1, 1, fnIsArray), FN("IsObject", 1, 1, fnIsObject),
-    FN("TypeName", 1, 1, fnTypeName), FN("VarType", 1, 1, fnVarType),
-    FN("Len", 1, 1, fnLen), FN("Left", 2, 2, fnLeft), FN("Right", 2, 2, fnRight), FN("Mid", 2, 3, fnMid),
-    FN("InStr", 2, 4, fnInStr), FN("InStrRev", 2, 4, fnInStrRev), FN("LCase", 1, 1, fnLCase),
-    FN("UCase", 1, 1, fnUCase), FN("LTrim", 1, 1, fnLTrim), FN("RTrim", 1, 1, fnRTrim),
-    FN("Trim", 1, 1, fnTrim), FN("Replace", 3, 6, fnReplace), FN("Space", 1, 1, fnSpace),
-    FN("String", 2, 2, fnString), FN("StrReverse", 1, 1, fnStrReverse), FN("StrComp", 2, 3, fnStrComp),
-    FN("Asc", 1, 1, fnAsc), FN("AscB", 1, 1, fnAscB), FN("AscW", 1, 1, fnAscW), FN("Chr", 1, 1, fnChr),
-    FN("ChrB", 1, 1, fnChrB), FN("ChrW", 1, 1, fnChrW), FN("Join", 1, 2, fnJoin), FN("Split", 1, 4, fnSplit),
-    FN("Now", 0, 0, fnNow), FN("Date", 0, 0, fnDate), FN("Time", 0, 0, fnTime), FN("Timer", 0, 0, fnTimer),
-    FN("Year", 1, 1, fnYear), FN("Month", 1, 1, fnMonth), FN("Day", 1, 1, fnDay), FN("Hour", 1, 1, fnHour),
-    FN("Minute", 1, 1, fnMinute), FN("Second", 1, 1, fnSecond), FN("Weekday", 1, 2, fnWeekday),
-    FN("DateSerial", 3, 3, fnDateSerial), FN("TimeSerial", 3, 3, fnTimeSerial),
-    FN("DateValue", 1, 1, fnDateValue), FN("TimeValue", 1, 1, fnTimeValue),
-    FN("DateAdd", 3, 3, fnDateAdd), FN("DateDiff", 3, 5, fnDateDiff),
-    FN("MonthName", 1, 2, fnMonthName), FN("WeekdayName", 1, 3, fnWeekdayName),
-    FN("FormatNumber", 1, 5, fnFormatNumber), FN("FormatPercent", 1, 5, fnFormatPercent),
-    FN("FormatCurrency", 1, 5, fnFormatCurrency), FN("FormatDateTime", 1, 2, fnFormatDateTime),
-    FN("ScriptEngine", 0, 0, fnScriptEngine), FN("ScriptEngineMajorVersion", 0, 0, fnScriptEngineMajorVersion),
+    FN("Abs", 1, 1, fnAbs),
+    FN("Atn", 1, 1, fnAtn),
+    FN("Cos", 1, 1, fnCos),
+    FN("Exp", 1, 1, fnExp),
+    FN("Fix", 1, 1, fnFix),
+    FN("Int", 1, 1, fnInt),
+    FN("Log", 1, 1, fnLog),
+    FN("Rnd", 0, 1, fnRnd),
+    FN("Randomize", 0, 1, fnRandomize),
+    FN("Round", 1, 2, fnRound),
+    FN("Sgn", 1, 1, fnSgn),
+    FN("Sin", 1, 1, fnSin),
+    FN("Sqr", 1, 1, fnSqr),
+    FN("Tan", 1, 1, fnTan),
+    FN("CBool", 1, 1, fnCBool),
+    FN("CByte", 1, 1, fnCByte),
+    FN("CCur", 1, 1, fnCCur),
+    FN("CDate", 1, 1, fnCDate),
+    FN("CDbl", 1, 1, fnCDbl),
+    FN("CInt", 1, 1, fnCInt),
+    FN("CLng", 1, 1, fnCLng),
+    FN("CSng", 1, 1, fnCSng),
+    FN("CStr", 1, 1, fnCStr),
+    FN("Hex", 1, 1, fnHex),
+    FN("Oct", 1, 1, fnOct),
+    FN("IsNumeric", 1, 1, fnIsNumeric),
+    FN("IsEmpty", 1, 1, fnIsEmpty),
+    FN("IsNull", 1, 1, fnIsNull),
+    FN("IsDate", 1, 1, fnIsDate),
+    FN("IsArray", 1, 1, fnIsArray),
+    FN("IsObject", 1, 1, fnIsObject),
+    FN("TypeName", 1, 1, fnTypeName),
+    FN("VarType", 1, 1, fnVarType),
+    FN("Len", 1, 1, fnLen),
+    FN("Left", 2, 2, fnLeft),
+    FN("Right", 2, 2, fnRight),
+    FN("Mid", 2, 3, fnMid),
+    FN("InStr", 2, 4, fnInStr),
+    FN("InStrRev", 2, 4, fnInStrRev),
+    FN("LCase", 1, 1, fnLCase),
+    FN("UCase", 1, 1, fnUCase),
+    FN("LTrim", 1, 1, fnLTrim),
+    FN("RTrim", 1, 1, fnRTrim),
+    FN("Trim", 1, 1, fnTrim),
+    FN("Replace", 3, 6, fnReplace),
+    FN("Space", 1, 1, fnSpace),
+    FN("String", 2, 2, fnString),
+    FN("StrReverse", 1, 1, fnStrReverse),
+    FN("StrComp", 2, 3, fnStrComp),
+    FN("Asc", 1, 1, fnAsc),
+    FN("AscB", 1, 1, fnAscB),
+    FN("AscW", 1, 1, fnAscW),
+    FN("Chr", 1, 1, fnChr),
+    FN("ChrB", 1, 1, fnChrB),
+    FN("ChrW", 1, 1, fnChrW),
+    FN("Join", 1, 2, fnJoin),
+    FN("Split", 1, 4, fnSplit),
+    FN("Now", 0, 0, fnNow),
+    FN("Date", 0, 0, fnDate),
+    FN("Time", 0, 0, fnTime),
+    FN("Timer", 0, 0, fnTimer),
+    FN("Year", 1, 1, fnYear),
+    FN("Month", 1, 1, fnMonth),
+    FN("Day", 1, 1, fnDay),
+    FN("Hour", 1, 1, fnHour),
+    FN("Minute", 1, 1, fnMinute),
+    FN("Second", 1, 1, fnSecond),
+    FN("Weekday", 1, 2, fnWeekday),
+    FN("DateSerial", 3, 3, fnDateSerial),
+    FN("TimeSerial", 3, 3, fnTimeSerial),
+    FN("DateValue", 1, 1, fnDateValue),
+    FN("TimeValue", 1, 1, fnTimeValue),
+    FN("DateAdd", 3, 3, fnDateAdd),
+    FN("DateDiff", 3, 5, fnDateDiff),
+    FN("MonthName", 1, 2, fnMonthName),
+    FN("WeekdayName", 1, 3, fnWeekdayName),
+    FN("FormatNumber", 1, 5, fnFormatNumber),
+    FN("FormatPercent", 1, 5, fnFormatPercent),
+    FN("FormatCurrency", 1, 5, fnFormatCurrency),
+    FN("FormatDateTime", 1, 2, fnFormatDateTime),
+    FN("ScriptEngine", 0, 0, fnScriptEngine),
+    FN("ScriptEngineMajorVersion", 0, 0, fnScriptEngineMajorVersion),
     FN("ScriptEngineMinorVersion", 0, 0, fnScriptEngineMinorVersion),
-    FN("ScriptEngineBuildVersion", 0, 0, fnScriptEngineBuildVersion), FN("Filter", 2, 4, fnFilter),
-    FN("RGB", 3, 3, fnRGB), FN("DatePart", 2, 4, fnDatePart), FN("Escape", 1, 1, fnEscape),
-    FN("Unescape", 1, 1, fnUnescape), FN("GetLocale", 0, 0, fnGetLocale), FN("SetLocale", 0, 1, fnSetLocale), FN("LenB", 1, 1, fnLenB), FN("LeftB", 2, 2, fnLeftB),
-    FN("RightB", 2, 2, fnRightB), FN("MidB", 2, 3, fnMidB), FN("InStrB", 2, 4, fnInStrB),
-    FN("Eval", 1, 1, fnEval), FN("Execute", 1, 1, fnExecute), FN("ExecuteGlobal", 1, 1, fnExecuteGlobal), FN("Array", 0, 127, fnArray), FN("UBound", 1, 2, fnUBound),
-    FN("LBound", 1, 2, fnLBound), FN("CreateObject", 1, 2, fnCreateObject),
-    FN("GetObject", 0, 2, fnCreateObject), FN("GetRef", 1, 1, fnCreateObject), FN("Err", 0, 0, fnErr),
-    CONST("vbCrLf", Value::str("\r\n")), CONST("vbNewLine", Value::str("\r\n")), CONST("vbCr", Value::str("\r")),
-    CONST("vbLf", Value::str("\n")), CONST("vbTab", Value::str("\t")), CONST("vbNullString", Value::str("")),
-    CONST("vbNullChar", Value::str(std::string(1, '\0'))), CONST("vbFormFeed", Value::str("\f")),
+    FN("ScriptEngineBuildVersion", 0, 0, fnScriptEngineBuildVersion),
+    FN("Filter", 2, 4, fnFilter),
+    FN("RGB", 3, 3, fnRGB),
+    FN("DatePart", 2, 4, fnDatePart),
+    FN("Escape", 1, 1, fnEscape),
+    FN("Unescape", 1, 1, fnUnescape),
+    FN("GetLocale", 0, 0, fnGetLocale),
+    FN("SetLocale", 0, 1, fnSetLocale),
+    FN("LenB", 1, 1, fnLenB),
+    FN("LeftB", 2, 2, fnLeftB),
+    FN("RightB", 2, 2, fnRightB),
+    FN("MidB", 2, 3, fnMidB),
+    FN("InStrB", 2, 4, fnInStrB),
+    FN("Eval", 1, 1, fnEval),
+    FN("Execute", 1, 1, fnExecute),
+    FN("ExecuteGlobal", 1, 1, fnExecuteGlobal),
+    FN("Array", 0, 127, fnArray),
+    FN("UBound", 1, 2, fnUBound),
+    FN("LBound", 1, 2, fnLBound),
+    FN("CreateObject", 1, 2, fnCreateObject),
+    FN("GetObject", 0, 2, fnCreateObject),
+    FN("GetRef", 1, 1, fnCreateObject),
+    FN("Err", 0, 0, fnErr),
+    CONST("vbCrLf", Value::str("\r\n")),
+    CONST("vbNewLine", Value::str("\r\n")),
+    CONST("vbCr", Value::str("\r")),
+    CONST("vbLf", Value::str("\n")),
+    CONST("vbTab", Value::str("\t")),
+    CONST("vbNullString", Value::str("")),
+    CONST("vbNullChar", Value::str(std::string(1, '\0'))),
+    CONST("vbFormFeed", Value::str("\f")),
     CONST("vbVerticalTab", Value::str("\v")),
-    CONST("vbTrue", Value::integer(-1)), CONST("vbFalse", Value::integer(0)),
+    CONST("vbTrue", Value::integer(-1)),
+    CONST("vbFalse", Value::integer(0)),
     CONST("vbUseDefault", Value::integer(-2)),
-    CONST("vbEmpty", Value::integer(0)), CONST("vbNull", Value::integer(1)), CONST("vbInteger", Value::integer(2)),
-    CONST("vbLong", Value::integer(3)), CONST("vbSingle", Value::integer(4)), CONST("vbDouble", Value::integer(5)),
-    CONST("vbCurrency", Value::integer(6)), CONST("vbDate", Value::integer(7)), CONST("vbString", Value::integer(8)),
-    CONST("vbObject", Value::integer(9)), CONST("vbError", Value::integer(10)), CONST("vbBoolean", Value::integer(11)),
-    CONST("vbVariant", Value::integer(12)), CONST("vbDataObject", Value::integer(13)),
-    CONST("vbDecimal", Value::integer(14)), CONST("vbByte", Value::integer(17)), CONST("vbArray", Value::integer(8192)),
-    CONST("vbBinaryCompare", Value::integer(0)), CONST("vbTextCompare", Value::integer(1)),
-    CONST("vbUseSystemDayOfWeek", Value::integer(0)), CONST("vbSunday", Value::integer(1)),
-    CONST("vbMonday", Value::integer(2)), CONST("vbTuesday", Value::integer(3)), CONST("vbWednesday", Value::integer(4)),
-    CONST("vbThursday", Value::integer(5)), CONST("vbFriday", Value::integer(6)), CONST("vbSaturday", Value::integer(7)),
-    CONST("vbUseSystem", Value::integer(0)), CONST("vbFirstJan1", Value::integer(1)),
-    CONST("vbFirstFourDays", Value::integer(2)), CONST("vbFirstFullWeek", Value::integer(3)),
-    CONST("vbGeneralDate", Value::integer(0)), CONST("vbLongDate", Value::integer(1)),
-    CONST("vbShortDate", Value::integer(2)), CONST("vbLongTime", Value::integer(3)),
-    CONST("vbShortTime", Value::integer(4)), CONST("vbObjectError", Value::lng(INT32_MIN + 0x40000)),
-    CONST("vbBlack", Value::lng(0)), CONST("vbRed", Value::lng(0xFF)), CONST("vbGreen", Value::lng(0xFF00)),
-    CONST("vbYellow", Value::lng(0xFFFF)), CONST("vbBlue", Value::lng(0xFF0000)),
-    CONST("vbMagenta", Value::lng(0xFF00FF)), CONST("vbCyan", Value::lng(0xFFFF00)),
+    CONST("vbEmpty", Value::integer(0)),
+    CONST("vbNull", Value::integer(1)),
+    CONST("vbInteger", Value::integer(2)),
+    CONST("vbLong", Value::integer(3)),
+    CONST("vbSingle", Value::integer(4)),
+    CONST("vbDouble", Value::integer(5)),
+    CONST("vbCurrency", Value::integer(6)),
+    CONST("vbDate", Value::integer(7)),
+    CONST("vbString", Value::integer(8)),
+    CONST("vbObject", Value::integer(9)),
+    CONST("vbError", Value::integer(10)),
+    CONST("vbBoolean", Value::integer(11)),
+    CONST("vbVariant", Value::integer(12)),
+    CONST("vbDataObject", Value::integer(13)),
+    CONST("vbDecimal", Value::integer(14)),
+    CONST("vbByte", Value::integer(17)),
+    CONST("vbArray", Value::integer(8192)),
+    CONST("vbBinaryCompare", Value::integer(0)),
+    CONST("vbTextCompare", Value::integer(1)),
+    CONST("vbUseSystemDayOfWeek", Value::integer(0)),
+    CONST("vbSunday", Value::integer(1)),
+    CONST("vbMonday", Value::integer(2)),
+    CONST("vbTuesday", Value::integer(3)),
+    CONST("vbWednesday", Value::integer(4)),
+    CONST("vbThursday", Value::integer(5)),
+    CONST("vbFriday", Value::integer(6)),
+    CONST("vbSaturday", Value::integer(7)),
+    CONST("vbUseSystem", Value::integer(0)),
+    CONST("vbFirstJan1", Value::integer(1)),
+    CONST("vbFirstFourDays", Value::integer(2)),
+    CONST("vbFirstFullWeek", Value::integer(3)),
+    CONST("vbGeneralDate", Value::integer(0)),
+    CONST("vbLongDate", Value::integer(1)),
+    CONST("vbShortDate", Value::integer(2)),
+    CONST("vbLongTime", Value::integer(3)),
+    CONST("vbShortTime", Value::integer(4)),
+    CONST("vbObjectError", Value::lng(INT32_MIN + 0x40000)),
+    CONST("vbBlack", Value::lng(0)),
+    CONST("vbRed", Value::lng(0xFF)),
+    CONST("vbGreen", Value::lng(0xFF00)),
+    CONST("vbYellow", Value::lng(0xFFFF)),
+    CONST("vbBlue", Value::lng(0xFF0000)),
+    CONST("vbMagenta", Value::lng(0xFF00FF)),
+    CONST("vbCyan", Value::lng(0xFFFF00)),
     CONST("vbWhite", Value::lng(0xFFFFFF)),
 };
 
@@ -1037,8 +1319,12 @@ const NameTable<512>& table() {
 
 }  // namespace
 
-const Builtin& builtinAt(int index) { return kBuiltins[index]; }
+const Builtin& builtinAt(int index) {
+    return kBuiltins[index];
+}
 
-int builtinIndex(std::string_view name, uint32_t hash) { return table().find(name, hash); }
+int builtinIndex(std::string_view name, uint32_t hash) {
+    return table().find(name, hash);
+}
 
 }  // namespace mcplot::vbs

@@ -35,7 +35,9 @@ const int64_t kEpoch = civilDays(1899, 12, 30);
 
 }  // namespace
 
-int64_t daysFromCivil(int64_t y, int m, int d) { return civilDays(y, m, d) - kEpoch; }
+int64_t daysFromCivil(int64_t y, int m, int d) {
+    return civilDays(y, m, d) - kEpoch;
+}
 
 DateParts splitDate(double serial) {
     DateParts p;
@@ -66,8 +68,10 @@ bool makeDate(int64_t days, double secondsOfDay, double& out) {
 
 double dateSerial(int64_t y, int64_t m, int64_t d, bool& ok) {
     ok = false;
-    if (y >= 0 && y < 30) y += 2000;
-    else if (y >= 30 && y < 100) y += 1900;
+    if (y >= 0 && y < 30)
+        y += 2000;
+    else if (y >= 30 && y < 100)
+        y += 1900;
     if (std::llabs(y) > 100000 || std::llabs(m) > 1200000 || std::llabs(d) > 100000000) return 0;
     const int64_t months = y * 12 + (m - 1);
     const int64_t yy = months >= 0 ? months / 12 : -((-months + 11) / 12);
@@ -171,17 +175,22 @@ bool parseDate(std::string_view text, double& out) {
     if (!r.number(a)) return false;
     const size_t afterFirst = r.k;
     char sep = 0;
-    if (r.take('/')) sep = '/';
-    else if (r.take('-')) sep = '-';
-    else return false;
+    if (r.take('/'))
+        sep = '/';
+    else if (r.take('-'))
+        sep = '-';
+    else
+        return false;
     if (!r.number(b) || !r.take(sep) || !r.number(c)) return false;
     int64_t y, m, d;
     if (afterFirst - start >= 3) {  // year first
         y = a, m = b, d = c;
     } else {
         m = a, d = b, y = c;
-        if (y < 30) y += 2000;
-        else if (y < 100) y += 1900;
+        if (y < 30)
+            y += 2000;
+        else if (y < 100)
+            y += 1900;
     }
     if (!validDay(y, m, d)) return false;
     if (!r.done()) {

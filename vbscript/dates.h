@@ -16,7 +16,7 @@ struct DateParts {
 };
 
 // The language accepts years 100 to 9999.
-inline constexpr double kMinDate = -657434.0;   // 1 January 100
+inline constexpr double kMinDate = -657434.0;      // 1 January 100
 inline constexpr double kMaxDate = 2958465.99999;  // 31 December 9999, 23:59:59
 
 int64_t daysFromCivil(int64_t y, int m, int d);  // days since 1899-12-30

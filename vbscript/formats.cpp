@@ -12,9 +12,10 @@ namespace mcplot::vbs {
 
 namespace {
 
-const char* const kMonthNames[] = {"January", "February", "March", "April", "May", "June", "July",
-                                   "August", "September", "October", "November", "December"};
-const char* const kDayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+const char* const kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
+                                   "July",    "August",   "September", "October", "November", "December"};
+const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
 
 // Adds one to a string of decimal digits; true when it grew by a digit.
 bool incrementDigits(std::string& digits) {
@@ -30,8 +31,8 @@ bool incrementDigits(std::string& digits) {
 }
 
 bool plainChar(uint32_t c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '@' || c == '*' ||
-           c == '_' || c == '+' || c == '-' || c == '.' || c == '/';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '@' ||
+           c == '*' || c == '_' || c == '+' || c == '-' || c == '.' || c == '/';
 }
 
 int hexValue(char c) {
@@ -131,8 +132,8 @@ std::string formatNumberText(double v, const NumberStyle& style, std::string_vie
 
 std::string longDateText(double serial) {
     const DateParts p = splitDate(serial);
-    return std::string(kDayNames[p.weekday - 1]) + ", " + kMonthNames[p.month - 1] + " " + std::to_string(p.day) +
-           ", " + std::to_string(p.year);
+    return std::string(kDayNames[p.weekday - 1]) + ", " + kMonthNames[p.month - 1] + " " +
+           std::to_string(p.day) + ", " + std::to_string(p.year);
 }
 
 std::string shortDateText(double serial) {

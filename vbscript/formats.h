@@ -20,7 +20,7 @@ inline constexpr int kScriptLocale = 1033;
 // How FormatNumber, FormatPercent and FormatCurrency write a number.
 struct NumberStyle {
     int decimals = 2;
-    bool leadingZero = true;        // "0.5" rather than ".5"
+    bool leadingZero = true;         // "0.5" rather than ".5"
     bool parensForNegative = false;  // "(5.00)" rather than "-5.00"
     bool groupDigits = true;         // "1,000" rather than "1000"
 };

@@ -39,7 +39,12 @@ struct ContextGuard {
     Interpreter::Frame* frame;
     size_t locals;
     ContextGuard(Interpreter& i, const Chunk& c, Interpreter::Frame* f)
-        : in(i), nodes(i.nodes_), consts(i.consts_), chunk(i.chunk_), frame(i.frame_), locals(i.locals_.size()) {
+        : in(i),
+          nodes(i.nodes_),
+          consts(i.consts_),
+          chunk(i.chunk_),
+          frame(i.frame_),
+          locals(i.locals_.size()) {
         in.nodes_ = c.nodes.data();
         in.consts_ = c.consts.data();
         in.chunk_ = &c;
@@ -77,7 +82,9 @@ constexpr size_t kStackMargin = 256 * 1024;
 
 }  // namespace
 
-Interpreter::Interpreter() { frame_ = &globalFrame_; }
+Interpreter::Interpreter() {
+    frame_ = &globalFrame_;
+}
 
 Interpreter::~Interpreter() {
     // Values give their bytes back to budget_: free them while it exists.
@@ -100,7 +107,9 @@ bool ClassInfo::has(std::string_view name, uint32_t hash) const {
     return false;
 }
 
-const char* className(const ObjObj* o) { return o->cls ? o->cls->name.c_str() : "Object"; }
+const char* className(const ObjObj* o) {
+    return o->cls ? o->cls->name.c_str() : "Object";
+}
 
 void Interpreter::reset() {
     // The script is over: instances still alive go without their
@@ -192,7 +201,8 @@ void Interpreter::execute(std::string_view code) {
 Value Interpreter::evaluate(std::string_view expression) {
     BudgetScope scope(&budget_);
     startCall();
-    if (expression.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
+    if (expression.size() > maxSourceBytes_)
+        throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
     Chunk chunk;
     chunk.code.assign(expression.data(), expression.size());
     const int32_t root = parseExpression(chunk, parseLimits());
@@ -201,7 +211,9 @@ Value Interpreter::evaluate(std::string_view expression) {
 }
 
 void Interpreter::defineProcs(const Chunk& chunk) {
-    const auto procName = [this](int32_t k) -> std::string_view { return procs_[static_cast<size_t>(k)].name; };
+    const auto procName = [this](int32_t k) -> std::string_view {
+        return procs_[static_cast<size_t>(k)].name;
+    };
     for (int32_t p : chunk.procs) {
         const Node& nd = chunk.nodes[static_cast<size_t>(p)];
         Proc proc{std::string(nd.nameView()), nd.hash, &chunk, p};
@@ -240,16 +252,25 @@ void Interpreter::defineClasses(const Chunk& chunk) {
             }
             ClassMember method;
             switch (static_cast<ProcKind>(nd.op)) {
-                case ProcKind::PropertyGet: method.kind = ClassMember::Get; break;
-                case ProcKind::PropertyLet: method.kind = ClassMember::Let; break;
-                case ProcKind::PropertySet: method.kind = ClassMember::Set; break;
-                default: method.kind = ClassMember::Method;
+                case ProcKind::PropertyGet:
+                    method.kind = ClassMember::Get;
+                    break;
+                case ProcKind::PropertyLet:
+                    method.kind = ClassMember::Let;
+                    break;
+                case ProcKind::PropertySet:
+                    method.kind = ClassMember::Set;
+                    break;
+                default:
+                    method.kind = ClassMember::Method;
             }
             method.isPrivate = isPrivate;
             method.proc = Proc{std::string(nd.nameView()), nd.hash, &chunk, m};
             const int index = static_cast<int>(info->members.size());
-            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_initialize")) initialize = index;
-            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_terminate")) terminate = index;
+            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_initialize"))
+                initialize = index;
+            if (method.kind == ClassMember::Method && sameName(method.proc.name, "class_terminate"))
+                terminate = index;
             if (nd.flags & nf::Default) defaultGet = index;
             info->members.push_back(std::move(method));
         }
@@ -303,8 +324,10 @@ void Interpreter::executeText(std::string_view text, bool global) {
         const Chunk& c = *chunk;
         // Keep only texts whose procedures or classes may be called later.
         std::unique_ptr<Chunk> transient;
-        if (c.procs.empty() && c.classes.empty()) transient = std::move(chunk);
-        else kept_.push_back(std::move(chunk));
+        if (c.procs.empty() && c.classes.empty())
+            transient = std::move(chunk);
+        else
+            kept_.push_back(std::move(chunk));
         defineProcs(c);
         defineClasses(c);
         ContextGuard guard(*this, c, global ? &globalFrame_ : nullptr);
@@ -350,9 +373,8 @@ Var* Interpreter::findVar(const Node& nd) {
 }
 
 const Proc* Interpreter::findProc(std::string_view name, uint32_t hash) const {
-    const int32_t k = procIndex_.find(name, hash, [this](int32_t i) -> std::string_view {
-        return procs_[static_cast<size_t>(i)].name;
-    });
+    const int32_t k = procIndex_.find(
+        name, hash, [this](int32_t i) -> std::string_view { return procs_[static_cast<size_t>(i)].name; });
     return k < 0 ? nullptr : &procs_[static_cast<size_t>(k)];
 }
 
@@ -392,7 +414,8 @@ Interpreter::Flow Interpreter::execBlock(int32_t s) {
                 f = exec(s);
             } catch (const ScriptError& e) {
                 // Running out of time, memory or stack ends the script anyway.
-                if (e.number == err::Timeout || e.number == err::OutOfStack || e.number == err::OutOfMemory) throw;
+                if (e.number == err::Timeout || e.number == err::OutOfStack || e.number == err::OutOfMemory)
+                    throw;
                 errNumber = e.number;
                 errDescription = e.what();
                 continue;
@@ -423,8 +446,12 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
     checkStack(stackLimit_);
     tick();
     switch (nd.kind) {
-        case NK::Assign: assign(nd.a, eval(nd.b), false); return Flow::Normal;
-        case NK::SetAssign: assign(nd.a, eval(nd.b), true); return Flow::Normal;
+        case NK::Assign:
+            assign(nd.a, eval(nd.b), false);
+            return Flow::Normal;
+        case NK::SetAssign:
+            assign(nd.a, eval(nd.b), true);
+            return Flow::Normal;
         case NK::CallStmt: {
             const Node& c = nodes_[nd.a];
             if (c.kind == NK::Name) {
@@ -442,10 +469,14 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
                 if (e.kind != NK::If || !(e.flags & nf::ElseIfPart)) return execBlock(n->c);
                 n = &e;
             }
-        case NK::Select: return execSelect(nd);
-        case NK::For: return execFor(nd);
-        case NK::ForEach: return execForEach(nd);
-        case NK::Do: return execDo(nd);
+        case NK::Select:
+            return execSelect(nd);
+        case NK::For:
+            return execFor(nd);
+        case NK::ForEach:
+            return execForEach(nd);
+        case NK::Do:
+            return execDo(nd);
         case NK::While:
             while (condition(nd.a)) {
                 tick();
@@ -455,9 +486,12 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
             return Flow::Normal;
         case NK::Exit:
             switch (static_cast<ExitKind>(nd.op)) {
-                case ExitKind::Do: return Flow::ExitDo;
-                case ExitKind::For: return Flow::ExitFor;
-                default: return Flow::ExitProc;
+                case ExitKind::Do:
+                    return Flow::ExitDo;
+                case ExitKind::For:
+                    return Flow::ExitFor;
+                default:
+                    return Flow::ExitProc;
             }
         case NK::With: {
             Value object = eval(nd.a);
@@ -474,13 +508,18 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
             } close{withObjects_};
             return execBlock(nd.d);
         }
-        case NK::Dim: execDim(nd, false); return Flow::Normal;
-        case NK::ReDim: execDim(nd, true); return Flow::Normal;
+        case NK::Dim:
+            execDim(nd, false);
+            return Flow::Normal;
+        case NK::ReDim:
+            execDim(nd, true);
+            return Flow::Normal;
         case NK::Const:
             for (int32_t item = nd.a; item >= 0; item = nodes_[item].next) {
                 const Node& it = nodes_[item];
                 Value v = eval(it.a);
-                Var* existing = frame_->proc ? findLocal(it.nameView(), it.hash) : findGlobal(it.nameView(), it.hash);
+                Var* existing =
+                    frame_->proc ? findLocal(it.nameView(), it.hash) : findGlobal(it.nameView(), it.hash);
                 if (existing) raise(err::NameRedefined);
                 Var& var = declare(it.nameView(), it.hash);
                 var.v = std::move(v);
@@ -497,11 +536,14 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
             Value& v = var.val();
             if (!v.isArray()) raise(err::TypeMismatch);
             ArrObj* a = v.mutableArr();
-            if (a->fixedSize) a->reshape(a->ubounds, false);
-            else a->reshape({}, false);
+            if (a->fixedSize)
+                a->reshape(a->ubounds, false);
+            else
+                a->reshape({}, false);
             return Flow::Normal;
         }
-        default: raise(err::Syntax);
+        default:
+            raise(err::Syntax);
     }
 }
 
@@ -597,7 +639,8 @@ void Interpreter::execDim(const Node& nd, bool redim) {
     for (int32_t item = nd.a; item >= 0; item = nodes_[item].next) {
         const Node& it = nodes_[item];
         const std::string_view name = it.nameView();
-        Var* var = redim ? findVar(it) : (frame_->proc ? findLocal(name, it.hash) : findGlobal(name, it.hash));
+        Var* var =
+            redim ? findVar(it) : (frame_->proc ? findLocal(name, it.hash) : findGlobal(name, it.hash));
         if (var && var->isConst) raise(err::IllegalAssign);
         if (!redim) {
             if (var) continue;  // declared already: Dim does not clear
@@ -656,8 +699,12 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
             return;
         }
         case NK::Call:
-        case NK::Index: elementRef(target) = std::move(v); return;
-        case NK::Member: setMember(eval(t.a), t, v, isSet); return;
+        case NK::Index:
+            elementRef(target) = std::move(v);
+            return;
+        case NK::Member:
+            setMember(eval(t.a), t, v, isSet);
+            return;
         case NK::MemberCall: {
             const Value obj = eval(t.a);
             if (!obj.isObject() || !obj.obj()) raise(err::ObjectRequired);
@@ -665,7 +712,8 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
             setInstanceMember(obj.obj(), t, t.b, v, isSet);
             return;
         }
-        default: raise(err::IllegalAssign);
+        default:
+            raise(err::IllegalAssign);
     }
 }
 
@@ -689,7 +737,8 @@ Value& Interpreter::elementRef(int32_t target) {
     Indexes rootIdx;
     evalIndexes(root.a, rootIdx);
     std::vector<Indexes> inner(static_cast<size_t>(depth));
-    for (int k = 0; k < depth; ++k) evalIndexes(nodes_[chain[depth - 1 - k]].b, inner[static_cast<size_t>(k)]);
+    for (int k = 0; k < depth; ++k)
+        evalIndexes(nodes_[chain[depth - 1 - k]].b, inner[static_cast<size_t>(k)]);
 
     Value* cur = &var->val();
     if (!cur->isArray()) raise(err::TypeMismatch);
@@ -720,9 +769,12 @@ Value Interpreter::eval(int32_t n) {
 [[gnu::always_inline]] inline Value Interpreter::evalNode(const Node& nd) {
     checkStack(stackLimit_);
     switch (nd.kind) {
-        case NK::Literal: return consts_[nd.k];
-        case NK::Name: return readName(nd);
-        case NK::Call: return callName(nd);
+        case NK::Literal:
+            return consts_[nd.k];
+        case NK::Name:
+            return readName(nd);
+        case NK::Call:
+            return callName(nd);
         case NK::Binary: {
             const Value l = eval(nd.a);
             const Value r = eval(nd.b);
@@ -731,21 +783,28 @@ Value Interpreter::eval(int32_t n) {
         case NK::Unary: {
             const Value v = eval(nd.a);
             switch (static_cast<UnaryOp>(nd.op)) {
-                case UnaryOp::Neg: return negate(v);
-                case UnaryOp::Not: return logicalNot(v);
+                case UnaryOp::Neg:
+                    return negate(v);
+                case UnaryOp::Not:
+                    return logicalNot(v);
                 default:
                     if (v.isArray()) raise(err::TypeMismatch);
                     return v;
             }
         }
-        case NK::Index: return indexValue(eval(nd.a), nd.b);
-        case NK::Member: return getMember(eval(nd.a), nd);
-        case NK::MemberCall: return callMember(eval(nd.a), nd);
+        case NK::Index:
+            return indexValue(eval(nd.a), nd.b);
+        case NK::Member:
+            return getMember(eval(nd.a), nd);
+        case NK::MemberCall:
+            return callMember(eval(nd.a), nd);
         case NK::WithObject:
             if (withObjects_.empty()) raise(err::ObjectRequired);
             return withObjects_.back();
-        case NK::New: return newInstance(nd);
-        default: raise(err::Syntax);
+        case NK::New:
+            return newInstance(nd);
+        default:
+            raise(err::Syntax);
     }
 }
 
@@ -893,8 +952,10 @@ Value Interpreter::callProc(const Proc& proc, int32_t firstArg, ObjObj* me, cons
     for (int32_t p = def.a; p >= 0; p = procNodes[p].next, ++k) {
         Arg& arg = k < 16 ? args[k] : more[static_cast<size_t>(k - 16)];
         Var& v = locals_.push(procNodes[p].nameView(), procNodes[p].hash);
-        if (arg.ref) v.ref = arg.ref;
-        else v.v = std::move(arg.value);
+        if (arg.ref)
+            v.ref = arg.ref;
+        else
+            v.v = std::move(arg.value);
     }
     Var* result = nullptr;
     if (def.flags & nf::IsFunction) {
@@ -951,10 +1012,14 @@ void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v, bo
     if (o->which == ObjObj::Instance) return setInstanceMember(o, nd, -1, v, isSet);
     if (o->which == ObjObj::ErrObject) {
         const std::string_view n = nd.nameView();
-        if (sameName(n, "number")) errNumber = toLong(v);
-        else if (sameName(n, "description")) errDescription = toText(v);
-        else if (sameName(n, "source")) errSource = toText(v);
-        else raise(err::NoMember);
+        if (sameName(n, "number"))
+            errNumber = toLong(v);
+        else if (sameName(n, "description"))
+            errDescription = toText(v);
+        else if (sameName(n, "source"))
+            errSource = toText(v);
+        else
+            raise(err::NoMember);
         return;
     }
     if (!o->host || !o->host->set(nd.nameView(), v)) raise(err::NoMember);
@@ -975,7 +1040,8 @@ Value Interpreter::getInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg
         return firstArg >= 0 ? indexValue(field, firstArg) : field;
     }
     if (const ClassMember* m = visibleMember(o, nd, ClassMember::Get)) return callProc(m->proc, firstArg, o);
-    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Method)) return callProc(m->proc, firstArg, o);
+    if (const ClassMember* m = visibleMember(o, nd, ClassMember::Method))
+        return callProc(m->proc, firstArg, o);
     raise(err::NoMember);
 }
 
@@ -1004,7 +1070,8 @@ void Interpreter::setInstanceMember(ObjObj* o, const Node& nd, int32_t firstArg,
 Value Interpreter::newInstance(const Node& nd) {
     ClassInfo* cls = nullptr;
     for (size_t k = classes_.size(); k-- > 0 && !cls;)
-        if (classes_[k]->hash == nd.hash && sameName(classes_[k]->name, nd.nameView())) cls = classes_[k].get();
+        if (classes_[k]->hash == nd.hash && sameName(classes_[k]->name, nd.nameView()))
+            cls = classes_[k].get();
     if (!cls) {
         // The classes a script host may provide (RegExp) are not available here.
         raise(sameName(nd.nameView(), "regexp") ? err::CantCreate : err::ClassNotDefined);
@@ -1061,7 +1128,9 @@ double Interpreter::rnd(double arg) {
 void Interpreter::randomize(bool hasSeed, double seed) {
     if (!hasSeed) {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        seed = static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(now).count() % 86400000000LL) / 1e6;
+        seed = static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(now).count() %
+                                   86400000000LL) /
+               1e6;
     }
     double d = seed;
     uint64_t bits = 0;

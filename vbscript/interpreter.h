@@ -69,7 +69,7 @@ struct ClassInfo {
     const ClassMember* initialize = nullptr;
     const ClassMember* terminate = nullptr;
     const ClassMember* defaultGet = nullptr;  // Public Default Property Get or Function
-    InstanceList live;  // its instances alive now
+    InstanceList live;                        // its instances alive now
     // The member of a kind by name, or nullptr.
     const ClassMember* find(std::string_view name, uint32_t hash, ClassMember::Kind kind) const;
     // Any member by name.

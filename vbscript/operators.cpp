@@ -14,10 +14,14 @@ namespace {
 // Integer subtypes, narrowest first.
 int intRank(uint16_t t) {
     switch (t) {
-        case vtByte: return 0;
-        case vtInteger: return 1;
-        case vtLong: return 2;
-        default: return -1;
+        case vtByte:
+            return 0;
+        case vtInteger:
+            return 1;
+        case vtLong:
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -156,11 +160,20 @@ struct Bits {
 Bits bitsOf(const Value& v) {
     Bits b;
     switch (v.type()) {
-        case vtBoolean: b.v = v.i(), b.boolean = true; return b;
-        case vtEmpty: return b;
-        case vtByte: b.v = v.i(), b.rank = 0; return b;
-        case vtInteger: b.v = v.i(); return b;
-        case vtLong: b.v = v.i(), b.rank = 2; return b;
+        case vtBoolean:
+            b.v = v.i(), b.boolean = true;
+            return b;
+        case vtEmpty:
+            return b;
+        case vtByte:
+            b.v = v.i(), b.rank = 0;
+            return b;
+        case vtInteger:
+            b.v = v.i();
+            return b;
+        case vtLong:
+            b.v = v.i(), b.rank = 2;
+            return b;
         case vtString:
             if (sameName(v.s(), "true") || sameName(v.s(), "false")) {
                 b.v = sameName(v.s(), "true") ? -1 : 0;
@@ -168,7 +181,9 @@ Bits bitsOf(const Value& v) {
                 return b;
             }
             [[fallthrough]];
-        default: b.v = toLong(v), b.rank = 2; return b;
+        default:
+            b.v = toLong(v), b.rank = 2;
+            return b;
     }
 }
 
@@ -181,27 +196,41 @@ Value logical(BinOp op, const Value& a, const Value& b) {
         const bool otherNull = an && bn;
         switch (op) {
             case BinOp::And:  // Null And False is False
-                if (!otherNull && other.v == 0) return other.boolean ? Value::boolean(false) : widenInteger(0, other.rank);
+                if (!otherNull && other.v == 0)
+                    return other.boolean ? Value::boolean(false) : widenInteger(0, other.rank);
                 return Value::null();
             case BinOp::Or:  // Null Or True is True
-                if (!otherNull && other.v == -1) return other.boolean ? Value::boolean(true) : widenInteger(-1, other.rank);
+                if (!otherNull && other.v == -1)
+                    return other.boolean ? Value::boolean(true) : widenInteger(-1, other.rank);
                 return Value::null();
             case BinOp::Imp:  // False Imp Null and Null Imp True are True
-                if (!otherNull && an && other.v == -1) return other.boolean ? Value::boolean(true) : widenInteger(-1, other.rank);
+                if (!otherNull && an && other.v == -1)
+                    return other.boolean ? Value::boolean(true) : widenInteger(-1, other.rank);
                 if (!otherNull && bn && a.type() != vtNull && other.v == 0)
                     return other.boolean ? Value::boolean(true) : widenInteger(-1, other.rank);
                 return Value::null();
-            default: return Value::null();
+            default:
+                return Value::null();
         }
     }
     const Bits x = bitsOf(a), y = bitsOf(b);
     int64_t r = 0;
     switch (op) {
-        case BinOp::And: r = x.v & y.v; break;
-        case BinOp::Or: r = x.v | y.v; break;
-        case BinOp::Xor: r = x.v ^ y.v; break;
-        case BinOp::Eqv: r = ~(x.v ^ y.v); break;
-        default: r = ~x.v | y.v; break;
+        case BinOp::And:
+            r = x.v & y.v;
+            break;
+        case BinOp::Or:
+            r = x.v | y.v;
+            break;
+        case BinOp::Xor:
+            r = x.v ^ y.v;
+            break;
+        case BinOp::Eqv:
+            r = ~(x.v ^ y.v);
+            break;
+        default:
+            r = ~x.v | y.v;
+            break;
     }
     if (x.boolean && y.boolean) return Value::boolean(r != 0);
     const int rank = std::max(x.boolean ? 1 : x.rank, y.boolean ? 1 : y.rank);
@@ -228,14 +257,19 @@ bool compareValues(const Value& a, const Value& b, int& result, bool textCompare
     if (a.isNull() || b.isNull()) return false;
     const bool as = a.isString(), bs = b.isString();
     if (as || bs) {
-        if (as && bs) result = compareText(a.s(), b.s(), textCompare);
-        else if (as && b.isEmpty()) result = a.s().empty() ? 0 : 1;
-        else if (bs && a.isEmpty()) result = b.s().empty() ? 0 : -1;
-        else result = as ? 1 : -1;  // a number is less than any string
+        if (as && bs)
+            result = compareText(a.s(), b.s(), textCompare);
+        else if (as && b.isEmpty())
+            result = a.s().empty() ? 0 : 1;
+        else if (bs && a.isEmpty())
+            result = b.s().empty() ? 0 : -1;
+        else
+            result = as ? 1 : -1;  // a number is less than any string
         return true;
     }
     const int ra = intRank(a.type()), rb = intRank(b.type());
-    if ((ra >= 0 || a.type() == vtBoolean || a.isEmpty()) && (rb >= 0 || b.type() == vtBoolean || b.isEmpty())) {
+    if ((ra >= 0 || a.type() == vtBoolean || a.isEmpty()) &&
+        (rb >= 0 || b.type() == vtBoolean || b.isEmpty())) {
         const int64_t x = a.i(), y = b.i();
         result = x < y ? -1 : x > y ? 1 : 0;
         return true;
@@ -250,8 +284,12 @@ bool compareValues(const Value& a, const Value& b, int& result, bool textCompare
 }
 
 namespace {
-bool plainNumber(uint16_t t) { return t == vtDouble || t == vtInteger || t == vtLong; }
-double asDouble(const Value& v) { return v.type() == vtDouble ? v.d() : static_cast<double>(v.i()); }
+bool plainNumber(uint16_t t) {
+    return t == vtDouble || t == vtInteger || t == vtLong;
+}
+double asDouble(const Value& v) {
+    return v.type() == vtDouble ? v.d() : static_cast<double>(v.i());
+}
 
 // The operators on Integer, Long and Double operands, the commonest in a
 // plotted expression, without the general conversions; same results.
@@ -292,17 +330,30 @@ bool plainBinary(BinOp op, const Value& a, const Value& b, Value& out) {
             const double x = asDouble(a), y = asDouble(b);
             bool r = false;
             switch (op) {
-                case BinOp::Eq: r = x == y; break;
-                case BinOp::Ne: r = x != y; break;
-                case BinOp::Lt: r = x < y; break;
-                case BinOp::Gt: r = x > y; break;
-                case BinOp::Le: r = x <= y; break;
-                default: r = x >= y; break;
+                case BinOp::Eq:
+                    r = x == y;
+                    break;
+                case BinOp::Ne:
+                    r = x != y;
+                    break;
+                case BinOp::Lt:
+                    r = x < y;
+                    break;
+                case BinOp::Gt:
+                    r = x > y;
+                    break;
+                case BinOp::Le:
+                    r = x <= y;
+                    break;
+                default:
+                    r = x >= y;
+                    break;
             }
             out = Value::boolean(r);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -315,29 +366,43 @@ Value binary(BinOp op, const Value& a, const Value& b) {
     switch (op) {
         case BinOp::Add:
         case BinOp::Sub:
-        case BinOp::Mul: return arith(op, a, b);
-        case BinOp::Div: return divide(a, b);
+        case BinOp::Mul:
+            return arith(op, a, b);
+        case BinOp::Div:
+            return divide(a, b);
         case BinOp::IntDiv:
-        case BinOp::Mod: return intDivMod(op, a, b);
-        case BinOp::Pow: return power(a, b);
-        case BinOp::Concat: return concat(a, b);
-        case BinOp::Is: return identity(a, b);
+        case BinOp::Mod:
+            return intDivMod(op, a, b);
+        case BinOp::Pow:
+            return power(a, b);
+        case BinOp::Concat:
+            return concat(a, b);
+        case BinOp::Is:
+            return identity(a, b);
         case BinOp::And:
         case BinOp::Or:
         case BinOp::Xor:
         case BinOp::Eqv:
-        case BinOp::Imp: return logical(op, a, b);
-        default: break;
+        case BinOp::Imp:
+            return logical(op, a, b);
+        default:
+            break;
     }
     int c = 0;
     if (!compareValues(a, b, c)) return Value::null();
     switch (op) {
-        case BinOp::Eq: return Value::boolean(c == 0);
-        case BinOp::Ne: return Value::boolean(c != 0);
-        case BinOp::Lt: return Value::boolean(c < 0);
-        case BinOp::Gt: return Value::boolean(c > 0);
-        case BinOp::Le: return Value::boolean(c <= 0);
-        default: return Value::boolean(c >= 0);
+        case BinOp::Eq:
+            return Value::boolean(c == 0);
+        case BinOp::Ne:
+            return Value::boolean(c != 0);
+        case BinOp::Lt:
+            return Value::boolean(c < 0);
+        case BinOp::Gt:
+            return Value::boolean(c > 0);
+        case BinOp::Le:
+            return Value::boolean(c <= 0);
+        default:
+            return Value::boolean(c >= 0);
     }
 }
 
@@ -345,16 +410,22 @@ Value negate(const Value& a0) {
     rejectNonScalar(a0);
     const Value a = toArith(a0);
     switch (a.type()) {
-        case vtNull: return a;
+        case vtNull:
+            return a;
         case vtByte:
-        case vtInteger: return widenInteger(-a.i(), 1);
-        case vtLong: return widenInteger(-a.i(), 2);
+        case vtInteger:
+            return widenInteger(-a.i(), 1);
+        case vtLong:
+            return widenInteger(-a.i(), 2);
         case vtCurrency:
             if (a.i() == INT64_MIN) raise(err::Overflow);
             return Value::currency(-a.i());
-        case vtSingle: return Value::single(static_cast<float>(-a.d()));
-        case vtDate: return Value::date(-a.d());
-        default: return Value::dbl(-a.d());
+        case vtSingle:
+            return Value::single(static_cast<float>(-a.d()));
+        case vtDate:
+            return Value::date(-a.d());
+        default:
+            return Value::dbl(-a.d());
     }
 }
 

@@ -12,19 +12,81 @@ namespace mcplot::vbs {
 namespace {
 
 enum class Tok : uint8_t {
-    End, Newline, Colon, Literal, Ident,
-    LParen, RParen, Comma, Dot,
-    Plus, Minus, Star, Slash, Backslash, Caret, Amp,
-    Eq, Ne, Lt, Gt, Le, Ge,
+    End,
+    Newline,
+    Colon,
+    Literal,
+    Ident,
+    LParen,
+    RParen,
+    Comma,
+    Dot,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Backslash,
+    Caret,
+    Amp,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
 };
 
 // Reserved words. Words that matter only in one place (Step, Each, In,
 // Preserve, Explicit, Error, Resume, ByVal, ByRef) stay ordinary names.
 enum class Kw : uint8_t {
-    None, And, Call, Case, Class, Const, Dim, Do, Else, ElseIf, Empty, End, Eqv, Erase, Exit,
-    False, For, Function, GoTo, If, Imp, Is, Let, Loop, Mod, New, Next, Not, Nothing, Null,
-    On, Option, Or, Private, Public, ReDim, Rem, Select, Set, Sub, Then, To, True, Until,
-    Wend, While, With, Xor,
+    None,
+    And,
+    Call,
+    Case,
+    Class,
+    Const,
+    Dim,
+    Do,
+    Else,
+    ElseIf,
+    Empty,
+    End,
+    Eqv,
+    Erase,
+    Exit,
+    False,
+    For,
+    Function,
+    GoTo,
+    If,
+    Imp,
+    Is,
+    Let,
+    Loop,
+    Mod,
+    New,
+    Next,
+    Not,
+    Nothing,
+    Null,
+    On,
+    Option,
+    Or,
+    Private,
+    Public,
+    ReDim,
+    Rem,
+    Select,
+    Set,
+    Sub,
+    Then,
+    To,
+    True,
+    Until,
+    Wend,
+    While,
+    With,
+    Xor,
 };
 
 struct KwEntry {
@@ -32,17 +94,52 @@ struct KwEntry {
     Kw kw;
 };
 constexpr KwEntry kKeywords[] = {
-    {"and", Kw::And}, {"call", Kw::Call}, {"case", Kw::Case}, {"class", Kw::Class},
-    {"const", Kw::Const}, {"dim", Kw::Dim}, {"do", Kw::Do}, {"else", Kw::Else},
-    {"elseif", Kw::ElseIf}, {"empty", Kw::Empty}, {"end", Kw::End}, {"eqv", Kw::Eqv},
-    {"erase", Kw::Erase}, {"exit", Kw::Exit}, {"false", Kw::False}, {"for", Kw::For},
-    {"function", Kw::Function}, {"goto", Kw::GoTo}, {"if", Kw::If}, {"imp", Kw::Imp},
-    {"is", Kw::Is}, {"let", Kw::Let}, {"loop", Kw::Loop}, {"mod", Kw::Mod}, {"new", Kw::New},
-    {"next", Kw::Next}, {"not", Kw::Not}, {"nothing", Kw::Nothing}, {"null", Kw::Null},
-    {"on", Kw::On}, {"option", Kw::Option}, {"or", Kw::Or}, {"private", Kw::Private},
-    {"public", Kw::Public}, {"redim", Kw::ReDim}, {"rem", Kw::Rem}, {"select", Kw::Select},
-    {"set", Kw::Set}, {"sub", Kw::Sub}, {"then", Kw::Then}, {"to", Kw::To}, {"true", Kw::True},
-    {"until", Kw::Until}, {"wend", Kw::Wend}, {"while", Kw::While}, {"with", Kw::With},
+    {"and", Kw::And},
+    {"call", Kw::Call},
+    {"case", Kw::Case},
+    {"class", Kw::Class},
+    {"const", Kw::Const},
+    {"dim", Kw::Dim},
+    {"do", Kw::Do},
+    {"else", Kw::Else},
+    {"elseif", Kw::ElseIf},
+    {"empty", Kw::Empty},
+    {"end", Kw::End},
+    {"eqv", Kw::Eqv},
+    {"erase", Kw::Erase},
+    {"exit", Kw::Exit},
+    {"false", Kw::False},
+    {"for", Kw::For},
+    {"function", Kw::Function},
+    {"goto", Kw::GoTo},
+    {"if", Kw::If},
+    {"imp", Kw::Imp},
+    {"is", Kw::Is},
+    {"let", Kw::Let},
+    {"loop", Kw::Loop},
+    {"mod", Kw::Mod},
+    {"new", Kw::New},
+    {"next", Kw::Next},
+    {"not", Kw::Not},
+    {"nothing", Kw::Nothing},
+    {"null", Kw::Null},
+    {"on", Kw::On},
+    {"option", Kw::Option},
+    {"or", Kw::Or},
+    {"private", Kw::Private},
+    {"public", Kw::Public},
+    {"redim", Kw::ReDim},
+    {"rem", Kw::Rem},
+    {"select", Kw::Select},
+    {"set", Kw::Set},
+    {"sub", Kw::Sub},
+    {"then", Kw::Then},
+    {"to", Kw::To},
+    {"true", Kw::True},
+    {"until", Kw::Until},
+    {"wend", Kw::Wend},
+    {"while", Kw::While},
+    {"with", Kw::With},
     {"xor", Kw::Xor},
 };
 
@@ -56,7 +153,9 @@ Kw findKeyword(std::string_view name, uint32_t hash) {
     return index < 0 ? Kw::None : kKeywords[index].kw;
 }
 
-bool identStart(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool identStart(unsigned char c) {
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
 bool identChar(unsigned char c) {
     return identStart(c) || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
 }
@@ -126,39 +225,73 @@ private:
                 if (pos_ < src_.size() && src_[pos_] == '\n') ++pos_;
                 tok_ = Tok::Newline;
                 return;
-            case '\n': tok_ = Tok::Newline; return;
-            case ':': tok_ = Tok::Colon; return;
+            case '\n':
+                tok_ = Tok::Newline;
+                return;
+            case ':':
+                tok_ = Tok::Colon;
+                return;
             case '\'':
                 while (pos_ < src_.size() && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
                 return next();
-            case '"': return stringLiteral();
-            case '#': return dateLiteral();
+            case '"':
+                return stringLiteral();
+            case '#':
+                return dateLiteral();
             case '&':
                 if (pos_ < src_.size() && ((src_[pos_] | 0x20) == 'h' || (src_[pos_] | 0x20) == 'o'))
                     return radixLiteral();
                 tok_ = Tok::Amp;
                 return;
-            case '(': tok_ = Tok::LParen; return;
-            case ')': tok_ = Tok::RParen; return;
-            case ',': tok_ = Tok::Comma; return;
-            case '.': tok_ = Tok::Dot; return;
-            case '+': tok_ = Tok::Plus; return;
-            case '-': tok_ = Tok::Minus; return;
-            case '*': tok_ = Tok::Star; return;
-            case '/': tok_ = Tok::Slash; return;
-            case '\\': tok_ = Tok::Backslash; return;
-            case '^': tok_ = Tok::Caret; return;
-            case '=': tok_ = Tok::Eq; return;
+            case '(':
+                tok_ = Tok::LParen;
+                return;
+            case ')':
+                tok_ = Tok::RParen;
+                return;
+            case ',':
+                tok_ = Tok::Comma;
+                return;
+            case '.':
+                tok_ = Tok::Dot;
+                return;
+            case '+':
+                tok_ = Tok::Plus;
+                return;
+            case '-':
+                tok_ = Tok::Minus;
+                return;
+            case '*':
+                tok_ = Tok::Star;
+                return;
+            case '/':
+                tok_ = Tok::Slash;
+                return;
+            case '\\':
+                tok_ = Tok::Backslash;
+                return;
+            case '^':
+                tok_ = Tok::Caret;
+                return;
+            case '=':
+                tok_ = Tok::Eq;
+                return;
             case '<':
-                if (pos_ < src_.size() && src_[pos_] == '>') ++pos_, tok_ = Tok::Ne;
-                else if (pos_ < src_.size() && src_[pos_] == '=') ++pos_, tok_ = Tok::Le;
-                else tok_ = Tok::Lt;
+                if (pos_ < src_.size() && src_[pos_] == '>')
+                    ++pos_, tok_ = Tok::Ne;
+                else if (pos_ < src_.size() && src_[pos_] == '=')
+                    ++pos_, tok_ = Tok::Le;
+                else
+                    tok_ = Tok::Lt;
                 return;
             case '>':
-                if (pos_ < src_.size() && src_[pos_] == '=') ++pos_, tok_ = Tok::Ge;
-                else tok_ = Tok::Gt;
+                if (pos_ < src_.size() && src_[pos_] == '=')
+                    ++pos_, tok_ = Tok::Ge;
+                else
+                    tok_ = Tok::Gt;
                 return;
-            default: fail(err::InvalidChar);
+            default:
+                fail(err::InvalidChar);
         }
     }
 
@@ -250,8 +383,8 @@ private:
     // in the program's script text: its digits as a whole number are exact
     // in a double, and so is the power of ten, so one division rounds right.
     static bool shortDecimal(std::string_view t, double& out) {
-        static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         int64_t digits = 0;
         int count = 0, decimals = 0;
         bool point = false;
@@ -276,8 +409,10 @@ private:
         while (pos_ < src_.size()) {
             const char ch = static_cast<char>(src_[pos_] | 0x20);
             int dgt = -1;
-            if (ch >= '0' && ch <= '9') dgt = ch - '0';
-            else if (base == 16 && ch >= 'a' && ch <= 'f') dgt = ch - 'a' + 10;
+            if (ch >= '0' && ch <= '9')
+                dgt = ch - '0';
+            else if (base == 16 && ch >= 'a' && ch <= 'f')
+                dgt = ch - 'a' + 10;
             if (dgt < 0 || dgt >= base) break;
             v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(dgt);
             if (v > 0xFFFFFFFFull) fail(err::Overflow);
@@ -287,7 +422,8 @@ private:
         const bool forceLong = pos_ < src_.size() && src_[pos_] == '&';
         if (forceLong) ++pos_;
         // Up to 16 bits it is an Integer (&HFFFF is -1), else a Long.
-        if (v <= 0xFFFF && !forceLong) return literal(Value::integer(static_cast<int16_t>(static_cast<uint16_t>(v))));
+        if (v <= 0xFFFF && !forceLong)
+            return literal(Value::integer(static_cast<int16_t>(static_cast<uint16_t>(v))));
         literal(Value::lng(static_cast<int32_t>(static_cast<uint32_t>(v))));
     }
 
@@ -363,8 +499,10 @@ private:
         int32_t head = -1, tail = -1;
     };
     void append(List& l, int32_t n) {
-        if (l.head < 0) l.head = n;
-        else at(l.tail).next = n;
+        if (l.head < 0)
+            l.head = n;
+        else
+            at(l.tail).next = n;
         l.tail = n;
     }
 
@@ -376,38 +514,81 @@ private:
     struct Priority {
         uint8_t left, right;
     };
-    static constexpr uint8_t kNotOperand = 5;      // Not a And b is (Not a) And b
-    static constexpr uint8_t kComparePriority = 7; // Case Is < x & y
-    static constexpr uint8_t kSignOperand = 14;    // -3^2 is (-3)^2 in this language
+    static constexpr uint8_t kNotOperand = 5;       // Not a And b is (Not a) And b
+    static constexpr uint8_t kComparePriority = 7;  // Case Is < x & y
+    static constexpr uint8_t kSignOperand = 14;     // -3^2 is (-3)^2 in this language
 
     // The binary operator of the current token and its priorities; false if none.
     bool binaryOperator(BinOp& op, Priority& pr) const {
         switch (tok_) {
-            case Tok::Caret: op = BinOp::Pow, pr = {14, 14}; return true;
-            case Tok::Star: op = BinOp::Mul, pr = {12, 12}; return true;
-            case Tok::Slash: op = BinOp::Div, pr = {12, 12}; return true;
-            case Tok::Backslash: op = BinOp::IntDiv, pr = {11, 11}; return true;
-            case Tok::Plus: op = BinOp::Add, pr = {9, 9}; return true;
-            case Tok::Minus: op = BinOp::Sub, pr = {9, 9}; return true;
-            case Tok::Amp: op = BinOp::Concat, pr = {8, 8}; return true;
-            case Tok::Eq: op = BinOp::Eq, pr = {7, 7}; return true;
-            case Tok::Ne: op = BinOp::Ne, pr = {7, 7}; return true;
-            case Tok::Lt: op = BinOp::Lt, pr = {7, 7}; return true;
-            case Tok::Gt: op = BinOp::Gt, pr = {7, 7}; return true;
-            case Tok::Le: op = BinOp::Le, pr = {7, 7}; return true;
-            case Tok::Ge: op = BinOp::Ge, pr = {7, 7}; return true;
-            case Tok::Ident: break;
-            default: return false;
+            case Tok::Caret:
+                op = BinOp::Pow, pr = {14, 14};
+                return true;
+            case Tok::Star:
+                op = BinOp::Mul, pr = {12, 12};
+                return true;
+            case Tok::Slash:
+                op = BinOp::Div, pr = {12, 12};
+                return true;
+            case Tok::Backslash:
+                op = BinOp::IntDiv, pr = {11, 11};
+                return true;
+            case Tok::Plus:
+                op = BinOp::Add, pr = {9, 9};
+                return true;
+            case Tok::Minus:
+                op = BinOp::Sub, pr = {9, 9};
+                return true;
+            case Tok::Amp:
+                op = BinOp::Concat, pr = {8, 8};
+                return true;
+            case Tok::Eq:
+                op = BinOp::Eq, pr = {7, 7};
+                return true;
+            case Tok::Ne:
+                op = BinOp::Ne, pr = {7, 7};
+                return true;
+            case Tok::Lt:
+                op = BinOp::Lt, pr = {7, 7};
+                return true;
+            case Tok::Gt:
+                op = BinOp::Gt, pr = {7, 7};
+                return true;
+            case Tok::Le:
+                op = BinOp::Le, pr = {7, 7};
+                return true;
+            case Tok::Ge:
+                op = BinOp::Ge, pr = {7, 7};
+                return true;
+            case Tok::Ident:
+                break;
+            default:
+                return false;
         }
         switch (kw_) {
-            case Kw::Mod: op = BinOp::Mod, pr = {10, 10}; return true;
-            case Kw::Is: op = BinOp::Is, pr = {7, 7}; return true;
-            case Kw::And: op = BinOp::And, pr = {5, 5}; return true;
-            case Kw::Or: op = BinOp::Or, pr = {4, 4}; return true;
-            case Kw::Xor: op = BinOp::Xor, pr = {3, 3}; return true;
-            case Kw::Eqv: op = BinOp::Eqv, pr = {2, 2}; return true;
-            case Kw::Imp: op = BinOp::Imp, pr = {1, 1}; return true;
-            default: return false;
+            case Kw::Mod:
+                op = BinOp::Mod, pr = {10, 10};
+                return true;
+            case Kw::Is:
+                op = BinOp::Is, pr = {7, 7};
+                return true;
+            case Kw::And:
+                op = BinOp::And, pr = {5, 5};
+                return true;
+            case Kw::Or:
+                op = BinOp::Or, pr = {4, 4};
+                return true;
+            case Kw::Xor:
+                op = BinOp::Xor, pr = {3, 3};
+                return true;
+            case Kw::Eqv:
+                op = BinOp::Eqv, pr = {2, 2};
+                return true;
+            case Kw::Imp:
+                op = BinOp::Imp, pr = {1, 1};
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -506,11 +687,20 @@ private:
                         next();
                         return n;
                     }
-                    case Kw::True: v = Value::boolean(true); break;
-                    case Kw::False: v = Value::boolean(false); break;
-                    case Kw::Empty: break;
-                    case Kw::Null: v = Value::null(); break;
-                    case Kw::Nothing: v = Value::object(nullptr); break;
+                    case Kw::True:
+                        v = Value::boolean(true);
+                        break;
+                    case Kw::False:
+                        v = Value::boolean(false);
+                        break;
+                    case Kw::Empty:
+                        break;
+                    case Kw::Null:
+                        v = Value::null();
+                        break;
+                    case Kw::Nothing:
+                        v = Value::object(nullptr);
+                        break;
                     case Kw::New: {
                         next();
                         if (!isName()) fail(err::ExpectIdent);
@@ -518,7 +708,8 @@ private:
                         next();
                         return n;
                     }
-                    default: fail(err::ExpectExpr);
+                    default:
+                        fail(err::ExpectExpr);
                 }
                 const int32_t n = node(NK::Literal);
                 at(n).k = static_cast<int32_t>(c_.consts.size());
@@ -530,7 +721,8 @@ private:
                 // ".name" inside a With block: a member of its object.
                 if (withDepth_ == 0) fail(err::ExpectExpr);
                 return node(NK::WithObject);
-            default: fail(err::ExpectExpr);
+            default:
+                fail(err::ExpectExpr);
         }
     }
 
@@ -585,8 +777,10 @@ private:
             case Kw::Loop:
             case Kw::Next:
             case Kw::Wend:
-            case Kw::Case: return true;
-            default: return false;
+            case Kw::Case:
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -612,24 +806,44 @@ private:
         if (tok_ == Tok::Dot && withDepth_ > 0) return assignOrCall();
         if (tok_ != Tok::Ident) fail(err::ExpectStatement);
         switch (kw_) {
-            case Kw::None: return assignOrCall();
-            case Kw::Let: next(); return assignOrCall();
-            case Kw::Set: return setStatement();
-            case Kw::Call: return callStatement();
-            case Kw::Dim: next(); return dimList(NK::Dim);
+            case Kw::None:
+                return assignOrCall();
+            case Kw::Let:
+                next();
+                return assignOrCall();
+            case Kw::Set:
+                return setStatement();
+            case Kw::Call:
+                return callStatement();
+            case Kw::Dim:
+                next();
+                return dimList(NK::Dim);
             case Kw::Private:
-            case Kw::Public: return scoped();
-            case Kw::ReDim: return redim();
-            case Kw::Const: next(); return constList();
-            case Kw::If: return ifStatement();
-            case Kw::Select: return selectStatement();
-            case Kw::For: return forStatement();
-            case Kw::Do: return doStatement();
-            case Kw::While: return whileStatement();
-            case Kw::With: return withStatement();
-            case Kw::Class: return classStatement();
-            case Kw::Exit: return exitStatement();
-            case Kw::On: return onError();
+            case Kw::Public:
+                return scoped();
+            case Kw::ReDim:
+                return redim();
+            case Kw::Const:
+                next();
+                return constList();
+            case Kw::If:
+                return ifStatement();
+            case Kw::Select:
+                return selectStatement();
+            case Kw::For:
+                return forStatement();
+            case Kw::Do:
+                return doStatement();
+            case Kw::While:
+                return whileStatement();
+            case Kw::With:
+                return withStatement();
+            case Kw::Class:
+                return classStatement();
+            case Kw::Exit:
+                return exitStatement();
+            case Kw::On:
+                return onError();
             case Kw::Erase: {
                 next();
                 const int32_t n = takeName();
@@ -644,8 +858,10 @@ private:
                 return -1;
             }
             case Kw::Function:
-            case Kw::Sub: return procedure(0);
-            default: fail(err::ExpectStatement);
+            case Kw::Sub:
+                return procedure(0);
+            default:
+                fail(err::ExpectStatement);
         }
     }
 
@@ -673,7 +889,8 @@ private:
                 // "Foo (a)" passes the value of the expression (a), not a itself.
                 at(t.a).flags |= nf::Parenthesised;
             }
-            if (t.kind == NK::Literal || t.kind == NK::Binary || t.kind == NK::Unary) fail(err::ExpectStatement);
+            if (t.kind == NK::Literal || t.kind == NK::Binary || t.kind == NK::Unary)
+                fail(err::ExpectStatement);
             const int32_t n = node(NK::CallStmt);
             at(n).a = target;
             return n;
@@ -801,7 +1018,8 @@ private:
             if (s >= 0) append(l, s);
             if (tok_ == Tok::Colon) {
                 next();
-                if (tok_ == Tok::Newline || tok_ == Tok::End || (tok_ == Tok::Ident && kw_ == Kw::Else)) break;
+                if (tok_ == Tok::Newline || tok_ == Tok::End || (tok_ == Tok::Ident && kw_ == Kw::Else))
+                    break;
                 continue;
             }
             if (tok_ == Tok::Newline || tok_ == Tok::End || (tok_ == Tok::Ident && kw_ == Kw::Else)) break;
@@ -875,13 +1093,26 @@ private:
                         next();
                         BinOp op;
                         switch (tok_) {
-                            case Tok::Eq: op = BinOp::Eq; break;
-                            case Tok::Ne: op = BinOp::Ne; break;
-                            case Tok::Lt: op = BinOp::Lt; break;
-                            case Tok::Gt: op = BinOp::Gt; break;
-                            case Tok::Le: op = BinOp::Le; break;
-                            case Tok::Ge: op = BinOp::Ge; break;
-                            default: fail(err::Syntax);
+                            case Tok::Eq:
+                                op = BinOp::Eq;
+                                break;
+                            case Tok::Ne:
+                                op = BinOp::Ne;
+                                break;
+                            case Tok::Lt:
+                                op = BinOp::Lt;
+                                break;
+                            case Tok::Gt:
+                                op = BinOp::Gt;
+                                break;
+                            case Tok::Le:
+                                op = BinOp::Le;
+                                break;
+                            case Tok::Ge:
+                                op = BinOp::Ge;
+                                break;
+                            default:
+                                fail(err::Syntax);
                         }
                         next();
                         const int32_t v = subexpr(kComparePriority);
@@ -1001,10 +1232,18 @@ private:
         const int32_t n = node(NK::Exit);
         if (tok_ != Tok::Ident) fail(err::Syntax);
         switch (kw_) {
-            case Kw::Do: at(n).op = static_cast<uint8_t>(ExitKind::Do); break;
-            case Kw::For: at(n).op = static_cast<uint8_t>(ExitKind::For); break;
-            case Kw::Function: at(n).op = static_cast<uint8_t>(ExitKind::Function); break;
-            case Kw::Sub: at(n).op = static_cast<uint8_t>(ExitKind::Sub); break;
+            case Kw::Do:
+                at(n).op = static_cast<uint8_t>(ExitKind::Do);
+                break;
+            case Kw::For:
+                at(n).op = static_cast<uint8_t>(ExitKind::For);
+                break;
+            case Kw::Function:
+                at(n).op = static_cast<uint8_t>(ExitKind::Function);
+                break;
+            case Kw::Sub:
+                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+                break;
             default:
                 if (!isWord("property")) fail(err::Syntax);
                 at(n).op = static_cast<uint8_t>(ExitKind::Sub);
@@ -1057,8 +1296,10 @@ private:
             List params;
             while (tok_ != Tok::RParen) {
                 uint16_t pf = nf::ByRef;  // the language passes by reference unless told
-                if (isWord("byval")) next(), pf = 0;
-                else if (isWord("byref")) next();
+                if (isWord("byval"))
+                    next(), pf = 0;
+                else if (isWord("byref"))
+                    next();
                 const int32_t p = takeName();
                 at(p).kind = NK::Param;
                 at(p).flags = pf;
@@ -1133,18 +1374,24 @@ private:
                 next();
                 member = procedureRest(flags, ProcKind::Method, isFunction);
                 const std::string_view name = at(member).nameView();
-                if ((sameName(name, "class_initialize") || sameName(name, "class_terminate")) && at(member).a >= 0)
+                if ((sameName(name, "class_initialize") || sameName(name, "class_terminate")) &&
+                    at(member).a >= 0)
                     fail(err::NoArgsOnInitialize);
             } else if (isWord("property")) {
                 next();
                 ProcKind kind;
-                if (isWord("get")) kind = ProcKind::PropertyGet;
-                else if (tok_ == Tok::Ident && kw_ == Kw::Let) kind = ProcKind::PropertyLet;
-                else if (tok_ == Tok::Ident && kw_ == Kw::Set) kind = ProcKind::PropertySet;
-                else fail(err::ExpectLetSetGet);
+                if (isWord("get"))
+                    kind = ProcKind::PropertyGet;
+                else if (tok_ == Tok::Ident && kw_ == Kw::Let)
+                    kind = ProcKind::PropertyLet;
+                else if (tok_ == Tok::Ident && kw_ == Kw::Set)
+                    kind = ProcKind::PropertySet;
+                else
+                    fail(err::ExpectLetSetGet);
                 next();
                 member = procedureRest(flags, kind, kind == ProcKind::PropertyGet);
-            } else if ((flags & nf::Default) == 0 && ((tok_ == Tok::Ident && kw_ == Kw::Dim) || (scoped && isName()))) {
+            } else if ((flags & nf::Default) == 0 &&
+                       ((tok_ == Tok::Ident && kw_ == Kw::Dim) || (scoped && isName()))) {
                 if (kw_ == Kw::Dim) next();
                 member = dimList(NK::Dim);
                 at(member).flags |= flags;

@@ -58,8 +58,8 @@ enum class ExitKind : uint8_t { Do, For, Function, Sub };
 enum class ProcKind : uint8_t { Method, PropertyGet, PropertyLet, PropertySet };
 
 namespace nf {
-inline constexpr uint16_t Parens = 1;        // argument list given in parentheses
-inline constexpr uint16_t Parenthesised = 2; // expression written inside ( )
+inline constexpr uint16_t Parens = 1;         // argument list given in parentheses
+inline constexpr uint16_t Parenthesised = 2;  // expression written inside ( )
 inline constexpr uint16_t Preserve = 4;
 inline constexpr uint16_t IsFunction = 8;
 inline constexpr uint16_t ByRef = 16;
@@ -81,9 +81,9 @@ struct Node {
     int32_t k = -1;     // constant index, or the built-in named
     uint32_t hash = 0;
     uint32_t nameLen = 0;
-    uint32_t pos = 0;            // byte offset in the text, for error locations
-    mutable int32_t global = -1; // the global variable a name was found as, once found
-    const char* name = nullptr;  // points into the compiled text
+    uint32_t pos = 0;             // byte offset in the text, for error locations
+    mutable int32_t global = -1;  // the global variable a name was found as, once found
+    const char* name = nullptr;   // points into the compiled text
     std::string_view nameView() const { return {name, nameLen}; }
 };
 

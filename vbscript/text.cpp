@@ -7,14 +7,22 @@ namespace mcplot::vbs {
 
 namespace {
 
-inline unsigned char byteAt(std::string_view s, size_t pos) { return static_cast<unsigned char>(s[pos]); }
-inline bool continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+inline unsigned char byteAt(std::string_view s, size_t pos) {
+    return static_cast<unsigned char>(s[pos]);
+}
+inline bool continuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
 
 // The order of binary comparison: UTF-16 puts U+E000..U+FFFF after the
 // surrogates that stand for the code points beyond U+FFFF.
-inline uint32_t utf16Order(uint32_t cp) { return cp >= 0xE000 && cp <= 0xFFFF ? cp + 0x110000 : cp; }
+inline uint32_t utf16Order(uint32_t cp) {
+    return cp >= 0xE000 && cp <= 0xFFFF ? cp + 0x110000 : cp;
+}
 
-inline uint32_t foldChar(uint32_t cp) { return lowerChar(upperChar(cp)); }
+inline uint32_t foldChar(uint32_t cp) {
+    return lowerChar(upperChar(cp));
+}
 
 // Maps the 2-byte characters in place: every mapped pair lies in U+0080..U+07FF.
 std::string mapText(std::string_view s, uint32_t (*f)(uint32_t)) {
@@ -74,7 +82,9 @@ uint32_t decodeChar(std::string_view s, size_t pos, size_t& bytes) {
     return cp;
 }
 
-size_t encodedBytes(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+size_t encodedBytes(uint32_t cp) {
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
 
 void appendChar(std::string& out, uint32_t cp) {
     if (cp > 0x10FFFF) cp = kReplacementChar;
@@ -108,7 +118,9 @@ size_t byteOffset(std::string_view s, size_t n) {
     return pos;
 }
 
-size_t charsBefore(std::string_view s, size_t bytes) { return charCount(s.substr(0, bytes)); }
+size_t charsBefore(std::string_view s, size_t bytes) {
+    return charCount(s.substr(0, bytes));
+}
 
 bool isCharBoundary(std::string_view s, size_t pos) {
     if (pos == 0 || pos >= s.size() || !continuation(byteAt(s, pos))) return true;
@@ -175,7 +187,7 @@ uint32_t upperChar(uint32_t cp) {
         if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 0x20;
         return cp == 0xFF ? 0x178 : cp;  // ÿ -> Ÿ
     }
-    if (cp >= 0x3AC && cp <= 0x3CE) {  // Greek
+    if (cp >= 0x3AC && cp <= 0x3CE) {   // Greek
         if (cp == 0x3C2) return 0x3A3;  // final sigma
         if (cp >= 0x3B1 && cp <= 0x3CB) return cp - 0x20;
         if (cp == 0x3AC) return 0x386;
@@ -206,9 +218,15 @@ uint32_t lowerChar(uint32_t cp) {
     return cp == 0x490 ? 0x491 : cp;                   // Ґ
 }
 
-std::string upperText(std::string_view s) { return mapText(s, upperChar); }
-std::string lowerText(std::string_view s) { return mapText(s, lowerChar); }
-std::string foldText(std::string_view s) { return mapText(s, foldChar); }
+std::string upperText(std::string_view s) {
+    return mapText(s, upperChar);
+}
+std::string lowerText(std::string_view s) {
+    return mapText(s, lowerChar);
+}
+std::string foldText(std::string_view s) {
+    return mapText(s, foldChar);
+}
 
 int compareText(std::string_view a, std::string_view b, bool ignoreCase) {
     if (!ignoreCase) {

@@ -142,7 +142,9 @@ const char* errorMessage(int number) {
     return "неизвестная ошибка выполнения";
 }
 
-void raise(int number) { throw ScriptError(number); }
+void raise(int number) {
+    throw ScriptError(number);
+}
 
 void ScriptError::locate(std::string_view text, size_t offset) {
     if (located()) return;
@@ -182,8 +184,12 @@ void returnBytes(HeapObj& h, size_t n) {
 }
 }  // namespace
 
-BudgetScope::BudgetScope(MemoryBudget* budget) : previous_(currentBudget) { currentBudget = budget; }
-BudgetScope::~BudgetScope() { currentBudget = previous_; }
+BudgetScope::BudgetScope(MemoryBudget* budget) : previous_(currentBudget) {
+    currentBudget = budget;
+}
+BudgetScope::~BudgetScope() {
+    currentBudget = previous_;
+}
 
 HeapObj::HeapObj(Kind k) : kind(k), budget(currentBudget) {}
 
@@ -208,12 +214,16 @@ StrObj::StrObj(std::string text) : HeapObj(String) {
     reserveBytes(*this, text.size());
     s = std::move(text);
 }
-StrObj::~StrObj() { returnBytes(*this, counted); }
+StrObj::~StrObj() {
+    returnBytes(*this, counted);
+}
 
 ArrObj::ArrObj(std::vector<int32_t> ub, bool fixed) : HeapObj(Array), fixedSize(fixed) {
     reshape(ub, false);
 }
-ArrObj::~ArrObj() { returnBytes(*this, counted); }
+ArrObj::~ArrObj() {
+    returnBytes(*this, counted);
+}
 
 void ArrObj::reshape(const std::vector<int32_t>& ub, bool preserve) {
     // Counted in 64 bits: an upper bound of 2147483647 has 2^31 elements.
@@ -227,8 +237,10 @@ void ArrObj::reshape(const std::vector<int32_t>& ub, bool preserve) {
     if (ub.empty()) count = 0;
     const size_t oldBytes = items.size() * sizeof(Value);
     const size_t newBytes = static_cast<size_t>(count) * sizeof(Value);
-    if (newBytes > oldBytes) reserveBytes(*this, newBytes - oldBytes);
-    else returnBytes(*this, oldBytes - newBytes);
+    if (newBytes > oldBytes)
+        reserveBytes(*this, newBytes - oldBytes);
+    else
+        returnBytes(*this, oldBytes - newBytes);
     if (preserve && !ubounds.empty()) {
         // Only the last dimension may change when preserving; elements are
         // stored with the last index slowest, so a resize keeps them in place.
@@ -254,7 +266,9 @@ size_t ArrObj::flatIndex(const Value* idx, int n) const {
 }
 
 ObjObj::ObjObj(Which w, std::shared_ptr<HostObject> h) : HeapObj(Object), which(w), host(std::move(h)) {}
-ObjObj::~ObjObj() { unlink(); }
+ObjObj::~ObjObj() {
+    unlink();
+}
 
 void ObjObj::link(InstanceList* l) {
     list = l;
@@ -265,8 +279,10 @@ void ObjObj::link(InstanceList* l) {
 
 void ObjObj::unlink() {
     if (!list) return;
-    if (prevLive) prevLive->nextLive = nextLive;
-    else list->head = nextLive;
+    if (prevLive)
+        prevLive->nextLive = nextLive;
+    else
+        list->head = nextLive;
     if (nextLive) nextLive->prevLive = prevLive;
     list = nullptr;
     prevLive = nextLive = nullptr;
@@ -300,8 +316,12 @@ thread_local std::vector<HeapObj*>* pendingFrees = nullptr;
 
 void destroy(HeapObj* h) noexcept {
     switch (h->kind) {
-        case HeapObj::String: delete static_cast<StrObj*>(h); break;
-        case HeapObj::Array: delete static_cast<ArrObj*>(h); break;
+        case HeapObj::String:
+            delete static_cast<StrObj*>(h);
+            break;
+        case HeapObj::Array:
+            delete static_cast<ArrObj*>(h);
+            break;
         case HeapObj::Object: {
             auto* o = static_cast<ObjObj*>(h);
             if (o->terminate) {
@@ -365,8 +385,10 @@ bool parseNumber(std::string_view s, double& out) {
         for (size_t k = b + 2; k < e; ++k) {
             const char c = static_cast<char>(s[k] | 0x20);
             int dgt = -1;
-            if (c >= '0' && c <= '9') dgt = c - '0';
-            else if (base == 16 && c >= 'a' && c <= 'f') dgt = c - 'a' + 10;
+            if (c >= '0' && c <= '9')
+                dgt = c - '0';
+            else if (base == 16 && c >= 'a' && c <= 'f')
+                dgt = c - 'a' + 10;
             if (dgt < 0 || dgt >= base) return false;
             v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(dgt);
             if (v > 0xFFFFFFFFull) return false;
@@ -414,23 +436,30 @@ int64_t roundToRange(double d, int64_t lo, int64_t hi) {
 
 double toDouble(const Value& v) {
     switch (v.type()) {
-        case vtEmpty: return 0;
-        case vtNull: raise(err::InvalidNull);
+        case vtEmpty:
+            return 0;
+        case vtNull:
+            raise(err::InvalidNull);
         case vtInteger:
         case vtLong:
         case vtByte:
-        case vtBoolean: return static_cast<double>(v.i());
-        case vtCurrency: return static_cast<double>(v.i()) / 10000.0;
+        case vtBoolean:
+            return static_cast<double>(v.i());
+        case vtCurrency:
+            return static_cast<double>(v.i()) / 10000.0;
         case vtSingle:
         case vtDouble:
-        case vtDate: return v.d();
+        case vtDate:
+            return v.d();
         case vtString: {
             double d = 0;
             if (!parseNumber(v.s(), d)) raise(err::TypeMismatch);
             return d;
         }
-        case vtObject: raise(v.obj() ? err::NoMember : err::ObjectRequired);
-        default: raise(err::TypeMismatch);
+        case vtObject:
+            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+        default:
+            raise(err::TypeMismatch);
     }
 }
 
@@ -446,8 +475,10 @@ bool toBool(const Value& v) {
         case vtLong:
         case vtByte:
         case vtBoolean:
-        case vtCurrency: return v.i() != 0;
-        default: return toDouble(v) != 0;
+        case vtCurrency:
+            return v.i() != 0;
+        default:
+            return toDouble(v) != 0;
     }
 }
 
@@ -456,8 +487,10 @@ int32_t toLong(const Value& v) {
         case vtInteger:
         case vtLong:
         case vtByte:
-        case vtBoolean: return static_cast<int32_t>(v.i());
-        default: return static_cast<int32_t>(roundToRange(toDouble(v), INT32_MIN, INT32_MAX));
+        case vtBoolean:
+            return static_cast<int32_t>(v.i());
+        default:
+            return static_cast<int32_t>(roundToRange(toDouble(v), INT32_MIN, INT32_MAX));
     }
 }
 
@@ -467,9 +500,12 @@ int16_t toInteger(const Value& v) {
 
 Value toArith(const Value& v) {
     switch (v.type()) {
-        case vtEmpty: return Value::integer(0);
-        case vtBoolean: return Value::integer(static_cast<int16_t>(v.i()));
-        case vtString: return Value::dbl(toDouble(v));
+        case vtEmpty:
+            return Value::integer(0);
+        case vtBoolean:
+            return Value::integer(static_cast<int16_t>(v.i()));
+        case vtString:
+            return Value::dbl(toDouble(v));
         case vtNull:
         case vtInteger:
         case vtLong:
@@ -477,14 +513,19 @@ Value toArith(const Value& v) {
         case vtSingle:
         case vtDouble:
         case vtCurrency:
-        case vtDate: return v;
-        case vtObject: raise(v.obj() ? err::NoMember : err::ObjectRequired);
-        default: raise(err::TypeMismatch);
+        case vtDate:
+            return v;
+        case vtObject:
+            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+        default:
+            raise(err::TypeMismatch);
     }
 }
 
 // Seven significant digits, by the same rule as a Double's fifteen.
-std::string singleText(float v) { return numberText(v, 7); }
+std::string singleText(float v) {
+    return numberText(v, 7);
+}
 
 std::string currencyText(int64_t scaled) {
     const bool negative = scaled < 0;
@@ -505,8 +546,10 @@ std::string currencyText(int64_t scaled) {
 void appendText(std::string& out, const Value& v) {
     char buf[32];
     switch (v.type()) {
-        case vtEmpty: return;
-        case vtNull: raise(err::InvalidNull);
+        case vtEmpty:
+            return;
+        case vtNull:
+            raise(err::InvalidNull);
         case vtInteger:
         case vtLong:
         case vtByte: {
@@ -514,14 +557,28 @@ void appendText(std::string& out, const Value& v) {
             out.append(buf, r.ptr);
             return;
         }
-        case vtBoolean: out += v.i() ? "True" : "False"; return;
-        case vtString: out += v.s(); return;
-        case vtSingle: out += singleText(static_cast<float>(v.d())); return;
-        case vtDouble: out += numberText15(v.d()); return;
-        case vtCurrency: out += currencyText(v.i()); return;
-        case vtDate: out += dateText(v.d()); return;
-        case vtObject: raise(v.obj() ? err::NoMember : err::ObjectRequired);
-        default: raise(err::TypeMismatch);
+        case vtBoolean:
+            out += v.i() ? "True" : "False";
+            return;
+        case vtString:
+            out += v.s();
+            return;
+        case vtSingle:
+            out += singleText(static_cast<float>(v.d()));
+            return;
+        case vtDouble:
+            out += numberText15(v.d());
+            return;
+        case vtCurrency:
+            out += currencyText(v.i());
+            return;
+        case vtDate:
+            out += dateText(v.d());
+            return;
+        case vtObject:
+            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+        default:
+            raise(err::TypeMismatch);
     }
 }
 
@@ -534,27 +591,42 @@ std::string toText(const Value& v) {
 
 const char* typeName(const Value& v) {
     switch (v.type()) {
-        case vtEmpty: return "Empty";
-        case vtNull: return "Null";
-        case vtInteger: return "Integer";
-        case vtLong: return "Long";
-        case vtSingle: return "Single";
-        case vtDouble: return "Double";
-        case vtCurrency: return "Currency";
-        case vtDate: return "Date";
-        case vtString: return "String";
-        case vtBoolean: return "Boolean";
-        case vtByte: return "Byte";
-        case vtArray: return "Variant()";
+        case vtEmpty:
+            return "Empty";
+        case vtNull:
+            return "Null";
+        case vtInteger:
+            return "Integer";
+        case vtLong:
+            return "Long";
+        case vtSingle:
+            return "Single";
+        case vtDouble:
+            return "Double";
+        case vtCurrency:
+            return "Currency";
+        case vtDate:
+            return "Date";
+        case vtString:
+            return "String";
+        case vtBoolean:
+            return "Boolean";
+        case vtByte:
+            return "Byte";
+        case vtArray:
+            return "Variant()";
         case vtObject:
             if (!v.obj()) return "Nothing";
             if (v.obj()->which == ObjObj::ErrObject) return "ErrObject";
             if (v.obj()->which == ObjObj::Instance) return className(v.obj());
             return v.obj()->host ? v.obj()->host->typeName() : "Object";
-        default: return "Unknown";
+        default:
+            return "Unknown";
     }
 }
 
-int varType(const Value& v) { return v.type(); }
+int varType(const Value& v) {
+    return v.type();
+}
 
 }  // namespace mcplot::vbs

@@ -307,9 +307,9 @@ private:
 // Conversions. They raise the language's errors (13, 6, 94, 438).
 double toDouble(const Value& v);
 bool toBool(const Value& v);
-int32_t toLong(const Value& v);     // halves to even; Overflow beyond the Long range
-int16_t toInteger(const Value& v);  // halves to even; Overflow beyond the Integer range
-std::string toText(const Value& v); // CStr: Null raises 94, Empty gives ""
+int32_t toLong(const Value& v);      // halves to even; Overflow beyond the Long range
+int16_t toInteger(const Value& v);   // halves to even; Overflow beyond the Integer range
+std::string toText(const Value& v);  // CStr: Null raises 94, Empty gives ""
 // Appends the text of v without an intermediate string where possible.
 void appendText(std::string& out, const Value& v);
 
@@ -337,7 +337,9 @@ const char* className(const ObjObj* o);
 int varType(const Value& v);
 
 // Case-insensitive name hashing and comparison (ASCII letters only).
-inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 inline uint32_t nameHash(std::string_view s) {
     uint32_t h = 2166136261u;
     for (char c : s) h = (h ^ static_cast<unsigned char>(lowerAscii(c))) * 16777619u;

@@ -19,7 +19,9 @@
 
 namespace mcplot {
 
-QColor colorFromBgr(uint32_t bgr) { return QColor::fromRgb(argbFromBgr(bgr)); }
+QColor colorFromBgr(uint32_t bgr) {
+    return QColor::fromRgb(argbFromBgr(bgr));
+}
 
 void guarded(const std::function<void()>& handler) {
     if (!handler) return;
@@ -82,9 +84,13 @@ VScrollBar::VScrollBar(int top, int bottom, QWidget* parent)
     connect(this, &QAbstractSlider::valueChanged, this, [this](int) { guarded(Change); });
 }
 
-int VScrollBar::Value() const { return upwards_ ? -value() : value(); }
+int VScrollBar::Value() const {
+    return upwards_ ? -value() : value();
+}
 
-bool VScrollBar::inRange(int v) const { return v >= std::min(top_, bottom_) && v <= std::max(top_, bottom_); }
+bool VScrollBar::inRange(int v) const {
+    return v >= std::min(top_, bottom_) && v <= std::max(top_, bottom_);
+}
 
 void VScrollBar::setValueFromCode(int v) {
     // QAbstractSlider emits valueChanged only for a new value, so an assignment
@@ -120,9 +126,13 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent), Placement(this) {
     connect(this, &QListWidget::currentRowChanged, this, [this](int) { guarded(Click); });
 }
 
-void ListBox::AddItem(const std::string& text) { addItem(QString::fromStdString(text)); }
+void ListBox::AddItem(const std::string& text) {
+    addItem(QString::fromStdString(text));
+}
 
-void ListBox::setListIndex(int index) { setCurrentRow(index); }
+void ListBox::setListIndex(int index) {
+    setCurrentRow(index);
+}
 
 std::string ListBox::Text() const {
     const QListWidgetItem* item = currentItem();
@@ -226,7 +236,9 @@ void Button::setBackColor(uint32_t bgr) {
 
 // ---- Label ----
 
-Label::Label(QWidget* parent) : QLabel(parent), Placement(this) { setTextFormat(Qt::PlainText); }
+Label::Label(QWidget* parent) : QLabel(parent), Placement(this) {
+    setTextFormat(Qt::PlainText);
+}
 
 void Label::setCaption(const std::string& caption) {
     caption_ = caption;
@@ -262,14 +274,17 @@ void ImageBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     QSizeF size = QSizeF(picture_.size()) / picture_.devicePixelRatio();
-    if (size.width() > width() || size.height() > height()) size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
-    const QRectF target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(), size.height());
+    if (size.width() > width() || size.height() > height())
+        size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
+    const QRectF target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
+                        size.height());
     p.drawImage(target, picture_);
 }
 
 // ---- PictureBox ----
 
-PictureBox::PictureBox(RasterCanvas& canvas, QWidget* parent) : QWidget(parent), Placement(this), canvas_(canvas) {
+PictureBox::PictureBox(RasterCanvas& canvas, QWidget* parent)
+    : QWidget(parent), Placement(this), canvas_(canvas) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_.setChangeListener([this] { update(); });
 }

@@ -36,7 +36,8 @@ constexpr uint32_t kClientAreaColor = 0xE0E0E0;
 // The client area: light grey, and its resize is the window's Resize event.
 class ClientArea : public QWidget {
 public:
-    ClientArea(QWidget* parent, std::function<void()> onResize) : QWidget(parent), onResize_(std::move(onResize)) {
+    ClientArea(QWidget* parent, std::function<void()> onResize)
+        : QWidget(parent), onResize_(std::move(onResize)) {
         setObjectName(QStringLiteral("client"));
         setAutoFillBackground(true);
         QPalette p = palette();
@@ -76,7 +77,8 @@ Form1::Form1(Desktop* desktop) {
 
     setObjectName(QStringLiteral("Form1"));
     host_ = makeScriptHost(actionBudget_);
-    engine_ = std::make_unique<PlotCommands>(state_, canvas_, *host_, static_cast<PlotControls&>(*this), random_);
+    engine_ =
+        std::make_unique<PlotCommands>(state_, canvas_, *host_, static_cast<PlotControls&>(*this), random_);
     engine_->setReportSink([](const std::string& message) { qCWarning(lcCore, "%s", message.c_str()); });
     setDecimalSeparator(QLocale::system().decimalPoint().toStdString());
 
@@ -165,7 +167,8 @@ void Form1::buildTemplate() {
     VScroll4->setSteps(1, 1);
     VScroll4->setValueFromCode(2);
 
-    auto makeLabel = [c](const char* caption, const char* tip, const QFont& font, uint32_t back, Qt::Alignment align) {
+    auto makeLabel = [c](const char* caption, const char* tip, const QFont& font, uint32_t back,
+                         Qt::Alignment align) {
         Label* l = new Label(c);
         l->setCaption(caption);
         l->setToolTip(QString::fromUtf8(tip));
@@ -199,7 +202,8 @@ void Form1::buildTemplate() {
     for (const auto& [w, name] : names) w->setObjectName(QString::fromLatin1(name));
 
     // Focus order of the template; labels and the image take no focus.
-    QWidget* order[] = {CmdOK, List1, VScroll1, VScroll2, VScroll3, Picture1, Text1, Command1, VScroll4, Text2};
+    QWidget* order[] = {CmdOK,    List1, VScroll1, VScroll2, VScroll3,
+                        Picture1, Text1, Command1, VScroll4, Text2};
     for (size_t k = 1; k < std::size(order); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
 
     // Events.
@@ -244,7 +248,8 @@ void Form1::buildMenus() {
             } else {
                 action = menu->addAction(QString::fromUtf8(it.caption));
                 auto handler = it.handler;
-                connect(action, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+                connect(action, &QAction::triggered, this,
+                        [this, handler] { guarded([&] { (this->*handler)(); }); });
             }
             action->setObjectName(QString::fromLatin1(it.name));
         }
@@ -292,8 +297,12 @@ QAction* Form1::menuItem(const QString& name) const {
 
 // ---- Client area ----
 
-int Form1::ScaleWidth() const { return client_->width(); }
-int Form1::ScaleHeight() const { return client_->height(); }
+int Form1::ScaleWidth() const {
+    return client_->width();
+}
+int Form1::ScaleHeight() const {
+    return client_->height();
+}
 
 void Form1::setClientSize(int w, int h) {
     // Qt keeps a window's client area at least one pixel each way.
@@ -376,7 +385,9 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
 }
 
-void Form1::mnuFileExit_Click() { close(); }
+void Form1::mnuFileExit_Click() {
+    close();
+}
 
 // ---- Layout ----
 
@@ -472,14 +483,26 @@ void Form1::proc2() {
 
 // ---- Help menu ----
 
-void Form1::mnuFilespravka_Click() { desktop_->openDocument("spravka.pdf"); }
-void Form1::mnuFilespravka2_Click() { desktop_->openDocument("spravka2.pdf"); }
-void Form1::mnuFileHistory_Click() { desktop_->openDocument("history.pdf"); }
-void Form1::mnuFileUprav_Click() { desktop_->openDocument("uprav.pdf"); }
+void Form1::mnuFilespravka_Click() {
+    desktop_->openDocument("spravka.pdf");
+}
+void Form1::mnuFilespravka2_Click() {
+    desktop_->openDocument("spravka2.pdf");
+}
+void Form1::mnuFileHistory_Click() {
+    desktop_->openDocument("history.pdf");
+}
+void Form1::mnuFileUprav_Click() {
+    desktop_->openDocument("uprav.pdf");
+}
 
-void Form1::mnuHelpInstruction_Click() { desktop_->openInTextEditor("instruction.txt"); }
+void Form1::mnuHelpInstruction_Click() {
+    desktop_->openInTextEditor("instruction.txt");
+}
 
-void Form1::mnuHelpAbout_Click() { desktop_->tell(aboutText(), texts::aboutTitle); }
+void Form1::mnuHelpAbout_Click() {
+    desktop_->tell(aboutText(), texts::aboutTitle);
+}
 
 void Form1::mnuHelpAvtors_Click() {
     if (!form2_) form2_ = new Form2();
@@ -510,13 +533,21 @@ void Form1::savePlot(const QString& path) {
     if (!failure.isEmpty()) desktop_->tell(failure.toStdString(), texts::saveFailedTitle);
 }
 
-void Form1::copyPlot() { copyPicture(plotPicture(Picture1)); }
+void Form1::copyPlot() {
+    copyPicture(plotPicture(Picture1));
+}
 
 // ---- Controls the run commands use ----
 
-std::string Form1::text1() const { return Text1->Text(); }
-std::string Form1::text2() const { return Text2->Text(); }
-void Form1::setCommand1BackColor(uint32_t color) { Command1->setBackColor(color); }
+std::string Form1::text1() const {
+    return Text1->Text();
+}
+std::string Form1::text2() const {
+    return Text2->Text();
+}
+void Form1::setCommand1BackColor(uint32_t color) {
+    Command1->setBackColor(color);
+}
 void Form1::setCommand1Caption(const std::string& caption) {
     Command1->setCaption(caption);
     // The explanation belongs to the red button only; the template has no tooltip.
@@ -526,7 +557,11 @@ void Form1::setCommand1Caption(const std::string& caption) {
 void Form1::showExpressionFailure(const std::string& text) {
     if (Command1->Caption() == texts::errorsCaption) Command1->setToolTip(QString::fromStdString(text));
 }
-void Form1::setLabel6Caption(const std::string& caption) { Label6->setCaption(caption); }
-void Form1::setLabel2Caption(const std::string& caption) { Label2->setCaption(caption); }
+void Form1::setLabel6Caption(const std::string& caption) {
+    Label6->setCaption(caption);
+}
+void Form1::setLabel2Caption(const std::string& caption) {
+    Label2->setCaption(caption);
+}
 
 }  // namespace mcplot

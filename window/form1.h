@@ -29,7 +29,8 @@ class QMenu;
 namespace mcplot {
 
 namespace texts {
-inline constexpr const char* form1Caption = "Графики функций и расчёт определённого интеграла методом Монте-Карло";
+inline constexpr const char* form1Caption =
+    "Графики функций и расчёт определённого интеграла методом Монте-Карло";
 inline constexpr const char* warningTitle = "ПРЕДУПРЕЖДЕНИЕ";
 inline constexpr const char* exitQuestion = "Вы абсолютно уверены?";
 inline constexpr const char* exitTitle = "На Выход";

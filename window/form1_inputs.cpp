@@ -102,8 +102,10 @@ void Form1::List1_Click() {
     warnIfNoPicture(lines);
 
     // A limit the bars cannot show leaves its bar where it is.
-    if (const auto v = barPositionForLimit(state_.a.value()); v && VScroll1->inRange(*v)) VScroll1->setValueFromCode(*v);
-    if (const auto v = barPositionForLimit(state_.b); v && VScroll2->inRange(*v)) VScroll2->setValueFromCode(*v);
+    if (const auto v = barPositionForLimit(state_.a.value()); v && VScroll1->inRange(*v))
+        VScroll1->setValueFromCode(*v);
+    if (const auto v = barPositionForLimit(state_.b); v && VScroll2->inRange(*v))
+        VScroll2->setValueFromCode(*v);
 
     engine_->replot();
 }

@@ -80,7 +80,9 @@ Form2::Form2() {
     Label1->setCaption("Label1");
 }
 
-bool Form2::hasPicture() const { return image_->hasPicture(); }
+bool Form2::hasPicture() const {
+    return image_->hasPicture();
+}
 
 namespace {
 QStringList shownLines(const Label* label) {

@@ -10,7 +10,8 @@ QString doubleResolutionName(const QString& file) {
     const QString suffix = info.suffix();
     const QString name = info.fileName();
     const QString stem = suffix.isEmpty() ? name : name.left(name.size() - suffix.size() - 1);
-    const QString twice = stem + QStringLiteral("@2x") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    const QString twice =
+        stem + QStringLiteral("@2x") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
     const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? twice : file.left(slash + 1) + twice;
 }

@@ -16,7 +16,9 @@ namespace mcplot {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimmed(std::string_view s) {
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -72,7 +74,8 @@ TypedPosition typedPosition(std::string_view text, int scale, int lowest, int hi
         bool expNegative = false;
         if (k < s.size() && (s[k] == '-' || s[k] == '+')) expNegative = s[k++] == '-';
         const size_t start = k;
-        for (; k < s.size() && isDigit(s[k]); ++k) exponent = std::min(maxExponent, exponent * 10 + (s[k] - '0'));
+        for (; k < s.size() && isDigit(s[k]); ++k)
+            exponent = std::min(maxExponent, exponent * 10 + (s[k] - '0'));
         if (k == start) return {Kind::NotANumber, 0};
         if (expNegative) exponent = -exponent;
     }
@@ -144,11 +147,17 @@ const LimitEditor::Field* LimitEditor::fieldOf(const QObject* label) const {
     return nullptr;
 }
 
-bool LimitEditor::isOpen() const { return open_ != nullptr; }
+bool LimitEditor::isOpen() const {
+    return open_ != nullptr;
+}
 
-Label* LimitEditor::openLabel() const { return open_ ? open_->label : nullptr; }
+Label* LimitEditor::openLabel() const {
+    return open_ ? open_->label : nullptr;
+}
 
-QString LimitEditor::explanation() const { return note_->isHidden() ? QString() : note_->text(); }
+QString LimitEditor::explanation() const {
+    return note_->isHidden() ? QString() : note_->text();
+}
 
 void LimitEditor::open(Label* label) {
     const Field* f = fieldOf(label);
@@ -218,7 +227,8 @@ bool LimitEditor::apply() {
         case TypedPosition::Kind::OutOfRange:
             explain(QStringLiteral("Вне диапазона. Нужно ") + rangeText(f));
             return false;
-        case TypedPosition::Kind::Ok: break;
+        case TypedPosition::Kind::Ok:
+            break;
     }
     // Close first: the change handler may take long and redraw everything.
     cancel();
@@ -247,7 +257,8 @@ bool LimitEditor::eventFilter(QObject* watched, QEvent* event) {
             // A click elsewhere ends the editing as Escape does; a context
             // menu or another window taking the focus for a while does not.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                reason == Qt::BacktabFocusReason)
                 cancel();
         }
         return false;
@@ -269,7 +280,8 @@ bool LimitEditor::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Resize:
                 if (open_ && open_->label == watched) place();
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return false;

@@ -19,11 +19,15 @@ QImage plotPicture(QWidget* plotBox) {
 namespace {
 QString reason(QFileDevice::FileError error) {
     switch (error) {
-        case QFileDevice::PermissionsError: return QStringLiteral("нет прав на запись");
-        case QFileDevice::OpenError: return QStringLiteral("файл не удаётся открыть для записи");
+        case QFileDevice::PermissionsError:
+            return QStringLiteral("нет прав на запись");
+        case QFileDevice::OpenError:
+            return QStringLiteral("файл не удаётся открыть для записи");
         case QFileDevice::WriteError:
-        case QFileDevice::ResourceError: return QStringLiteral("ошибка записи (возможно, диск заполнен)");
-        default: return QStringLiteral("ошибка записи");
+        case QFileDevice::ResourceError:
+            return QStringLiteral("ошибка записи (возможно, диск заполнен)");
+        default:
+            return QStringLiteral("ошибка записи");
     }
 }
 }  // namespace
@@ -39,7 +43,8 @@ QString savePicture(const QImage& picture, const QString& path) {
     };
     if (target.isDir()) return failed(QStringLiteral("это папка, а не файл"));
     const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir()) return failed(QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(folder.filePath())));
+    if (!folder.isDir())
+        return failed(QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(folder.filePath())));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         QFileDevice::FileError error = file.error();
@@ -55,8 +60,8 @@ void copyPicture(const QImage& picture) {
 }
 
 std::unique_ptr<QFileDialog> pictureDialog(QWidget* parent) {
-    auto dialog = std::make_unique<QFileDialog>(parent, QString::fromUtf8("Сохранить рисунок"), QDir::homePath(),
-                                                QString::fromUtf8("Рисунок PNG (*.png)"));
+    auto dialog = std::make_unique<QFileDialog>(parent, QString::fromUtf8("Сохранить рисунок"),
+                                                QDir::homePath(), QString::fromUtf8("Рисунок PNG (*.png)"));
     // The desktop's native dialog would speak the system's language.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);

@@ -66,7 +66,7 @@ QStringList messageBoxButtonTexts(bool question) {
 OpenResult QtDesktop::openDocument(const std::string& file) {
     if (file.empty()) return OpenResult::Failed;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(inCurrentFolder(file))) ? OpenResult::Opened
-                                                                                  : OpenResult::Failed;
+                                                                                 : OpenResult::Failed;
 }
 
 OpenResult QtDesktop::openInTextEditor(const std::string& file) {
@@ -85,8 +85,8 @@ void QtDesktop::tell(const std::string& text, const std::string& title) {
 }
 
 Answer QtDesktop::askYesNo(const std::string& question, const std::string& title) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), plainLines(question), buttonsFor(true),
-                    parent_.data());
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), plainLines(question),
+                    buttonsFor(true), parent_.data());
     box.setTextFormat(Qt::PlainText);
     nameButtons(box);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;

@@ -12,7 +12,9 @@ namespace {
 class UnavailableHost : public ScriptHost {
 public:
     void Reset() override {}
-    ScriptStatus AddObject(std::string_view, std::shared_ptr<PubResults>) override { return ScriptStatus::success(); }
+    ScriptStatus AddObject(std::string_view, std::shared_ptr<PubResults>) override {
+        return ScriptStatus::success();
+    }
     ScriptStatus ExecuteStatement(std::string_view) override {
         return ScriptStatus::failure(429, "VBScript is not available in this build");
     }
@@ -42,8 +44,8 @@ std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget) {
 #ifdef MCPLOT_HAVE_VBSCRIPT
     auto host = makeVBScriptHost();
     VBScriptHost* vbs = host.get();
-    return std::make_unique<BudgetedScriptHost>(std::move(host), budget,
-                                                [vbs](std::chrono::milliseconds limit) { vbs->setTimeLimit(limit); });
+    return std::make_unique<BudgetedScriptHost>(
+        std::move(host), budget, [vbs](std::chrono::milliseconds limit) { vbs->setTimeLimit(limit); });
 #else
     return std::make_unique<BudgetedScriptHost>(makeScriptHost(), budget);
 #endif

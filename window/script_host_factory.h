@@ -12,4 +12,4 @@ namespace mcplot {
 std::unique_ptr<ScriptHost> makeScriptHost();
 // The same host running on the time budget of the current user action.
 std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget);
-}
+}  // namespace mcplot

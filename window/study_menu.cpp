@@ -15,16 +15,26 @@ namespace {
 
 const char* formulaText(int nfun) {
     switch (nfun) {
-        case 1: return "f(x) = x";
-        case 2: return "f(x) = x²";
-        case 3: return "f(x) = sin x";
-        case 4: return "f(x) = cos x";
-        case 5: return "f(x) = exp(−x²)";
-        case 6: return "f(x) = 4/√3,14 · exp(−x²) · x²";
-        case 7: return "f(x) = x³ / (eˣ − 1)";
-        case 8: return "f(x) = (1/x⁵) / (e^(1/x) − 1)";
-        case 9: return "f(x) = 8T / (3x − 1) − 3/x²";
-        default: return "";
+        case 1:
+            return "f(x) = x";
+        case 2:
+            return "f(x) = x²";
+        case 3:
+            return "f(x) = sin x";
+        case 4:
+            return "f(x) = cos x";
+        case 5:
+            return "f(x) = exp(−x²)";
+        case 6:
+            return "f(x) = 4/√3,14 · exp(−x²) · x²";
+        case 7:
+            return "f(x) = x³ / (eˣ − 1)";
+        case 8:
+            return "f(x) = (1/x⁵) / (e^(1/x) − 1)";
+        case 9:
+            return "f(x) = 8T / (3x − 1) − 3/x²";
+        default:
+            return "";
     }
 }
 
@@ -62,8 +72,10 @@ StudyTarget Form1::studyTarget() const {
 }
 
 void Form1::mnuStudyAccuracy_Click() {
-    if (!study_) study_ = new StudyWindow([this] { return studyTarget(); });
-    else study_->refreshTarget();
+    if (!study_)
+        study_ = new StudyWindow([this] { return studyTarget(); });
+    else
+        study_->refreshTarget();
     study_->show();
     study_->raise();
     study_->activateWindow();

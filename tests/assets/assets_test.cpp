@@ -24,15 +24,16 @@ QByteArray readAll(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool isInk(QRgb px) { return qAlpha(px) > 0 && (qRed(px) < 200 || qGreen(px) < 200 || qBlue(px) < 200); }
+bool isInk(QRgb px) {
+    return qAlpha(px) > 0 && (qRed(px) < 200 || qGreen(px) < 200 || qBlue(px) < 200);
+}
 
 // Bounding box of the non-white pixels.
 QRect inkBounds(const QImage &img) {
     QRect box;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (isInk(img.pixel(x, y)))
-                box |= QRect(x, y, 1, 1);
+            if (isInk(img.pixel(x, y))) box |= QRect(x, y, 1, 1);
     return box;
 }
 
@@ -81,8 +82,8 @@ TEST(FormulaPictures, CopiedBesideTheProgramLoadAndFitThePictureArea) {
 }
 
 TEST(FormulaPictures, FileNamesAreThoseTheProgramOpens) {
-    EXPECT_EQ(mcplot::pictures::formulaNames(),
-              (QStringList{"linein", "parabola", "sinus", "cos", "gauss", "maxwell", "plank_1", "plank_2", "vdv"}));
+    EXPECT_EQ(mcplot::pictures::formulaNames(), (QStringList{"linein", "parabola", "sinus", "cos", "gauss",
+                                                             "maxwell", "plank_1", "plank_2", "vdv"}));
     EXPECT_TRUE(mcplot::pictures::renderFormula(QStringLiteral("tangens")).isNull());
 }
 
@@ -102,8 +103,7 @@ TEST(FormulaPictures, RenderedFormulasStayInsideTheirMargins) {
         bool blankRow = false;
         for (int y = ink.top() + ink.height() / 2; y < ink.bottom() && !blankRow; ++y) {
             blankRow = true;
-            for (int x = 0; x < img.width() && blankRow; ++x)
-                blankRow = !isInk(img.pixel(x, y));
+            for (int x = 0; x < img.width() && blankRow; ++x) blankRow = !isInk(img.pixel(x, y));
         }
         EXPECT_TRUE(blankRow);
     }
@@ -133,8 +133,7 @@ TEST(Resources, IconAndAuthorsPictureAreCompiledIn) {
 
 int main(int argc, char **argv) {
     // Test discovery runs this binary without the test environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -107,7 +107,9 @@ TEST(UserExpression, FailureMarksTheButtonAndKeepsY) {
     EngineRig rig;
     evaluate(rig, 2, 3);
     rig.controls.expression = "";
-    rig.host.onExecute = [](std::string_view, PubResults*) { return ScriptStatus::failure(1002, "Syntax error"); };
+    rig.host.onExecute = [](std::string_view, PubResults*) {
+        return ScriptStatus::failure(1002, "Syntax error");
+    };
     evaluate(rig, 0, 0.5);
     EXPECT_EQ(rig.state.kod, "x= .5\r\nRes.p=");
     EXPECT_EQ(rig.state.y.value(), 9);

@@ -93,14 +93,14 @@ TEST(MonteCarlo, BuiltInTrapezoidSumIsSingle) {
 
 TEST(MonteCarlo, TieBreaksOnTheAxisAndOnTheCurve) {
     // f(x) = x - 1 on [0, 2]: ymin = -1, ymax = 1, x = 2 r1, yr = -1 + 2 r2.
-    MonteCarloRig rig({0.25f, 0.5f,     // x = .5, f = -.5, yr = 0: on the axis over a negative curve: red
-                       0.75f, 0.5f,     // x = 1.5, f = .5, yr = 0: on the axis under a positive curve: +
-                       0.25f, 0.25f,    // yr = -.5 = f: on the curve below the axis: -
-                       0.75f, 0.75f,    // yr = .5 = f: on the curve above the axis: +
-                       0.75f, 0.875f,   // yr = .75 above a positive curve: red
-                       0.25f, 0.125f,   // yr = -.75 below a negative curve: red
-                       0.25f, 0.625f,   // yr = .25 above the axis over a negative curve: red
-                       0.75f, 0.375f}); // yr = -.25 below the axis under a positive curve: red
+    MonteCarloRig rig({0.25f, 0.5f,      // x = .5, f = -.5, yr = 0: on the axis over a negative curve: red
+                       0.75f, 0.5f,      // x = 1.5, f = .5, yr = 0: on the axis under a positive curve: +
+                       0.25f, 0.25f,     // yr = -.5 = f: on the curve below the axis: -
+                       0.75f, 0.75f,     // yr = .5 = f: on the curve above the axis: +
+                       0.75f, 0.875f,    // yr = .75 above a positive curve: red
+                       0.25f, 0.125f,    // yr = -.75 below a negative curve: red
+                       0.25f, 0.625f,    // yr = .25 above the axis over a negative curve: red
+                       0.75f, 0.375f});  // yr = -.25 below the axis under a positive curve: red
     rig.setUp(0, 2, 8, [](double x) { return x - 1; });
     rig.engine.CmdOK_Click();
     EXPECT_EQ(rig.state.ymin.value(), -1);
@@ -154,7 +154,9 @@ TEST(MonteCarlo, NoValueIsShownWhenEveryEvaluationOfAnEstimateFailed) {
     ASSERT_EQ(rig.controls.label6, "I=6.000");
 
     // Every point fails: both estimates would be made of the stale value.
-    rig.host.onExecute = [](std::string_view, PubResults*) { return ScriptStatus::failure(11, "Division by zero"); };
+    rig.host.onExecute = [](std::string_view, PubResults*) {
+        return ScriptStatus::failure(11, "Division by zero");
+    };
     rig.engine.CmdOK_Click();
     EXPECT_EQ(rig.controls.label6, "I=не вычисляется");
     EXPECT_EQ(rig.controls.label2, "I=не вычисляется");
@@ -172,7 +174,8 @@ TEST(MonteCarlo, SomeFailedPointsKeepTheNumbers) {
     rig.setUp(0, 2, 50, [](double) { return 3.0; });
     // Only x = 0 fails: the left end of the first trapezoid and no throw.
     rig.host.onExecute = [](std::string_view code, PubResults* res) {
-        if (code.substr(0, 4) == "x= 0" && code[4] == '\r') return ScriptStatus::failure(11, "Division by zero");
+        if (code.substr(0, 4) == "x= 0" && code[4] == '\r')
+            return ScriptStatus::failure(11, "Division by zero");
         res->p = 3;
         return ScriptStatus::success();
     };

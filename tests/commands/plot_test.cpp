@@ -190,7 +190,9 @@ TEST(Trace, FailingExpressionDrawsALevelLine) {
     EngineRig rig;
     rig.setUp(0, 0, 3, 2);
     rig.state.y = Number::dbl(2);
-    rig.host.onExecute = [](std::string_view, PubResults*) { return ScriptStatus::failure(11, "Division by zero"); };
+    rig.host.onExecute = [](std::string_view, PubResults*) {
+        return ScriptStatus::failure(11, "Division by zero");
+    };
     rig.engine.Command1_Click();
     for (const auto& line : rig.canvas.named("LineTo")) EXPECT_EQ(line.y2, 2);
     EXPECT_EQ(rig.controls.command1Caption, "ERRORS!!!");

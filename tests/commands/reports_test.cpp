@@ -46,7 +46,9 @@ TEST(Reports, AThrowingHostIsReportedOnceItFails) {
     EngineRig rig;
     std::vector<std::string> reports;
     rig.engine.setReportSink([&](const std::string& m) { reports.push_back(m); });
-    rig.host.onExecute = [](std::string_view, PubResults*) -> ScriptStatus { throw std::runtime_error("boom"); };
+    rig.host.onExecute = [](std::string_view, PubResults*) -> ScriptStatus {
+        throw std::runtime_error("boom");
+    };
     rig.state.nfun = 0;
     rig.engine.fff();
     ASSERT_EQ(reports.size(), 1u);

@@ -97,10 +97,11 @@ struct Budgeted {
     explicit Budgeted(std::chrono::milliseconds cost, std::chrono::milliseconds total) : budget(total) {
         auto inner = std::make_unique<SlowHost>(cost, &runs);
         slow = inner.get();
-        host = std::make_unique<BudgetedScriptHost>(std::move(inner), budget, [this](std::chrono::milliseconds ms) {
-            slow->limit = ms;
-            limits.push_back(ms);
-        });
+        host = std::make_unique<BudgetedScriptHost>(std::move(inner), budget,
+                                                    [this](std::chrono::milliseconds ms) {
+                                                        slow->limit = ms;
+                                                        limits.push_back(ms);
+                                                    });
     }
     int runs = 0;
     ActionBudget budget;

@@ -205,17 +205,18 @@ TEST(CoreTrace, HundredAndOnePointsInSingleFromTheLowerLimit) {
     FunctionHost failing(nullptr);
     Evaluator g = user(failing);
     g.setStart(Number::dbl(0), Number::dbl(2));
-    for (const TracePoint& p : tracePoints(g, Number::dbl(0), 0.03f, Number::integer(100))) EXPECT_EQ(p.y, 2.0f);
+    for (const TracePoint& p : tracePoints(g, Number::dbl(0), 0.03f, Number::integer(100)))
+        EXPECT_EQ(p.y, 2.0f);
 }
 
 TEST(CoreThrows, CountsAndKindsForAFixedSequence) {
     // f(x) = x on [-1, 1]: ymin = -1, ymax = 1, x = -1 + 2 r1, yr = -1 + 2 r2.
     Evaluator f = builtIn(1);
-    ListedRandom random({0.75f, 0.625f,    // (.5, .25) under the curve, above the axis
-                         0.25f, 0.375f,    // (-.5, -.25) over the curve, below the axis
-                         0.75f, 0.875f,    // (.5, .75) above the curve
-                         0.25f, 0.125f,    // (-.5, -.75) below the curve
-                         0.5f, 0.5f});     // (0, 0) on the axis and the curve
+    ListedRandom random({0.75f, 0.625f,  // (.5, .25) under the curve, above the axis
+                         0.25f, 0.375f,  // (-.5, -.25) over the curve, below the axis
+                         0.75f, 0.875f,  // (.5, .75) above the curve
+                         0.25f, 0.125f,  // (-.5, -.75) below the curve
+                         0.5f, 0.5f});   // (0, 0) on the axis and the curve
     const ThrowBox box{Number::dbl(-1), 1, Number::single(-1), 1};
     std::vector<ThrowKind> kinds;
     std::vector<double> xs;
@@ -223,8 +224,8 @@ TEST(CoreThrows, CountsAndKindsForAFixedSequence) {
         kinds.push_back(kind);
         xs.push_back(x);
     });
-    EXPECT_EQ(kinds, (std::vector<ThrowKind>{ThrowKind::Above, ThrowKind::Below, ThrowKind::Miss, ThrowKind::Miss,
-                                             ThrowKind::Above}));
+    EXPECT_EQ(kinds, (std::vector<ThrowKind>{ThrowKind::Above, ThrowKind::Below, ThrowKind::Miss,
+                                             ThrowKind::Miss, ThrowKind::Above}));
     EXPECT_EQ(xs, (std::vector<double>{0.5, -0.5, 0.5, -0.5, 0}));
     EXPECT_EQ(tally.nplus.value(), 2);
     EXPECT_EQ(tally.nplus.type(), NumType::Integer);
@@ -276,7 +277,8 @@ TEST(CoreTrapezoid, LinearOnTheUnitIntervalWithItsTypes) {
 
 TEST(CoreTrapezoid, PresetsAndAFailingExpression) {
     Evaluator gauss = builtIn(5);
-    EXPECT_NEAR(trapezoid(gauss, Number::dbl(0), 3).itrap.value(), std::sqrt(std::numbers::pi) / 2 * std::erf(3.0), 1e-4);
+    EXPECT_NEAR(trapezoid(gauss, Number::dbl(0), 3).itrap.value(),
+                std::sqrt(std::numbers::pi) / 2 * std::erf(3.0), 1e-4);
     Evaluator parabola = builtIn(2);
     EXPECT_NEAR(trapezoid(parabola, Number::dbl(0), 3).itrap.value(), 9, 1e-3);
 

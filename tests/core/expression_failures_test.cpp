@@ -23,22 +23,23 @@ TEST(ExpressionFailures, CountsDistinctPointsAndKeepsTheFirstFailure) {
     EXPECT_TRUE(f.any());
     EXPECT_EQ(f.points(), 3);
     EXPECT_EQ(f.failedPoints(), 2);
-    EXPECT_EQ(f.summary(), "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (позиция 2, x = 0)");
+    EXPECT_EQ(f.summary(),
+              "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (позиция 2, x = 0)");
     f.clear();
     EXPECT_FALSE(f.any());
     EXPECT_EQ(f.points(), 0);
 }
 
 TEST(ExpressionFailures, TheCountAgreesWithItsNoun) {
-    const std::pair<int, const char*> cases[] = {{1, "точке"},   {2, "точках"},  {5, "точках"},
-                                                 {11, "точках"}, {21, "точке"},  {101, "точке"},
+    const std::pair<int, const char*> cases[] = {{1, "точке"},    {2, "точках"}, {5, "точках"},
+                                                 {11, "точках"},  {21, "точке"}, {101, "точке"},
                                                  {111, "точках"}, {121, "точке"}};
     for (const auto& [n, word] : cases) {
         ExpressionFailures f;
         for (int k = 0; k < n; ++k)
             f.recordFailure(k, ScriptStatus::failure(1002, "синтаксическая ошибка"), "x=0\r\nRes.p=(", "(");
-        const std::string expected = "f(x) не вычисляется в " + std::to_string(n) + " " + word + " из " +
-                                     std::to_string(n) + ". ";
+        const std::string expected =
+            "f(x) не вычисляется в " + std::to_string(n) + " " + word + " из " + std::to_string(n) + ". ";
         EXPECT_EQ(f.summary().substr(0, expected.size()), expected) << n;
     }
 }

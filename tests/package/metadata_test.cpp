@@ -102,7 +102,8 @@ TEST(PackageMetadata, AppStreamNamesTheProgramInEnglishAndRussianForEducationAnd
 TEST(PackageMetadata, AppStreamScreenshotsAreTheReadmeOnes) {
     const QStringList files = buildDir.entryList({QStringLiteral("*.metainfo.xml")}, QDir::Files);
     ASSERT_EQ(files.size(), 1);
-    const QStringList images = readMetainfo(buildDir.filePath(files.first())).texts.values(QStringLiteral("image"));
+    const QStringList images =
+        readMetainfo(buildDir.filePath(files.first())).texts.values(QStringLiteral("image"));
     ASSERT_GE(images.size(), 2);
     const QString readme = readText(sourceDir.filePath(QStringLiteral("README.md")));
     for (const QString &url : images) {
@@ -134,7 +135,8 @@ TEST(PackageMetadata, ManualPagesInBothLanguagesDescribeBothOptions) {
 
         // Installed compressed, with the same text.
         QProcess gunzip;
-        gunzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), buildDir.filePath(QString::fromLatin1(page.built))});
+        gunzip.start(QStringLiteral("gzip"),
+                     {QStringLiteral("-dc"), buildDir.filePath(QString::fromLatin1(page.built))});
         ASSERT_TRUE(gunzip.waitForFinished(20000));
         EXPECT_EQ(gunzip.exitCode(), 0);
         const QByteArray unpacked = gunzip.readAllStandardOutput();

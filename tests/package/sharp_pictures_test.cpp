@@ -19,15 +19,17 @@ namespace {
 const QDir buildDir(QStringLiteral(MCPLOT_BUILD_DIR));
 const QDir assetsDir(QStringLiteral(MCPLOT_ASSETS_DIR));
 
-const QStringList kPictures = {"linein", "parabola", "sinus", "cos", "gauss",
-                               "maxwell", "plank_1", "plank_2", "vdv"};
+const QStringList kPictures = {"linein",  "parabola", "sinus",   "cos", "gauss",
+                               "maxwell", "plank_1",  "plank_2", "vdv"};
 
 QByteArray readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool isInk(QRgb px) { return qRed(px) < 160 || qGreen(px) < 160 || qBlue(px) < 160; }
+bool isInk(QRgb px) {
+    return qRed(px) < 160 || qGreen(px) < 160 || qBlue(px) < 160;
+}
 
 QRect inkBounds(const QImage &img) {
     QRect box;
@@ -87,7 +89,8 @@ TEST(SharpPictures, EveryFormulaHasOneOfTwiceTheSizeShowingTheSameDrawing) {
 TEST(SharpPictures, DoubleResolutionNameGoesBeforeTheSuffix) {
     EXPECT_EQ(mcplot::doubleResolutionName(QStringLiteral("gauss.gif")), QStringLiteral("gauss@2x.gif"));
     EXPECT_EQ(mcplot::doubleResolutionName(QStringLiteral("plank_1.gif")), QStringLiteral("plank_1@2x.gif"));
-    EXPECT_EQ(mcplot::doubleResolutionName(QStringLiteral("/a.b/pic.x.gif")), QStringLiteral("/a.b/pic.x@2x.gif"));
+    EXPECT_EQ(mcplot::doubleResolutionName(QStringLiteral("/a.b/pic.x.gif")),
+              QStringLiteral("/a.b/pic.x@2x.gif"));
     EXPECT_EQ(mcplot::doubleResolutionName(QStringLiteral("dir.d/plain")), QStringLiteral("dir.d/plain@2x"));
 }
 
@@ -115,12 +118,14 @@ TEST(SharpPictures, ChosenByRatioWithThePlainFileDeciding) {
         EXPECT_EQ(img.size(), QSize(1200, 300));
         EXPECT_EQ(img.devicePixelRatio(), 2.0);
         EXPECT_EQ(img.deviceIndependentSize(), QSizeF(600, 150));
-        EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32), sharpGauss.convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32),
+                  sharpGauss.convertToFormat(QImage::Format_RGB32));
     }
     for (qreal ratio : {0.5, 1.0}) {
         const QImage img = mcplot::readPictureForRatio(both, ratio);
         EXPECT_EQ(img.devicePixelRatio(), 1.0);
-        EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32), plainGauss.convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(img.convertToFormat(QImage::Format_RGB32),
+                  plainGauss.convertToFormat(QImage::Format_RGB32));
     }
     // No sharp file, or one that does not fit: the plain one, silently.
     for (const char *name : {"plain.gif", "wrong.gif"}) {
@@ -160,7 +165,8 @@ TEST(SharpPictures, ImageBoxOnADoubleDensityScreenDrawsTheSharpPictureAtTheSameS
 
     // Without the sharp file the plain one is drawn enlarged in the same place.
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(assetsDir.filePath(QStringLiteral("maxwell.gif")), dir.filePath(QStringLiteral("m.gif"))));
+    ASSERT_TRUE(QFile::copy(assetsDir.filePath(QStringLiteral("maxwell.gif")),
+                            dir.filePath(QStringLiteral("m.gif"))));
     ASSERT_TRUE(box.LoadPicture(dir.filePath(QStringLiteral("m.gif")).toStdString()));
     const QImage blurry = box.grab().toImage().copy(24, 2, 1200, 300);
     const QImage plain(assetsDir.filePath(QStringLiteral("maxwell.gif")));

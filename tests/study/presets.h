@@ -28,13 +28,21 @@ inline std::vector<PresetFunction> presetFunctions() {
         int nfun;
         double a, b;
     } entries[] = {
-        {"линейная", 1, 0, 3},           {"парабола", 2, 0, 3},        {"синус", 3, 0, 3.1415927},
-        {"косинус", 4, -3.14159265 / 2, 3.14159265 / 2}, {"Гаусс", 5, 0, 3}, {"Максвелл", 6, 0, 3},
-        {"Планк 1", 7, 0.01, 12},        {"Планк 2", 8, 0.01, 2},      {"Ван дер Ваальс", 9, 0.5, 5},
+        {"линейная", 1, 0, 3},
+        {"парабола", 2, 0, 3},
+        {"синус", 3, 0, 3.1415927},
+        {"косинус", 4, -3.14159265 / 2, 3.14159265 / 2},
+        {"Гаусс", 5, 0, 3},
+        {"Максвелл", 6, 0, 3},
+        {"Планк 1", 7, 0.01, 12},
+        {"Планк 2", 8, 0.01, 2},
+        {"Ван дер Ваальс", 9, 0.5, 5},
     };
     std::vector<PresetFunction> out;
     for (const auto& e : entries)
-        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) { return mcplot::builtInValue(static_cast<int16_t>(nfun), x, 0.9); }});
+        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) {
+                           return mcplot::builtInValue(static_cast<int16_t>(nfun), x, 0.9);
+                       }});
     return out;
 }
 

@@ -36,7 +36,8 @@ TEST(ProgramIntegrands, UserExpressionEvaluatesLikeTheMainWindow) {
     EXPECT_EQ(f->at(0.5), 0.25);
     EXPECT_EQ(f->at(-3), 9.0);
     // Two statements on one line and the sample's functions.
-    auto g = expressionIntegrand("5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2", interpreter())();
+    auto g =
+        expressionIntegrand("5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2", interpreter())();
     const double c = 30 * 3.14 / 180;
     EXPECT_NEAR(*g->at(2), 5 + std::tan(c) * 2 - 9.8 * 4 / 2 / 100 / std::pow(std::cos(c), 2), 1e-12);
 }

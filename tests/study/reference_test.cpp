@@ -19,7 +19,8 @@ Reference referenceOf(auto f, double a, double b, Stop* stop = nullptr) {
 // ∫ x³/(eˣ − 1) over [a, b] as Σ_k ∫ x³ e^(−kx) dx, each term in closed form.
 double planckSeries(double a, double b) {
     auto term = [](double x, double k) {
-        return -std::exp(-k * x) * (x * x * x / k + 3 * x * x / (k * k) + 6 * x / (k * k * k) + 6 / (k * k * k * k));
+        return -std::exp(-k * x) *
+               (x * x * x / k + 3 * x * x / (k * k) + 6 * x / (k * k * k) + 6 / (k * k * k * k));
     };
     double sum = 0;
     for (int k = 1; k <= 2'000'000; ++k) sum += term(b, k) - term(a, k);
@@ -43,7 +44,8 @@ TEST(Reference, MatchesClosedForms) {
     EXPECT_TRUE(gauss.reliable);
     EXPECT_NEAR(gauss.value, std::sqrt(M_PI) / 2 * std::erf(3.0), 1e-12);
 
-    const Reference planck = referenceOf([](double x) { return std::pow(x, 3) / (std::exp(x) - 1); }, 0.01, 12);
+    const Reference planck =
+        referenceOf([](double x) { return std::pow(x, 3) / (std::exp(x) - 1); }, 0.01, 12);
     EXPECT_TRUE(planck.reliable);
     EXPECT_NEAR(planck.value, planckSeries(0.01, 12), 1e-9);
     EXPECT_NEAR(planck.value, std::pow(M_PI, 4) / 15, 0.015);  // ∫₀^∞ less a tail of 0.0137
@@ -92,7 +94,9 @@ TEST(Reference, StopsOnAFailingFunction) {
             if (x > 0.5) return std::nullopt;
             return x;
         }
-        std::string explainFailure() const override { return "Деление на ноль при x=" + std::to_string(last); }
+        std::string explainFailure() const override {
+            return "Деление на ноль при x=" + std::to_string(last);
+        }
         double last = 0;
     } f;
     std::atomic<bool> cancel{false};

@@ -27,7 +27,7 @@ TEST(ByteFunctions, SingleBytesOfAString) {
     // Byte k of the text, the way scripts read binary data.
     EXPECT_EQ(show("AscB(MidB(\"A\", 1, 1))"), "Integer 65");
     EXPECT_EQ(show("AscB(MidB(\"A\", 2, 1))"), "Integer 0");
-    EXPECT_EQ(show("AscB(MidB(\"Ж\", 1, 1))"), "Integer 22");   // U+0416
+    EXPECT_EQ(show("AscB(MidB(\"Ж\", 1, 1))"), "Integer 22");  // U+0416
     EXPECT_EQ(show("AscB(MidB(\"Ж\", 2, 1))"), "Integer 4");
     EXPECT_EQ(show("AscB(\"Ж\")"), "Integer 22");
     EXPECT_EQ(show("AscB(ChrB(200))"), "Integer 200");

@@ -33,7 +33,9 @@ const char* const kCounter =
     "  End Sub\r\n"
     "End Class\r\n";
 
-std::string withCounter(const std::string& code) { return std::string(kCounter) + code; }
+std::string withCounter(const std::string& code) {
+    return std::string(kCounter) + code;
+}
 
 TEST(Classes, FieldsDefaultToEmpty) {
     EXPECT_EQ(runP(withCounter("Set c = New Counter\r\nRes.p = VarType(c.Name)")), 0.0);
@@ -57,10 +59,16 @@ TEST(Classes, PrivateMembersStayInside) {
 
 TEST(Classes, InstancesAreReferences) {
     EXPECT_EQ(runP(withCounter("Set a = New Counter\r\nSet b = a\r\nb.Count = 7\r\nRes.p = a.Count")), 7.0);
-    EXPECT_EQ(runP(withCounter("Set a = New Counter\r\nSet b = New Counter\r\nb.Count = 7\r\nRes.p = a.Count")), 10.0);
-    EXPECT_EQ(runP(withCounter("Set a = New Counter\r\nSet b = a\r\nRes.p = (a Is b) + 2 * (a Is New Counter)")), -1.0);
+    EXPECT_EQ(
+        runP(withCounter("Set a = New Counter\r\nSet b = New Counter\r\nb.Count = 7\r\nRes.p = a.Count")),
+        10.0);
+    EXPECT_EQ(
+        runP(withCounter("Set a = New Counter\r\nSet b = a\r\nRes.p = (a Is b) + 2 * (a Is New Counter)")),
+        -1.0);
     EXPECT_EQ(show("TypeName(Nothing)"), "String Nothing");
-    EXPECT_EQ(runP("Class Point\r\nEnd Class\r\nSet q = New Point\r\nRes.p = Len(TypeName(q)) + 10 * IsObject(q)"), -5.0);
+    EXPECT_EQ(
+        runP("Class Point\r\nEnd Class\r\nSet q = New Point\r\nRes.p = Len(TypeName(q)) + 10 * IsObject(q)"),
+        -5.0);
 }
 
 TEST(Classes, PropertySetAndObjectFields) {
@@ -89,7 +97,8 @@ TEST(Classes, TerminateRunsWhenTheLastReferenceGoes) {
         "End Class\r\n";
     EXPECT_EQ(run(cls + "Set a = New T\r\nSet b = a\r\nSet a = Nothing\r\nRes.p = Res.pInt").res.p, 0.0);
     EXPECT_EQ(run(cls + "Set a = New T\r\nSet a = Nothing\r\nRes.p = Res.pInt").res.p, 1.0);
-    EXPECT_EQ(run(cls + "Sub s\r\nDim t : Set t = New T\r\nEnd Sub\r\ns\r\ns\r\nRes.p = Res.pInt").res.p, 2.0);
+    EXPECT_EQ(run(cls + "Sub s\r\nDim t : Set t = New T\r\nEnd Sub\r\ns\r\ns\r\nRes.p = Res.pInt").res.p,
+              2.0);
 }
 
 TEST(Classes, ArraysFieldsAndMethodsCallingEachOther) {
@@ -141,7 +150,9 @@ TEST(Classes, ErrorsInsideMethods) {
     EXPECT_EQ(runError(code + "Set b = New Bad\r\nRes.p = b.Div(0)"), 11);
     // An error in Class_Terminate goes nowhere; the script goes on.
     EXPECT_EQ(runP(code + "Set b = New Bad\r\nSet b = Nothing\r\nRes.p = 4"), 4.0);
-    EXPECT_EQ(runP(code + "On Error Resume Next\r\nSet b = New Bad\r\nRes.p = b.Div(0)\r\nRes.p = Err.Number"), 11.0);
+    EXPECT_EQ(
+        runP(code + "On Error Resume Next\r\nSet b = New Bad\r\nRes.p = b.Div(0)\r\nRes.p = Err.Number"),
+        11.0);
 }
 
 // Res.p after running the code with a time limit a loaded machine cannot hit.

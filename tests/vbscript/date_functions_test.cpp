@@ -9,8 +9,8 @@ namespace {
 TEST(DateFunctions, SerialsAndParts) {
     EXPECT_EQ(show("DateSerial(2026, 12, 7)"), "Date 12/7/2026");
     EXPECT_EQ(show("CDbl(DateSerial(1899, 12, 30))"), "Double 0");
-    EXPECT_EQ(show("DateSerial(2024, 13, 1)"), "Date 1/1/2025");   // months overflow
-    EXPECT_EQ(show("DateSerial(2024, 3, 0)"), "Date 2/29/2024");   // day 0 is the last of before
+    EXPECT_EQ(show("DateSerial(2024, 13, 1)"), "Date 1/1/2025");  // months overflow
+    EXPECT_EQ(show("DateSerial(2024, 3, 0)"), "Date 2/29/2024");  // day 0 is the last of before
     EXPECT_EQ(show("DateSerial(99, 1, 1)"), "Date 1/1/1999");
     EXPECT_EQ(show("Year(#12/7/2026#)"), "Integer 2026");
     EXPECT_EQ(show("Month(#12/7/2026#)"), "Integer 12");

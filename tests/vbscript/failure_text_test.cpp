@@ -25,8 +25,9 @@ std::string explain(const std::string& userText, double x) {
 
 TEST(FailureText, RunTimeErrorsPointIntoTheExpression) {
     EXPECT_EQ(explain("1/x", 0), "Ошибка 11: деление на ноль (позиция 2, x = 0)");
-    EXPECT_EQ(explain("Sqr(x) + Log(x)", -1.5), "Ошибка 5: недопустимый вызов процедуры или недопустимый аргумент "
-                                                "(позиция 1, x = -1.5)");
+    EXPECT_EQ(explain("Sqr(x) + Log(x)", -1.5),
+              "Ошибка 5: недопустимый вызов процедуры или недопустимый аргумент "
+              "(позиция 1, x = -1.5)");
     EXPECT_EQ(explain("x + \"а\"", 2), "Ошибка 13: несовпадение типов (позиция 3, x = 2)");
     EXPECT_EQ(explain("Foo(x)", 0.5), "Ошибка 13: несовпадение типов (позиция 1, x = 0.5)");
 }
@@ -66,8 +67,9 @@ TEST(FailureText, TimeOutsReadInHexadecimal) {
     host.AddObject("Res", std::make_shared<PubResults>());
     const std::string kod = "x= .5\r\nRes.p=0:Do:Loop";
     const ScriptStatus s = host.ExecuteStatement(kod);
-    EXPECT_EQ(failureText(s, kod, "0:Do:Loop", 0.5).rfind("Ошибка 80004004: сценарий выполняется слишком долго", 0),
-              0u);
+    EXPECT_EQ(
+        failureText(s, kod, "0:Do:Loop", 0.5).rfind("Ошибка 80004004: сценарий выполняется слишком долго", 0),
+        0u);
 }
 
 }  // namespace

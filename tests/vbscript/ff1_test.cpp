@@ -62,7 +62,8 @@ TEST_F(Ff1WithInterpreter, SampleExpressionOfTheInitialSetup) {
     const double a = 30 * 3.14 / 180;
     for (double x : {0.0, 1.5, 3.0}) {
         evaluate(x, text);
-        const double expected = 5 + std::tan(a) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(a), 2);
+        const double expected =
+            5 + std::tan(a) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(a), 2);
         EXPECT_DOUBLE_EQ(state.y.value(), expected) << x;
     }
     EXPECT_FALSE(failed());

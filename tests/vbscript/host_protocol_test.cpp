@@ -60,7 +60,8 @@ TEST_F(HostProtocol, SampleExpressionMatchesDoubleArithmetic) {
     for (double x : {0.0, 0.5, 1.0, 7.25, -3.0}) {
         ASSERT_TRUE(point(x, text).ok) << x;
         const double a = 30 * 3.14 / 180;
-        const double expected = 5 + std::tan(a) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(a), 2);
+        const double expected =
+            5 + std::tan(a) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(a), 2);
         EXPECT_DOUBLE_EQ(res->p, expected) << x;
     }
 }

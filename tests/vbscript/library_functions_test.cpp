@@ -23,7 +23,8 @@ TEST(LibraryFunctions, Filter) {
     EXPECT_EQ(show("Join(Filter(" + a + ", \"u\", False), \",\")"), "String Monday,Friday");
     EXPECT_EQ(show("UBound(Filter(" + a + ", \"x\"))"), "Long -1");
     EXPECT_EQ(show("Join(Filter(Array(1, 12, 3), 1), \",\")"), "String 1,12");
-    EXPECT_EQ(show("Join(Filter(Array(\"Пётр\", \"ПЁТР\", \"Иван\"), \"пёт\", True, 1), \",\")"), "String Пётр,ПЁТР");
+    EXPECT_EQ(show("Join(Filter(Array(\"Пётр\", \"ПЁТР\", \"Иван\"), \"пёт\", True, 1), \",\")"),
+              "String Пётр,ПЁТР");
     EXPECT_EQ(show("Filter(\"abc\", \"a\")"), "Error 13");
     EXPECT_EQ(show("Filter(Null, \"a\")"), "Error 94");
 }

@@ -59,10 +59,13 @@ TEST(MathFunctions, RndIsAUniformSequenceRepeatableBySeed) {
     auto res = std::make_shared<PubResults>();
     host.Reset();
     host.AddObject("Res", res);
-    ASSERT_TRUE(host.ExecuteStatement("s = 0 : For i = 1 To 1000 : r = Rnd : If r < 0 Or r >= 1 Then s = -1e9\r\n"
-                                      "s = s + r : Next : Res.p = s / 1000").ok);
+    ASSERT_TRUE(
+        host.ExecuteStatement("s = 0 : For i = 1 To 1000 : r = Rnd : If r < 0 Or r >= 1 Then s = -1e9\r\n"
+                              "s = s + r : Next : Res.p = s / 1000")
+            .ok);
     EXPECT_NEAR(res->p, 0.5, 0.05);
-    ASSERT_TRUE(host.ExecuteStatement("Rnd -1 : Randomize 7 : a = Rnd : Rnd -1 : Randomize 7 : Res.p = a - Rnd").ok);
+    ASSERT_TRUE(
+        host.ExecuteStatement("Rnd -1 : Randomize 7 : a = Rnd : Rnd -1 : Randomize 7 : Res.p = a - Rnd").ok);
     EXPECT_EQ(res->p, 0.0);
     ASSERT_TRUE(host.ExecuteStatement("a = Rnd : Res.p = a - Rnd(0)").ok);
     EXPECT_EQ(res->p, 0.0);

@@ -13,11 +13,13 @@ TEST(Precedence, SignBindsTighterThanPower) {
     EXPECT_EQ(show("0-3^2"), "Double -9");
 }
 
-TEST(Precedence, PowerIsLeftAssociative) { EXPECT_EQ(show("2^3^2"), "Double 64"); }
+TEST(Precedence, PowerIsLeftAssociative) {
+    EXPECT_EQ(show("2^3^2"), "Double 64");
+}
 
 TEST(Precedence, ArithmeticLevels) {
     EXPECT_EQ(show("2+3*4"), "Integer 14");
-    EXPECT_EQ(show("7\\2*2"), "Integer 1");  // * before \ .
+    EXPECT_EQ(show("7\\2*2"), "Integer 1");      // * before \ .
     EXPECT_EQ(show("7 Mod 4\\2"), "Integer 1");  // \ before Mod
     EXPECT_EQ(show("1+7 Mod 4"), "Integer 4");   // Mod before +
     EXPECT_EQ(show("1+2 & 3"), "String 33");     // + before &
@@ -28,7 +30,7 @@ TEST(Precedence, ComparisonThenLogical) {
     EXPECT_EQ(show("1 < 2 And 3 > 4"), "Boolean False");
     EXPECT_EQ(show("Not 1 = 2"), "Boolean True");
     EXPECT_EQ(show("True Or False And False"), "Boolean True");
-    EXPECT_EQ(show("True Xor True Or True"), "Boolean False");  // Or before Xor
+    EXPECT_EQ(show("True Xor True Or True"), "Boolean False");    // Or before Xor
     EXPECT_EQ(show("False Imp True Eqv False"), "Boolean True");  // Eqv before Imp
 }
 
@@ -50,7 +52,8 @@ TEST(Precedence, SignsAndNotWhereTheyMayStand) {
     EXPECT_EQ(show("1 Or Not 1"), "Integer -1");
     EXPECT_EQ(show("1 + Not 1"), "Error 1023");
     EXPECT_EQ(show("1 = Not 1"), "Error 1023");
-    EXPECT_EQ(runP("Select Case 5\r\nCase Is = 2 + 3\r\nRes.p = 1\r\nCase Else\r\nRes.p = 2\r\nEnd Select"), 1.0);
+    EXPECT_EQ(runP("Select Case 5\r\nCase Is = 2 + 3\r\nRes.p = 1\r\nCase Else\r\nRes.p = 2\r\nEnd Select"),
+              1.0);
 }
 
 TEST(Arithmetic, IntegerResultsWidenOnOverflow) {

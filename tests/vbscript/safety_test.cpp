@@ -28,14 +28,13 @@ TEST(Safety, EndlessLoopFailsWithTheDefaultLimit) {
 
 TEST(Safety, EveryKindOfEndlessLoopIsStopped) {
     using std::chrono::milliseconds;
-    for (const char* code : {"Do : Loop", "While True : Wend", "Do While 1 : Loop", "Do : Loop Until False",
-                             "For i = 1 To 2 Step 0 : Next", "For i = 1 To 1E300 : Next",
-                             "Sub s() : Do : Loop : End Sub : s",
-                             "On Error Resume Next : Do : y = 1/0 : Loop",
-                             "Do : s = Space(15000000) : Loop",
-                             "e = String(100000, \"1\") : Do : y = Eval(\"Len(\"\"\" & e & \"\"\")\") : Loop",
-                             "Function f(n) : For i = 1 To 1000 : f = f + n : Next : End Function\r\n"
-                             "Do : Res.p = f(1) : Loop"}) {
+    for (const char* code :
+         {"Do : Loop", "While True : Wend", "Do While 1 : Loop", "Do : Loop Until False",
+          "For i = 1 To 2 Step 0 : Next", "For i = 1 To 1E300 : Next", "Sub s() : Do : Loop : End Sub : s",
+          "On Error Resume Next : Do : y = 1/0 : Loop", "Do : s = Space(15000000) : Loop",
+          "e = String(100000, \"1\") : Do : y = Eval(\"Len(\"\"\" & e & \"\"\")\") : Loop",
+          "Function f(n) : For i = 1 To 1000 : f = f + n : Next : End Function\r\n"
+          "Do : Res.p = f(1) : Loop"}) {
         const ScriptStatus s = runWithLimit(code, milliseconds(50));
         EXPECT_EQ(s.number, kTimedOut) << code;
     }
@@ -45,13 +44,15 @@ TEST(Safety, DeepRecursionIsOutOfStackSpace) {
     EXPECT_EQ(runError("Function f(n) : f = f(n + 1) : End Function : Res.p = f(1)"), 28);
     EXPECT_EQ(runError("Sub s() : s : End Sub : s"), 28);
     EXPECT_EQ(runError("Function f() : f = Eval(\"f()\") : End Function : Res.p = f()"), 28);
-    EXPECT_EQ(runError("On Error Resume Next\r\nFunction f(n) : f = f(n + 1) : End Function : Res.p = f(1)"), 28);
+    EXPECT_EQ(runError("On Error Resume Next\r\nFunction f(n) : f = f(n + 1) : End Function : Res.p = f(1)"),
+              28);
 }
 
 TEST(Safety, ModerateRecursionStillWorks) {
-    EXPECT_EQ(runP("Function depth(n) : If n = 0 Then depth = 0 Else depth = 1 + depth(n - 1)\r\nEnd Function\r\n"
-                   "Res.p = depth(200)"),
-              200.0);
+    EXPECT_EQ(
+        runP("Function depth(n) : If n = 0 Then depth = 0 Else depth = 1 + depth(n - 1)\r\nEnd Function\r\n"
+             "Res.p = depth(200)"),
+        200.0);
 }
 
 TEST(Safety, DeeplyNestedTextIsOutOfStackSpaceNotACrash) {
@@ -76,7 +77,9 @@ TEST(Safety, NestingThatFitsStillWorks) {
 // into time-outs, so they run with a generous clock.
 constexpr std::chrono::seconds kMemoryTestTime{30};
 
-int memoryError(const std::string& code) { return runWithLimit(code, kMemoryTestTime).number; }
+int memoryError(const std::string& code) {
+    return runWithLimit(code, kMemoryTestTime).number;
+}
 
 double memoryP(const std::string& code) {
     VBScriptHost host;

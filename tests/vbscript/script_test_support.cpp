@@ -30,6 +30,8 @@ double runP(std::string_view code) {
     return r.status.ok ? r.res.p : std::numeric_limits<double>::quiet_NaN();
 }
 
-int runError(std::string_view code) { return run(code).status.number; }
+int runError(std::string_view code) {
+    return run(code).status.number;
+}
 
 }  // namespace mcplot::testing

@@ -19,11 +19,13 @@ double seconds(F&& f) {
 
 TEST(Search, LongNeedleThatAlmostMatchesEverywhereIsFast) {
     std::string result;
-    const double t = seconds([&] { result = show("InStr(String(1000000, \"a\"), String(500000, \"a\") & \"b\")"); });
+    const double t =
+        seconds([&] { result = show("InStr(String(1000000, \"a\"), String(500000, \"a\") & \"b\")"); });
     EXPECT_EQ(result, "Long 0");
     EXPECT_LT(t, 3.0) << "a quadratic scan takes many seconds here";
 
-    const double back = seconds([&] { result = show("InStrRev(String(1000000, \"a\"), \"b\" & String(500000, \"a\"))"); });
+    const double back =
+        seconds([&] { result = show("InStrRev(String(1000000, \"a\"), \"b\" & String(500000, \"a\"))"); });
     EXPECT_EQ(result, "Long 0");
     EXPECT_LT(back, 3.0);
 }
@@ -31,7 +33,8 @@ TEST(Search, LongNeedleThatAlmostMatchesEverywhereIsFast) {
 TEST(Search, LongTextsGiveTheRightPositions) {
     EXPECT_EQ(show("InStr(String(2000000, \"a\") & \"b\", String(1000, \"a\") & \"b\")"), "Long 1999001");
     EXPECT_EQ(show("InStrRev(\"b\" & String(2000000, \"a\"), \"b\" & String(1000, \"a\"))"), "Long 1");
-    EXPECT_EQ(show("InStr(1500000, Replace(String(3000000, \"a\"), \"aa\", \"ab\"), \"ba\")"), "Long 1500000");
+    EXPECT_EQ(show("InStr(1500000, Replace(String(3000000, \"a\"), \"aa\", \"ab\"), \"ba\")"),
+              "Long 1500000");
     EXPECT_EQ(show("Len(Replace(String(3000000, \"a\"), String(1000, \"a\"), \"b\"))"), "Long 3000");
     EXPECT_EQ(show("UBound(Split(String(3000000, \"a\"), String(1000, \"a\")))"), "Long 3000");
 }

@@ -57,14 +57,17 @@ TEST(Loops, ForNextWithStep) {
 }
 
 TEST(Loops, ASeriesSumLikeAStudentWouldWriteIt) {
-    EXPECT_NEAR(runP("x = 0.5 : s = 0 : For k = 0 To 20 : s = s + x^k : Next : Res.p = s"), 2.0 - std::pow(0.5, 20), 1e-12);
-    EXPECT_NEAR(runP("x = 1 : s = 0 : t = 1 : For k = 1 To 20 : s = s + t : t = t * x / k : Next : Res.p = s"),
-                2.718281828459045, 1e-12);
+    EXPECT_NEAR(runP("x = 0.5 : s = 0 : For k = 0 To 20 : s = s + x^k : Next : Res.p = s"),
+                2.0 - std::pow(0.5, 20), 1e-12);
+    EXPECT_NEAR(
+        runP("x = 1 : s = 0 : t = 1 : For k = 1 To 20 : s = s + t : t = t * x / k : Next : Res.p = s"),
+        2.718281828459045, 1e-12);
 }
 
 TEST(Loops, ForEachOverArrays) {
     EXPECT_EQ(runP("For Each v In Array(1, 2, 3) : s = s + v : Next : Res.p = s"), 6.0);
-    EXPECT_EQ(runP("a = Array(1, 2) : For Each v In a : a(1) = 10 : s = s + v : Next : Res.p = s + a(1)"), 13.0);
+    EXPECT_EQ(runP("a = Array(1, 2) : For Each v In a : a(1) = 10 : s = s + v : Next : Res.p = s + a(1)"),
+              13.0);
     EXPECT_EQ(runError("For Each v In 5 : Next"), 451);
 }
 
@@ -94,7 +97,8 @@ TEST(Variables, DimReDimAndConst) {
 
 TEST(Procedures, FunctionsAndSubs) {
     EXPECT_EQ(runP("Function sq(v)\r\n sq = v * v\r\nEnd Function\r\nRes.p = sq(3) + sq(x)"), 9.0);
-    EXPECT_EQ(runP("Res.p = twice(4)\r\nFunction twice(v) : twice = 2 * v : End Function"), 8.0);  // defined later
+    EXPECT_EQ(runP("Res.p = twice(4)\r\nFunction twice(v) : twice = 2 * v : End Function"),
+              8.0);  // defined later
     EXPECT_EQ(runP("Sub setP(v)\r\n Res.p = v\r\nEnd Sub\r\nsetP 6"), 6.0);
     EXPECT_EQ(runP("Sub setP(v)\r\n Res.p = v\r\nEnd Sub\r\nCall setP(7)"), 7.0);
     EXPECT_EQ(runP("Sub setP(v)\r\n Res.p = v\r\nEnd Sub\r\nsetP (8)"), 8.0);
@@ -109,18 +113,20 @@ TEST(Procedures, ByRefAndByVal) {
         "Sub incDefault(v) : v = v + 1 : End Sub\r\n";
     EXPECT_EQ(runP(std::string(defs) + "a = 1 : incRef a : Res.p = a"), 2.0);
     EXPECT_EQ(runP(std::string(defs) + "a = 1 : incVal a : Res.p = a"), 1.0);
-    EXPECT_EQ(runP(std::string(defs) + "a = 1 : incDefault a : Res.p = a"), 2.0);  // ByRef unless told
+    EXPECT_EQ(runP(std::string(defs) + "a = 1 : incDefault a : Res.p = a"), 2.0);    // ByRef unless told
     EXPECT_EQ(runP(std::string(defs) + "a = 1 : incDefault (a) : Res.p = a"), 1.0);  // ( ) pass a copy
     EXPECT_EQ(runP(std::string(defs) + "a = 1 : Call incRef(a + 0) : Res.p = a"), 1.0);
 }
 
 TEST(Procedures, ScopesAndRecursion) {
-    EXPECT_EQ(runP("Function fact(n)\r\n If n <= 1 Then fact = 1 Else fact = n * fact(n - 1)\r\nEnd Function\r\n"
-                   "Res.p = fact(10)"),
-              3628800.0);
+    EXPECT_EQ(
+        runP("Function fact(n)\r\n If n <= 1 Then fact = 1 Else fact = n * fact(n - 1)\r\nEnd Function\r\n"
+             "Res.p = fact(10)"),
+        3628800.0);
     EXPECT_EQ(runP("g = 1\r\nSub s() : Dim g : g = 5 : End Sub\r\ns : Res.p = g"), 1.0);
     EXPECT_EQ(runP("g = 1\r\nSub s() : g = 5 : End Sub\r\ns : Res.p = g"), 5.0);
-    EXPECT_EQ(runP("Function fib(n)\r\n If n < 2 Then\r\n fib = n\r\n Else\r\n fib = fib(n-1) + fib(n-2)\r\n End If\r\n"
+    EXPECT_EQ(runP("Function fib(n)\r\n If n < 2 Then\r\n fib = n\r\n Else\r\n fib = fib(n-1) + fib(n-2)\r\n "
+                   "End If\r\n"
                    "End Function\r\nRes.p = fib(15)"),
               610.0);
 }

@@ -172,12 +172,16 @@ TEST(CyrillicStrings, UnicodeCodes) {
     EXPECT_EQ(show("ChrW(65536)"), "Error 5");
     EXPECT_EQ(show("AscW(\"\")"), "Error 5");
     // Beyond U+FFFF: one character, whose first UTF-16 unit AscW gives.
-    EXPECT_EQ(show("Len(\"a\xF0\x9F\x98\x80" "b\")"), "Long 3");
+    EXPECT_EQ(show("Len(\"a\xF0\x9F\x98\x80"
+                   "b\")"),
+              "Long 3");
     EXPECT_EQ(show("AscW(\"\xF0\x9F\x98\x80\")"), "Integer -10179");
 }
 
 TEST(CyrillicStrings, MalformedBytesCountOneEach) {
-    EXPECT_EQ(show("Len(\"a\xFF\xD0" "b\")"), "Long 4");
+    EXPECT_EQ(show("Len(\"a\xFF\xD0"
+                   "b\")"),
+              "Long 4");
     EXPECT_EQ(show("InStr(\"\xD0\xBF\xBF\", Mid(\"\xD0\xBF\xBF\", 2))"), "Long 2");
     EXPECT_EQ(show("Len(Mid(\"\xD0\xBF\xBF\", 2))"), "Long 1");
     EXPECT_EQ(show("InStr(\"п\", Mid(\"\xD0\xBF\xBF\", 2))"), "Long 0");  // no match inside a character

@@ -31,7 +31,8 @@ TEST(With, FailingMemberAndMisuse) {
     EXPECT_EQ(runError("With Res\r\n.q = 1\r\nEnd With"), 438);
     EXPECT_EQ(runError("With Res\r\nRes.p = .nothere\r\nEnd With"), 438);
     // The error leaves the block: what follows runs without the object.
-    const RunResult r = run("On Error Resume Next\r\nWith Res\r\n.q = 1\r\n.p = 9\r\nEnd With\r\nRes.pInt = Err.Number");
+    const RunResult r =
+        run("On Error Resume Next\r\nWith Res\r\n.q = 1\r\n.p = 9\r\nEnd With\r\nRes.pInt = Err.Number");
     EXPECT_TRUE(r.status.ok);
     EXPECT_EQ(r.res.p, 9.0);
     EXPECT_EQ(r.res.pInt, 438);
@@ -50,7 +51,9 @@ TEST(Execute, StatementDefinesAVariableSeenAfterwards) {
 
 TEST(Execute, ScopeOfExecuteAndExecuteGlobal) {
     // Inside a procedure Execute works in the procedure's scope...
-    EXPECT_EQ(runP("g = 1\r\nSub s\r\nDim g\r\nExecute \"g = 5\"\r\nRes.pInt = g\r\nEnd Sub\r\ns\r\nRes.p = g"), 1.0);
+    EXPECT_EQ(
+        runP("g = 1\r\nSub s\r\nDim g\r\nExecute \"g = 5\"\r\nRes.pInt = g\r\nEnd Sub\r\ns\r\nRes.p = g"),
+        1.0);
     EXPECT_EQ(run("Sub s\r\nDim g\r\nExecute \"g = 5\"\r\nRes.pInt = g\r\nEnd Sub\r\ns").res.pInt, 5);
     // ...ExecuteGlobal in the script's.
     EXPECT_EQ(runP("g = 1\r\nSub s\r\nDim g\r\nExecuteGlobal \"g = 5\"\r\nEnd Sub\r\ns\r\nRes.p = g"), 5.0);
@@ -65,7 +68,8 @@ TEST(Execute, ErrorsInTheExecutedText) {
     const RunResult located = run("Res.p = 1\r\n  Execute \"a = 1 / 0\"");
     EXPECT_EQ(located.status.line, 2);
     EXPECT_EQ(located.status.column, 3);
-    const RunResult r = run("On Error Resume Next\r\nExecute \"a = 1/0\"\r\nRes.pInt = Err.Number\r\nRes.p = 1");
+    const RunResult r =
+        run("On Error Resume Next\r\nExecute \"a = 1/0\"\r\nRes.pInt = Err.Number\r\nRes.p = 1");
     EXPECT_EQ(r.res.pInt, 11);
     EXPECT_EQ(r.res.p, 1.0);
 }

@@ -86,7 +86,8 @@ double stateValue(const QJsonObject& dump, const char* name) {
 
 std::vector<double> geometry(const QJsonObject& dump, const char* name) {
     std::vector<double> g;
-    for (const QJsonValue& v : control(dump, name)[QStringLiteral("geometry")].toArray()) g.push_back(v.toDouble());
+    for (const QJsonValue& v : control(dump, name)[QStringLiteral("geometry")].toArray())
+        g.push_back(v.toDouble());
     return g;
 }
 

@@ -39,27 +39,48 @@ TEST(TypedPosition, ReadsDecimalsWithCommaOrPointScaledAndRoundedHalfToEven) {
         int position;
     };
     const Case cases[] = {
-        {"5", 100, Kind::Ok, 500},          {"3,25", 100, Kind::Ok, 325},
-        {"3.25", 100, Kind::Ok, 325},       {"  -1.5 ", 100, Kind::Ok, -150},
-        {"+2", 100, Kind::Ok, 200},         {"\xE2\x88\x92" "2", 100, Kind::Ok, -200},
-        {".5", 100, Kind::Ok, 50},          {"7.", 100, Kind::Ok, 700},
-        {"2.675", 100, Kind::Ok, 268},      {"2.665", 100, Kind::Ok, 266},
-        {"2.6650001", 100, Kind::Ok, 267},  {"0.005", 100, Kind::Ok, 0},
-        {"0.015", 100, Kind::Ok, 2},        {"-0.015", 100, Kind::Ok, -2},
-        {"1e2", 100, Kind::Ok, 10000},      {"25E-1", 1, Kind::Ok, 2},
-        {"3.5", 1, Kind::Ok, 4},            {"1e-9", 100, Kind::Ok, 0},
-        {"000320.00", 100, Kind::Ok, 32000}, {"-320", 100, Kind::Ok, -32000},
-        {"320.004", 100, Kind::Ok, 32000},  {"320.005", 100, Kind::Ok, 32000},
+        {"5", 100, Kind::Ok, 500},
+        {"3,25", 100, Kind::Ok, 325},
+        {"3.25", 100, Kind::Ok, 325},
+        {"  -1.5 ", 100, Kind::Ok, -150},
+        {"+2", 100, Kind::Ok, 200},
+        {"\xE2\x88\x92"
+         "2",
+         100, Kind::Ok, -200},
+        {".5", 100, Kind::Ok, 50},
+        {"7.", 100, Kind::Ok, 700},
+        {"2.675", 100, Kind::Ok, 268},
+        {"2.665", 100, Kind::Ok, 266},
+        {"2.6650001", 100, Kind::Ok, 267},
+        {"0.005", 100, Kind::Ok, 0},
+        {"0.015", 100, Kind::Ok, 2},
+        {"-0.015", 100, Kind::Ok, -2},
+        {"1e2", 100, Kind::Ok, 10000},
+        {"25E-1", 1, Kind::Ok, 2},
+        {"3.5", 1, Kind::Ok, 4},
+        {"1e-9", 100, Kind::Ok, 0},
+        {"000320.00", 100, Kind::Ok, 32000},
+        {"-320", 100, Kind::Ok, -32000},
+        {"320.004", 100, Kind::Ok, 32000},
+        {"320.005", 100, Kind::Ok, 32000},
         {"320.0051", 100, Kind::OutOfRange, 0},
-        {"1e9", 100, Kind::OutOfRange, 0},  {"1e99999999999", 1, Kind::OutOfRange, 0},
+        {"1e9", 100, Kind::OutOfRange, 0},
+        {"1e99999999999", 1, Kind::OutOfRange, 0},
         {"123456789012345678901234567890", 1, Kind::OutOfRange, 0},
-        {"-0.5", 1, Kind::Ok, 0},           {"-0.6", 1, Kind::OutOfRange, 0},
-        {"", 100, Kind::Empty, 0},          {"   ", 100, Kind::Empty, 0},
-        {"abc", 100, Kind::NotANumber, 0},  {"1,5,1", 100, Kind::NotANumber, 0},
-        {"1.5.", 100, Kind::NotANumber, 0}, {"-", 100, Kind::NotANumber, 0},
-        {"e5", 100, Kind::NotANumber, 0},   {"1e", 100, Kind::NotANumber, 0},
-        {"1e+", 100, Kind::NotANumber, 0},  {"5x", 100, Kind::NotANumber, 0},
-        {"1 000", 100, Kind::NotANumber, 0}, {"&H10", 1, Kind::NotANumber, 0},
+        {"-0.5", 1, Kind::Ok, 0},
+        {"-0.6", 1, Kind::OutOfRange, 0},
+        {"", 100, Kind::Empty, 0},
+        {"   ", 100, Kind::Empty, 0},
+        {"abc", 100, Kind::NotANumber, 0},
+        {"1,5,1", 100, Kind::NotANumber, 0},
+        {"1.5.", 100, Kind::NotANumber, 0},
+        {"-", 100, Kind::NotANumber, 0},
+        {"e5", 100, Kind::NotANumber, 0},
+        {"1e", 100, Kind::NotANumber, 0},
+        {"1e+", 100, Kind::NotANumber, 0},
+        {"5x", 100, Kind::NotANumber, 0},
+        {"1 000", 100, Kind::NotANumber, 0},
+        {"&H10", 1, Kind::NotANumber, 0},
     };
     for (const Case& c : cases) {
         const int low = c.scale == 100 ? -32000 : 0;
@@ -182,7 +203,8 @@ TEST_F(EasyHands, CopyPutsThePlotBoxOnTheClipboardFromItsOwnMenu) {
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(f.Picture1->contextMenuPolicy(), Qt::ActionsContextMenu);
     EXPECT_EQ(copy->shortcut(), QKeySequence(QKeySequence::Copy));
-    EXPECT_EQ(copy->shortcutContext(), Qt::WidgetShortcut) << "Ctrl+C copies the plot only while it has the focus";
+    EXPECT_EQ(copy->shortcutContext(), Qt::WidgetShortcut)
+        << "Ctrl+C copies the plot only while it has the focus";
     copy->trigger();
     const QImage copied = clipboard->image();
     ASSERT_FALSE(copied.isNull());
@@ -252,8 +274,8 @@ TEST(AuthorsWindow, EveryCreditLineFitsInsideTheWindow) {
     window.Label1->setCaption(credits);
     window.fitCredits();
     const QRect text = window.creditsTextRect();
-    EXPECT_TRUE(window.rect().contains(text)) << text.x() << "," << text.y() << " " << text.width() << "x"
-                                               << text.height();
+    EXPECT_TRUE(window.rect().contains(text))
+        << text.x() << "," << text.y() << " " << text.width() << "x" << text.height();
     EXPECT_TRUE(window.Label1->geometry().contains(text));
     // Even a line much longer than the template's fits, in a smaller font.
     window.Label1->setCaption(credits + "\r\nИсходный код: репозиторий проекта mcplot");

@@ -72,10 +72,12 @@ TEST(FailureNotice, AnEditRestoresTheButtonAndItsEmptyTooltip) {
 
 TEST(FailureNotice, TheRedButtonKeepsItsExplanationWhileLaterRunsSucceed) {
     DriverSession s;
-    const QJsonObject d = s.runOne({"start", "select 9", "text 1 1/x", "click Command1", "scroll 1 100", "dump"});
+    const QJsonObject d =
+        s.runOne({"start", "select 9", "text 1 1/x", "click Command1", "scroll 1 100", "dump"});
     EXPECT_EQ(caption(d, "Command1"), "ERRORS!!!");
     EXPECT_EQ(plotTextsContaining(d, "не вычисляется"), 0) << "the last run had no failure";
-    EXPECT_TRUE(control(d, "Command1")["toolTip"].toString().startsWith("f(x) не вычисляется в 1 точке из 101."));
+    EXPECT_TRUE(
+        control(d, "Command1")["toolTip"].toString().startsWith("f(x) не вычисляется в 1 точке из 101."));
 }
 
 TEST(FailureNotice, BuiltInFormulasKeepTheirOwnNotice) {

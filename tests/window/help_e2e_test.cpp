@@ -11,8 +11,9 @@ namespace {
 
 TEST(Help, DocumentItemsOpenTheirFilesAndInstructionStartsTheEditor) {
     DriverSession s;
-    const QJsonObject d = s.runOne({"start", "menu mnuFilespravka", "menu mnuFilespravka2", "menu mnuFileHistory",
-                                    "menu mnuFileUprav", "menu mnuHelpInstruction", "dump"});
+    const QJsonObject d =
+        s.runOne({"start", "menu mnuFilespravka", "menu mnuFilespravka2", "menu mnuFileHistory",
+                  "menu mnuFileUprav", "menu mnuHelpInstruction", "dump"});
     const QJsonArray l = d["launched"].toArray();
     ASSERT_EQ(l.size(), 5);
     const char* files[] = {"spravka.pdf", "spravka2.pdf", "history.pdf", "uprav.pdf"};
@@ -40,7 +41,8 @@ TEST(Help, AboutBoxHasElevenLinesBeginningWithTheProgramsPurpose) {
     EXPECT_EQ(m[0].toObject()["title"].toString(), "О ПРОГРАММЕ");
     EXPECT_EQ(m[0].toObject()["buttons"].toInt(), 0);
     const QString text = m[0].toObject()["text"].toString();
-    EXPECT_TRUE(text.startsWith("Эта программа\r\nстроит графики функций и иллюстрирует метод Монте-Карло.\r\n \r\n"));
+    EXPECT_TRUE(text.startsWith(
+        "Эта программа\r\nстроит графики функций и иллюстрирует метод Монте-Карло.\r\n \r\n"));
     EXPECT_FALSE(text.endsWith("\n"));
     const QStringList lines = text.split("\r\n");
     ASSERT_EQ(lines.size(), 11);
@@ -50,9 +52,9 @@ TEST(Help, AboutBoxHasElevenLinesBeginningWithTheProgramsPurpose) {
 
 TEST(Help, AuthorsWindowIsCentredShownOnceAndOutlivesTheMainWindow) {
     DriverSession s;
-    const auto d = s.run({"start", "resize 700 500", "move 100 50", "menu mnuHelpAvtors", "dump",
-                          "menu mnuHelpAvtors", "dump", "menu mnuFileUprav", "menu mnuHelpAbout", "dump", "close",
-                          "dump"});
+    const auto d =
+        s.run({"start", "resize 700 500", "move 100 50", "menu mnuHelpAvtors", "dump", "menu mnuHelpAvtors",
+               "dump", "menu mnuFileUprav", "menu mnuHelpAbout", "dump", "close", "dump"});
     ASSERT_EQ(d.size(), 4u);
     const QJsonObject a = d[0];
     EXPECT_EQ(a["windows"].toArray(), QJsonArray({"Form1", "Form2"}));
@@ -63,8 +65,10 @@ TEST(Help, AuthorsWindowIsCentredShownOnceAndOutlivesTheMainWindow) {
     const QJsonArray outer1 = a["form"]["frame"].toArray();
     const QJsonArray outer2 = f2["frame"].toArray();
     EXPECT_EQ(outer1[0].toInt(), 100);
-    const double cx1 = outer1[0].toInt() + outer1[2].toInt() / 2.0, cy1 = outer1[1].toInt() + outer1[3].toInt() / 2.0;
-    const double cx2 = outer2[0].toInt() + outer2[2].toInt() / 2.0, cy2 = outer2[1].toInt() + outer2[3].toInt() / 2.0;
+    const double cx1 = outer1[0].toInt() + outer1[2].toInt() / 2.0,
+                 cy1 = outer1[1].toInt() + outer1[3].toInt() / 2.0;
+    const double cx2 = outer2[0].toInt() + outer2[2].toInt() / 2.0,
+                 cy2 = outer2[1].toInt() + outer2[3].toInt() / 2.0;
     EXPECT_LE(std::abs(cx1 - cx2), 1.0);
     EXPECT_LE(std::abs(cy1 - cy2), 1.0);
 

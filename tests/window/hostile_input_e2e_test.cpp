@@ -82,7 +82,9 @@ TimedScript& everyAction(TimedScript& script) {
         .timed(QStringLiteral("scroll 4 3"), QStringLiteral("scaling bar"));
 }
 
-QString errorsOrOk(const QJsonObject& dump) { return caption(dump, "Command1"); }
+QString errorsOrOk(const QJsonObject& dump) {
+    return caption(dump, "Command1");
+}
 
 TEST(HostileInput, DeeplyNestedArrayIsReleasedWithoutKillingTheProgram) {
     DriverSession s;
@@ -198,10 +200,10 @@ TEST(HostileInput, TrapezoidAloneFailingSaysSoWhileThrowsStillCount) {
 TEST(HostileInput, EveryLineIsJsonWhateverBytesComeIn) {
     DriverSession s;
     QByteArray script = "start\n\xff\xfe\n";
-    script += "click \xc3\n";                  // a sequence cut short
-    script += "menu \xed\xa0\x80\n";            // an encoded surrogate
-    script += "menu \xf4\x90\x80\x80\n";        // beyond U+10FFFF
-    script += "\xc0\xaf\x01\x7f\n";             // an overlong form and control bytes
+    script += "click \xc3\n";             // a sequence cut short
+    script += "menu \xed\xa0\x80\n";      // an encoded surrogate
+    script += "menu \xf4\x90\x80\x80\n";  // beyond U+10FFFF
+    script += "\xc0\xaf\x01\x7f\n";       // an overlong form and control bytes
     script += "select 9\ntext 1 x\xff+1\ndump\n";
     const auto lines = s.runBytes(script);
     ASSERT_EQ(lines.size(), 6u);

@@ -88,7 +88,8 @@ TEST(SavePicture, WritesThePlotBoxAsAPngOfItsSize) {
 TEST(SavePicture, AFailureToWriteIsToldInRussianAndTheProgramGoesOn) {
     DriverSession s;
     const QString missingFolder = QDir(s.folder()).filePath(QStringLiteral("нет-такой-папки/plot.png"));
-    const auto d = s.run({"start", "save " + missingFolder, "dump", "save " + s.folder(), "scroll 2 500", "dump"});
+    const auto d =
+        s.run({"start", "save " + missingFolder, "dump", "save " + s.folder(), "scroll 2 500", "dump"});
     ASSERT_EQ(d.size(), 2u);
     const QJsonArray first = d[0]["messages"].toArray();
     ASSERT_EQ(first.size(), 1);

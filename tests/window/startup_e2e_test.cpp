@@ -103,8 +103,8 @@ TEST(StartUp, WithoutTheFirstPictureWarnsSingularThenPluralAndStillPlots) {
 
 TEST(ScrollBars, LimitsFollowTheBarsAndRedrawOncePerChange) {
     DriverSession s;
-    const auto d = s.run({"start", "dump", "scroll 1 150", "dump", "scroll 2 -7", "dump", "scroll 1 150", "dump",
-                          "scroll 3 1000", "dump"});
+    const auto d = s.run({"start", "dump", "scroll 1 150", "dump", "scroll 2 -7", "dump", "scroll 1 150",
+                          "dump", "scroll 3 1000", "dump"});
     ASSERT_EQ(d.size(), 5u);
     EXPECT_EQ(stateValue(d[1], "a"), 150 * 0.01);
     EXPECT_EQ(caption(d[1], "Label3"), "1.50");
@@ -163,8 +163,8 @@ TEST(ScrollBars, RussianSettingsKeepThePointInTheScriptText) {
 TEST(Commands, AnEndlessLoopFailsTheRunInsteadOfFreezingIt) {
     DriverSession s;
     // 32200 evaluations: each would run out of time on its own.
-    const QJsonObject d = s.runOne({"start", "select 9", "scroll 3 32000", "text 1 0 : Do : Loop", "click CmdOK",
-                                    "dump"});
+    const QJsonObject d =
+        s.runOne({"start", "select 9", "scroll 3 32000", "text 1 0 : Do : Loop", "click CmdOK", "dump"});
     EXPECT_EQ(caption(d, "Command1"), "ERRORS!!!");
     EXPECT_TRUE(caption(d, "Label2").startsWith("I="));
 }

@@ -13,7 +13,9 @@
 namespace mcplot::testing {
 namespace {
 
-QJsonObject study(const QJsonObject& dump) { return dump["study"].toObject(); }
+QJsonObject study(const QJsonObject& dump) {
+    return dump["study"].toObject();
+}
 
 std::vector<double> numbersOf(const QJsonValue& v) {
     std::vector<double> out;
@@ -77,8 +79,9 @@ TEST(Study, ParabolaRunGivesTheFiguresOfTheMainWindowsFunction) {
 
 TEST(Study, SameSeedSameFiguresAndOutOfDateAfterAChange) {
     DriverSession s;
-    const auto d = s.run({"start", "menu mnuStudyAccuracy", "study seed 7", "study nmax 1000", "study runs 10",
-                          "study run", "dump", "study run", "dump", "select 4", "dump", "study run", "dump"});
+    const auto d =
+        s.run({"start", "menu mnuStudyAccuracy", "study seed 7", "study nmax 1000", "study runs 10",
+               "study run", "dump", "study run", "dump", "select 4", "dump", "study run", "dump"});
     ASSERT_EQ(d.size(), 4u);
     const QJsonObject a = study(d[0]), b = study(d[1]);
     EXPECT_EQ(a["convergence"], b["convergence"]);
@@ -86,7 +89,7 @@ TEST(Study, SameSeedSameFiguresAndOutOfDateAfterAChange) {
     EXPECT_EQ(a["seed"].toInt(), 7);
     const auto tn = numbersOf(a["convergence"].toObject()["trapezoidN"]);
     ASSERT_FALSE(tn.empty());
-    EXPECT_EQ(tn.back(), 1000);  // the trapezoid curve stops at N_max
+    EXPECT_EQ(tn.back(), 1000);                          // the trapezoid curve stops at N_max
     EXPECT_NEAR(a["reference"].toDouble(), 4.5, 1e-12);  // "линейная" on [0, 3]
     // No Monte Carlo run in the main window yet: nothing to compare.
     EXPECT_EQ(a["summary"].toObject()["monteCarlo"].toString(), "NaN");
@@ -100,13 +103,14 @@ TEST(Study, SameSeedSameFiguresAndOutOfDateAfterAChange) {
 
 TEST(Study, UserExpressionStudiedAndItsFailureExplained) {
     DriverSession s;
-    const auto d = s.run({"start", "select 9", "click Command1", "study open", "study seed 1", "study nmax 1000",
-                          "study runs 10", "study run", "dump", "text 1 sqr(x-5)", "click Command1", "study run",
-                          "dump"});
+    const auto d = s.run({"start", "select 9", "click Command1", "study open", "study seed 1",
+                          "study nmax 1000", "study runs 10", "study run", "dump", "text 1 sqr(x-5)",
+                          "click Command1", "study run", "dump"});
     ASSERT_EQ(d.size(), 2u);
     // The sample expression, a thrown stone's path: a polynomial in x.
     const double c = 30 * 3.14 / 180, b = double(14.2f);
-    const double exact = 5 * b + std::tan(c) * b * b / 2 - 9.8 * b * b * b / 3 / 2 / 100 / std::pow(std::cos(c), 2);
+    const double exact =
+        5 * b + std::tan(c) * b * b / 2 - 9.8 * b * b * b / 3 / 2 / 100 / std::pow(std::cos(c), 2);
     const QJsonObject good = study(d[0]);
     EXPECT_TRUE(good["finished"].toBool());
     EXPECT_NEAR(good["reference"].toDouble(), exact, 1e-9 * std::fabs(exact));
@@ -123,9 +127,9 @@ TEST(Study, UserExpressionStudiedAndItsFailureExplained) {
 TEST(Study, ChartsSaveAsPngAndTheWindowGoesWithTheMainWindow) {
     DriverSession s;
     const QString conv = s.folder() + "/сходимость.png", hist = s.folder() + "/hist.png";
-    const auto d = s.run({"start", "study open", "study seed 5", "study nmax 1000", "study runs 10", "study run",
-                          "study save convergence " + conv, "study save histogram " + hist, "dump", "answer yes",
-                          "close", "dump"});
+    const auto d = s.run({"start", "study open", "study seed 5", "study nmax 1000", "study runs 10",
+                          "study run", "study save convergence " + conv, "study save histogram " + hist,
+                          "dump", "answer yes", "close", "dump"});
     ASSERT_EQ(d.size(), 2u);
     for (const QString& file : {conv, hist}) {
         QImage image(file);

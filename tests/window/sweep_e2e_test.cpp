@@ -34,8 +34,9 @@ TEST_P(Sweep, NoCrashAndNoNonFiniteTextAnywhere) {
                 commands << QStringLiteral("select %1").arg(entry == 0 ? 1 : 0)
                          << QStringLiteral("select %1").arg(entry)
                          << QStringLiteral("scroll %1 %2").arg(l.bar).arg(l.value)
-                         << QStringLiteral("scroll 4 %1").arg(scale) << QStringLiteral("scroll 3 %1").arg(throws)
-                         << "click CmdOK" << "dump";
+                         << QStringLiteral("scroll 4 %1").arg(scale)
+                         << QStringLiteral("scroll 3 %1").arg(throws) << "click CmdOK"
+                         << "dump";
                 ++runs;
             }
         }
@@ -48,9 +49,11 @@ TEST_P(Sweep, NoCrashAndNoNonFiniteTextAnywhere) {
         ASSERT_FALSE(d.contains("error")) << k << " " << d["error"].toString().toStdString();
         ASSERT_TRUE(d["alive"].toBool());
         for (const char* label : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6"})
-            EXPECT_FALSE(badNumber(caption(d, label))) << k << " " << label << ": " << caption(d, label).toStdString();
+            EXPECT_FALSE(badNumber(caption(d, label)))
+                << k << " " << label << ": " << caption(d, label).toStdString();
         for (const QJsonValue& t : d["canvas"]["texts"].toArray())
-            EXPECT_FALSE(badNumber(t.toArray()[2].toString())) << k << ": " << t.toArray()[2].toString().toStdString();
+            EXPECT_FALSE(badNumber(t.toArray()[2].toString()))
+                << k << ": " << t.toArray()[2].toString().toStdString();
         const int thrown = d["canvas"]["blue"].toInt() + d["canvas"]["red"].toInt();
         EXPECT_LE(thrown, stateValue(d, "nbros")) << k;
     }

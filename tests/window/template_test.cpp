@@ -36,8 +36,8 @@ protected:
 
 TEST_F(Template, FontsColoursTooltipsAndTexts) {
     Form1& f = *form_;
-    for (QWidget* w : std::initializer_list<QWidget*>{f.Text2, f.Command1, f.Text1, f.List1, f.CmdOK, f.Label1,
-                                                      f.Label3, f.Label4, f.Label5}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Text2, f.Command1, f.Text1, f.List1, f.CmdOK,
+                                                      f.Label1, f.Label3, f.Label4, f.Label5}) {
         EXPECT_EQ(w->font().family(), "Times New Roman") << w->objectName().toStdString();
         EXPECT_EQ(w->font().pointSizeF(), 12) << w->objectName().toStdString();
         EXPECT_FALSE(w->font().bold());
@@ -107,9 +107,10 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
         for (QAction* a : m->actions()) out << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
         return out;
     };
-    EXPECT_EQ(names(menus[0]->menu()),
-              QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
-                           "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
+    EXPECT_EQ(
+        names(menus[0]->menu()),
+        QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
+                     "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
     EXPECT_EQ(names(menus[1]->menu()), QStringList({"mnuStudyAccuracy=Точность метода…"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
     EXPECT_EQ(names(menus[2]->menu()),
@@ -119,7 +120,7 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
 
 TEST_F(Template, TabOrderStartsAtCmdOK) {
     Form1& f = *form_;
-    const QWidget* expected[] = {f.CmdOK, f.List1, f.VScroll1, f.VScroll2, f.VScroll3,
+    const QWidget* expected[] = {f.CmdOK,    f.List1, f.VScroll1, f.VScroll2, f.VScroll3,
                                  f.Picture1, f.Text1, f.Command1, f.VScroll4, f.Text2};
     const QWidget* w = f.CmdOK;
     for (size_t k = 1; k < std::size(expected); ++k) {

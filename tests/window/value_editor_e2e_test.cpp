@@ -6,7 +6,9 @@
 namespace mcplot::testing {
 namespace {
 
-QJsonObject editor(const QJsonObject& dump) { return dump["editor"].toObject(); }
+QJsonObject editor(const QJsonObject& dump) {
+    return dump["editor"].toObject();
+}
 
 TEST(ValueEditor, TypedUpperLimitActsAsMovingTheBarThere) {
     DriverSession typed, moved;
@@ -35,8 +37,8 @@ TEST(ValueEditor, OneTypedValueIsOnePlotRun) {
 
 TEST(ValueEditor, CommaAndPointBothSeparateDecimalsAndHalvesGoToEven) {
     DriverSession s;
-    const auto d = s.run({"start", "edit Label3 1,5", "dump", "edit Label4 2.675", "dump", "edit Label4 2.665",
-                          "dump", "edit Label3 -0,125", "dump"});
+    const auto d = s.run({"start", "edit Label3 1,5", "dump", "edit Label4 2.675", "dump",
+                          "edit Label4 2.665", "dump", "edit Label3 -0,125", "dump"});
     ASSERT_EQ(d.size(), 4u);
     EXPECT_EQ(control(d[0], "VScroll1")["value"].toInt(), 150);
     EXPECT_EQ(stateValue(d[0], "a"), 1.5);

@@ -32,11 +32,9 @@ th { background-color: #e4eaf6; }
 // The offscreen platform complains about a missing XDG_RUNTIME_DIR, which a
 // build does not need; everything else still goes to standard error.
 void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &msg) {
-    if (msg.startsWith(QLatin1String("QStandardPaths:")))
-        return;
+    if (msg.startsWith(QLatin1String("QStandardPaths:"))) return;
     QTextStream(stderr) << msg << "\n";
-    if (type == QtFatalMsg)
-        std::abort();
+    if (type == QtFatalMsg) std::abort();
 }
 
 }  // namespace
@@ -75,8 +73,8 @@ int main(int argc, char **argv) {
         // QTextDocument::print adds 2 cm on every side of its own (and puts the
         // page number there), so the page itself needs only a little extra on
         // the binding side.
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(5, 0, 0, 0), QPageLayout::Millimeter));
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(5, 0, 0, 0),
+                                      QPageLayout::Millimeter));
         pdf.setResolution(300);
         pdf.setTitle(doc.metaInformation(QTextDocument::DocumentTitle));
         pdf.setCreator(QStringLiteral("mcplot docgen"));

@@ -95,11 +95,21 @@ std::string quote(const std::string& s) {
             continue;
         }
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     char buf[8];
@@ -146,14 +156,20 @@ std::string array(const std::vector<std::string>& items) {
     return out + "]";
 }
 
-std::string error(const std::string& message) { return Obj().str("error", message).json(); }
+std::string error(const std::string& message) {
+    return Obj().str("error", message).json();
+}
 
 const char* typeName(NumType t) {
     switch (t) {
-        case NumType::Integer: return "Integer";
-        case NumType::Long: return "Long";
-        case NumType::Single: return "Single";
-        case NumType::Double: return "Double";
+        case NumType::Integer:
+            return "Integer";
+        case NumType::Long:
+            return "Long";
+        case NumType::Single:
+            return "Single";
+        case NumType::Double:
+            return "Double";
     }
     return "?";
 }
@@ -178,7 +194,8 @@ public:
             std::string cmd;
             std::istringstream(line) >> cmd;
             if (cmd != "elapsed") {
-                lastElapsed_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                lastElapsed_ =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
                 lastCpu_ = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
             }
             if (!out.empty()) {
@@ -272,7 +289,8 @@ private:
             VScrollBar* bars[] = {form_.VScroll1, form_.VScroll2, form_.VScroll3, form_.VScroll4};
             if (k < 1 || k > 4) return error("no scroll bar VScroll" + std::to_string(k));
             VScrollBar* bar = bars[k - 1];
-            if (!bar->inRange(v)) return error("VScroll" + std::to_string(k) + " cannot reach " + std::to_string(v));
+            if (!bar->inRange(v))
+                return error("VScroll" + std::to_string(k) + " cannot reach " + std::to_string(v));
             if (bar->isHidden()) return error("VScroll" + std::to_string(k) + " is hidden");
             bar->setValueFromCode(v);
             settle();
@@ -386,7 +404,8 @@ private:
         if (!w) return error("the study window is not open");
         if (sub == "nmax") {
             long long n;
-            if (!(in >> n) || n < 1000 || n > 10'000'000) return error("usage: study nmax N (1000..10000000)");
+            if (!(in >> n) || n < 1000 || n > 10'000'000)
+                return error("usage: study nmax N (1000..10000000)");
             w->setMaxThrows(n);
             return {};
         }
@@ -461,7 +480,9 @@ private:
         o.boolean("running", w->running()).boolean("finished", r.finished).boolean("cancelled", r.cancelled);
         o.boolean("failed", r.failed).str("failure", r.failure);
         o.str("status", w->statusLabel()->text().toStdString());
-        o.integer("seed", static_cast<long long>(w->seed())).integer("nmax", w->maxThrows()).integer("runs", w->runs());
+        o.integer("seed", static_cast<long long>(w->seed()))
+            .integer("nmax", w->maxThrows())
+            .integer("runs", w->runs());
         if (r.hasReference) {
             o.num("reference", r.reference.value).num("referenceError", r.reference.error);
         } else {
@@ -470,7 +491,8 @@ private:
         o.boolean("referenceReliable", r.hasReference && r.reference.reliable);
         o.str("referenceVerdict", r.reference.verdict);
         const study::Summary& s = r.summary;
-        o.raw("summary", Obj().num("reference", s.reference)
+        o.raw("summary", Obj()
+                             .num("reference", s.reference)
                              .num("monteCarlo", s.monteCarlo)
                              .num("monteCarloError", s.monteCarloError)
                              .num("trapezoid", s.trapezoid)
@@ -483,7 +505,8 @@ private:
                              .num("intervalHigh", s.intervalHigh)
                              .json());
         const study::Convergence& c = r.convergence;
-        o.raw("convergence", Obj().raw("n", integers(c.n))
+        o.raw("convergence", Obj()
+                                 .raw("n", integers(c.n))
                                  .raw("hitOrMiss", numbers(c.hitOrMiss))
                                  .raw("meanValue", numbers(c.meanValue))
                                  .raw("hitOrMissSigma", numbers(c.hitOrMissSigma))
@@ -491,7 +514,10 @@ private:
                                  .raw("trapezoidN", integers(c.trapezoidN))
                                  .raw("trapezoidError", numbers(c.trapezoidError))
                                  .json());
-        o.raw("histogram", Obj().raw("edges", numbers(r.histogram.edges)).raw("counts", integers(r.histogram.counts)).json());
+        o.raw("histogram", Obj()
+                               .raw("edges", numbers(r.histogram.edges))
+                               .raw("counts", integers(r.histogram.counts))
+                               .json());
         o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
         return o.json();
     }
@@ -540,7 +566,8 @@ private:
                                       .raw("items", array(items))
                                       .json());
         }
-        controls.raw("Image1", control(form_.Image1).boolean("hasPicture", form_.Image1->hasPicture()).json());
+        controls.raw("Image1",
+                     control(form_.Image1).boolean("hasPicture", form_.Image1->hasPicture()).json());
         controls.raw("Picture1", control(form_.Picture1).json());
 
         Obj form;
@@ -553,11 +580,13 @@ private:
 
         const CalcState& s = form_.state();
         Obj state;
-        state.num("a", s.a).num("b", s.b).num("n", s.n).num("h", s.h).num("i", s.i).num("x", s.x).num("y", s.y);
+        state.num("a", s.a).num("b", s.b).num("n", s.n).num("h", s.h).num("i", s.i).num("x", s.x).num("y",
+                                                                                                      s.y);
         state.integer("nfun", s.nfun).integer("nbros", s.nbros).num("mashtab", s.mashtab);
         if (s.Res)
-            state.raw("Res",
-                      Obj().integer("pInt", s.Res->pInt).integer("pLong", s.Res->pLong).num("p", s.Res->p).json());
+            state.raw(
+                "Res",
+                Obj().integer("pInt", s.Res->pInt).integer("pLong", s.Res->pLong).num("p", s.Res->p).json());
         else
             state.raw("Res", "null");
         state.str("kod", s.kod).num("zagruzka", s.zagruzka);
@@ -573,7 +602,8 @@ private:
 
         RasterCanvas& canvas = form_.canvas();
         std::vector<std::string> texts;
-        for (const auto& t : canvas.texts()) texts.push_back(array({number(t.x), number(t.y), quote(t.text)}));
+        for (const auto& t : canvas.texts())
+            texts.push_back(array({number(t.x), number(t.y), quote(t.text)}));
         const auto sc = canvas.scale();
         Obj canvasObj;
         canvasObj.raw("scale", array({number(sc[0]), number(sc[1]), number(sc[2]), number(sc[3])}));
@@ -591,8 +621,10 @@ private:
             const auto& m = desktop_.shown[k];
             // The buttons the real box shows for this kind of message.
             std::vector<std::string> buttonTexts;
-            for (const QString& t : messageBoxButtonTexts(m.question)) buttonTexts.push_back(quote(t.toStdString()));
-            messages.push_back(Obj().str("title", m.title)
+            for (const QString& t : messageBoxButtonTexts(m.question))
+                buttonTexts.push_back(quote(t.toStdString()));
+            messages.push_back(Obj()
+                                   .str("title", m.title)
                                    .str("text", m.text)
                                    .integer("buttons", m.question ? 4 : 0)
                                    .raw("buttonTexts", array(buttonTexts))
@@ -628,24 +660,28 @@ private:
         root.raw("controls", controls.json());
         root.raw("form", form.json());
         if (form2Open)
-            root.raw("form2", Obj().str("caption", f2->windowTitle().toStdString())
-                                  .raw("frame", rect(f2->frameGeometry()))
-                                  .raw("client", array({std::to_string(f2->width()), std::to_string(f2->height())}))
-                                  .str("label1", f2->Label1->Caption())
-                                  .boolean("hasPicture", f2->hasPicture())
-                                  .raw("label1Text", rect(f2->creditsTextRect()))
-                                  .json());
+            root.raw("form2",
+                     Obj()
+                         .str("caption", f2->windowTitle().toStdString())
+                         .raw("frame", rect(f2->frameGeometry()))
+                         .raw("client", array({std::to_string(f2->width()), std::to_string(f2->height())}))
+                         .str("label1", f2->Label1->Caption())
+                         .boolean("hasPicture", f2->hasPicture())
+                         .raw("label1Text", rect(f2->creditsTextRect()))
+                         .json());
         root.raw("state", state.json());
         root.integer("plots", plots);
         root.raw("canvas", canvasObj.json());
         root.raw("messages", array(messages));
         root.raw("launched", array(launched));
         LimitEditor& editor = form_.limitEditor();
-        root.raw("editor", Obj().boolean("open", editor.isOpen())
-                               .str("label", editor.isOpen() ? editor.openLabel()->objectName().toStdString() : "")
-                               .str("text", editor.isOpen() ? editor.box()->text().toStdString() : "")
-                               .str("explanation", editor.explanation().toStdString())
-                               .json());
+        root.raw("editor",
+                 Obj()
+                     .boolean("open", editor.isOpen())
+                     .str("label", editor.isOpen() ? editor.openLabel()->objectName().toStdString() : "")
+                     .str("text", editor.isOpen() ? editor.box()->text().toStdString() : "")
+                     .str("explanation", editor.explanation().toStdString())
+                     .json());
         root.raw("windows", array(windows));
         root.boolean("alive", !windows.empty());
         root.raw("study", studyDump());

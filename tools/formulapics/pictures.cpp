@@ -39,8 +39,12 @@ struct Box {
 using BoxP = std::shared_ptr<Box>;
 
 // Height of the fraction bar and the minus sign above the baseline.
-double mathAxis(double px) { return 0.25 * px; }
-double ruleWidth(double px) { return std::max(1.3, 0.05 * px); }
+double mathAxis(double px) {
+    return 0.25 * px;
+}
+double ruleWidth(double px) {
+    return std::max(1.3, 0.05 * px);
+}
 
 struct Text : Box {
     Text(QString s, bool italic, double padding) : s(std::move(s)), italic(italic), pad(padding) {}
@@ -168,22 +172,44 @@ struct Sqrt : Box {
 };
 
 // Builders, so the formulas below read almost like the formulas themselves.
-BoxP var(const char *s) { return std::make_shared<Text>(QString::fromUtf8(s), true, 0.0); }
-BoxP txt(const char *s) { return std::make_shared<Text>(QString::fromUtf8(s), false, 0.0); }
-BoxP op(const char *s) { return std::make_shared<Text>(QString::fromUtf8(s), false, 0.22); }
-BoxP dot() { return std::make_shared<Text>(QString::fromUtf8("·"), false, 0.12); }
-BoxP gap(double em) { return std::make_shared<Space>(em); }
-BoxP row(std::vector<BoxP> items) { return std::make_shared<Row>(std::move(items)); }
-BoxP sup(BoxP base, BoxP exp) { return std::make_shared<Sup>(std::move(base), std::move(exp)); }
+BoxP var(const char *s) {
+    return std::make_shared<Text>(QString::fromUtf8(s), true, 0.0);
+}
+BoxP txt(const char *s) {
+    return std::make_shared<Text>(QString::fromUtf8(s), false, 0.0);
+}
+BoxP op(const char *s) {
+    return std::make_shared<Text>(QString::fromUtf8(s), false, 0.22);
+}
+BoxP dot() {
+    return std::make_shared<Text>(QString::fromUtf8("·"), false, 0.12);
+}
+BoxP gap(double em) {
+    return std::make_shared<Space>(em);
+}
+BoxP row(std::vector<BoxP> items) {
+    return std::make_shared<Row>(std::move(items));
+}
+BoxP sup(BoxP base, BoxP exp) {
+    return std::make_shared<Sup>(std::move(base), std::move(exp));
+}
 BoxP frac(BoxP num, BoxP den, double scale = 1.0) {
     return std::make_shared<Frac>(std::move(num), std::move(den), scale);
 }
-BoxP sqrtOf(BoxP body) { return std::make_shared<Sqrt>(std::move(body)); }
+BoxP sqrtOf(BoxP body) {
+    return std::make_shared<Sqrt>(std::move(body));
+}
 
-BoxP x() { return var("x"); }
-BoxP xPow(const char *n) { return sup(x(), txt(n)); }
+BoxP x() {
+    return var("x");
+}
+BoxP xPow(const char *n) {
+    return sup(x(), txt(n));
+}
 // e to the power −x², as the Gauss and Maxwell formulas use it.
-BoxP gaussExp() { return sup(txt("e"), row({txt("−"), xPow("2")})); }
+BoxP gaussExp() {
+    return sup(txt("e"), row({txt("−"), xPow("2")}));
+}
 
 BoxP lhs(BoxP rhs) {
     return row({var("f"), txt("("), x(), txt(")"), op("="), std::move(rhs)});
@@ -199,15 +225,23 @@ const std::vector<Formula> &formulas() {
     static const std::vector<Formula> list = {
         {"linein", "линейная функция", [] { return lhs(x()); }},
         {"parabola", "парабола", [] { return lhs(xPow("2")); }},
-        {"sinus", "синус, x в радианах", [] { return lhs(row({txt("sin"), gap(0.17), x()})); }},
-        {"cos", "косинус, x в радианах", [] { return lhs(row({txt("cos"), gap(0.17), x()})); }},
+        {"sinus", "синус, x в радианах",
+         [] {
+             return lhs(row({txt("sin"), gap(0.17), x()}));
+         }},
+        {"cos", "косинус, x в радианах",
+         [] {
+             return lhs(row({txt("cos"), gap(0.17), x()}));
+         }},
         {"gauss", "кривая Гаусса", [] { return lhs(gaussExp()); }},
         {"maxwell", "распределение Максвелла по скоростям",
          [] {
              return lhs(row({frac(txt("4"), sqrtOf(txt("3,14"))), dot(), gaussExp(), dot(), xPow("2")}));
          }},
         {"plank_1", "закон Планка по частотам, x = hν / kT",
-         [] { return lhs(frac(xPow("3"), row({sup(txt("e"), x()), op("−"), txt("1")}))); }},
+         [] {
+             return lhs(frac(xPow("3"), row({sup(txt("e"), x()), op("−"), txt("1")})));
+         }},
         {"plank_2", "закон Планка по длинам волн, x = λkT / hc",
          [] {
              BoxP inner = frac(txt("1"), xPow("5"), 0.75);
@@ -277,8 +311,7 @@ void drawPlot(QPainter &p, const QRectF &rect, int throws, double dotSize, doubl
 
 QStringList formulaNames() {
     QStringList names;
-    for (const Formula &f : formulas())
-        names << QString::fromLatin1(f.name);
+    for (const Formula &f : formulas()) names << QString::fromLatin1(f.name);
     return names;
 }
 
@@ -286,8 +319,7 @@ QImage renderFormula(const QString &name, QSize size) {
     const auto &list = formulas();
     const auto it = std::find_if(list.begin(), list.end(),
                                  [&](const Formula &f) { return name == QLatin1String(f.name); });
-    if (it == list.end())
-        return {};
+    if (it == list.end()) return {};
 
     QImage img = whiteImage(size);
     QPainter p(&img);

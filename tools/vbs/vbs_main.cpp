@@ -34,7 +34,8 @@ int failedFile(const mcplot::ScriptStatus& s) {
     bare.line = bare.column = 0;
     std::string text = mcplot::failureText(bare, "", "", 0);
     text.erase(text.rfind(" ("));
-    if (s.line > 0) text += " (строка " + std::to_string(s.line) + ", позиция " + std::to_string(s.column) + ")";
+    if (s.line > 0)
+        text += " (строка " + std::to_string(s.line) + ", позиция " + std::to_string(s.column) + ")";
     std::printf("%s\n", text.c_str());
     return 1;
 }
