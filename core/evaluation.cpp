@@ -23,7 +23,14 @@ void Evaluator::startBudget() {
 }
 
 void Evaluator::evaluateUserExpression() {
-    kod_ = "x=" + shortNumber(x_.value()) + "\r\n" + "Res.p=" + choice_.expression;
+    // Built in place: the text keeps its storage from point to point, so a
+    // long expression is not allocated and copied anew for every throw.
+    kod_.clear();
+    kod_ += "x=";
+    kod_ += shortNumber(x_.value());
+    kod_ += "\r\n";
+    kod_ += "Res.p=";
+    kod_ += choice_.expression;
     bool ok = false;
     // A point skipped after a time-out fails for the same reason.
     ScriptStatus status =
