@@ -495,6 +495,10 @@ void StudyWindow::drawHistogram() {
         top = std::max(top, h.counts[k]);
     }
     auto* bars = new QAreaSeries(upper, lower);
+    // The area series does not own its two edges; as its children they go
+    // with it when the chart is cleared for the next run.
+    upper->setParent(bars);
+    lower->setParent(bars);
     bars->setName(QStringLiteral("результаты опытов"));
     bars->setColor(QColor(120, 160, 255));
     bars->setBorderColor(QColor(0, 60, 200));
