@@ -8,6 +8,7 @@
 #include <string>
 
 #include "numbers/number.h"
+#include "core/evaluation.h"
 #include "core/vbscript_host.h"
 
 #ifdef MCPLOT_HAVE_MUPARSER
@@ -41,8 +42,9 @@ void BM_VBScriptPoint(benchmark::State& state) {
     auto res = std::make_shared<mcplot::PubResults>();
     int64_t k = 0;
     double sum = 0;
+    std::string kod;  // reused from point to point, as the program does
     for (auto _ : state) {
-        const std::string kod = "x=" + mcplot::shortNumber(argument(k++)) + "\r\nRes.p=" + e.vbscript;
+        mcplot::writePointScript(kod, argument(k++), e.vbscript);
         host.Reset();
         host.AddObject("Res", res);
         if (!host.ExecuteStatement(kod).ok) {

@@ -22,15 +22,16 @@ void Evaluator::startBudget() {
     spent_ = {};
 }
 
+void writePointScript(std::string& kod, double x, std::string_view expression) {
+    kod.assign("x=");
+    appendShortNumber(kod, x);
+    kod.append("\r\nRes.p=").append(expression);
+}
+
 void Evaluator::evaluateUserExpression() {
     // Built in place: the text keeps its storage from point to point, so a
     // long expression is not allocated and copied anew for every throw.
-    kod_.clear();
-    kod_ += "x=";
-    kod_ += shortNumber(x_.value());
-    kod_ += "\r\n";
-    kod_ += "Res.p=";
-    kod_ += choice_.expression;
+    writePointScript(kod_, x_.value(), choice_.expression);
     bool ok = false;
     // A point skipped after a time-out fails for the same reason.
     ScriptStatus status =

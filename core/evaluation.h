@@ -32,6 +32,11 @@ inline constexpr double kMaxwellPi = 3.14;
 // sends it to its log). Never called on the hot path of a healthy run.
 using ReportSink = std::function<void(const std::string& message)>;
 
+// The script text run for one point of the user's expression:
+// "x=<short number>\r\nRes.p=<expression>". Written into kod, whose storage
+// is reused from point to point.
+void writePointScript(std::string& kod, double x, std::string_view expression);
+
 // Built-in formula nfun (1..9) at x, in doubles in the formula's own order,
 // before any rounding (a study of the method's error integrates this value).
 // temperature is the Van der Waals T (formula 9).

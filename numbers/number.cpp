@@ -162,7 +162,10 @@ bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
     if (std::fabs(scaled - static_cast<double>(whole)) > 0.4) return false;
     uint64_t rest = whole;
     int count = digits;
-    for (; rest % 10 == 0; rest /= 10) --count;  // whole is not zero
+    // Trailing zeros go eight, then one at a time (whole is not zero): a
+    // short argument such as 0.3 has fourteen of them.
+    for (; rest % 100000000 == 0; rest /= 100000000) count -= 8;
+    for (; rest % 10 == 0; rest /= 10) --count;
     out.count = count;
     out.exponent = exponent;
     for (int k = count - 1; k >= 0; --k, rest /= 10) out.digit[k] = static_cast<char>('0' + rest % 10);
@@ -260,10 +263,12 @@ std::string numberText15(double v) {
     return numberText(v, 15);
 }
 
-std::string shortNumber(double v) {
+void appendShortNumber(std::string& out, double v) {
     if (!std::isfinite(v) || v == 0) {
-        std::string s = numberText15(v);
-        return s[0] == '-' ? s : " " + s;
+        const std::string s = numberText15(v);
+        if (s[0] != '-') out += ' ';
+        out += s;
+        return;
     }
     char buf[40];
     char* text = buf + 1;
@@ -274,15 +279,19 @@ std::string shortNumber(double v) {
             text[1] = '-';
             ++text;
         }
-        return std::string(text, end);
-    }
-    if (text[0] == '0' && text[1] == '.') {
+    } else if (text[0] == '0' && text[1] == '.') {
         // "0.5" becomes " .5"
         text[0] = ' ';
-        return std::string(text, end);
+    } else {
+        *--text = ' ';
     }
-    buf[0] = ' ';
-    return std::string(buf, end);
+    out.append(text, end);
+}
+
+std::string shortNumber(double v) {
+    std::string s;
+    appendShortNumber(s, v);
+    return s;
 }
 
 double readLeadingNumber(std::string_view text) {

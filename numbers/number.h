@@ -146,6 +146,8 @@ std::string numberText15(double v);
 // a negative one, no zero before the point when the magnitude is below 1
 // (" .5", "-1.25", " 0", " .00001", " 1E-20").
 std::string shortNumber(double v);
+// The same form, written at the end of out (no temporary text).
+void appendShortNumber(std::string& out, double v);
 
 // Reads the longest leading decimal number of a text the way the parameter box
 // is read: blanks, tabs and line feeds anywhere are skipped, '.' is the decimal

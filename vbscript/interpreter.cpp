@@ -13,7 +13,9 @@ namespace mcplot::vbs {
 Var& VarPool::push(std::string_view name, uint32_t hash) {
     if (used_ == blocks_.size() * kBlock) blocks_.push_back(std::make_unique<Var[]>(kBlock));
     Var& v = at(used_++);
-    v.name.assign(name.data(), name.size());
+    // resize and copy: cheaper than assign's general path for a short name
+    v.name.resize(name.size());
+    if (!name.empty()) std::memcpy(v.name.data(), name.data(), name.size());
     v.hash = hash;
     v.v = Value();
     v.ref = nullptr;
@@ -188,10 +190,11 @@ void Interpreter::execute(std::string_view code) {
     BudgetScope scope(&budget_);
     startCall();
     if (code.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
-    work_->code.assign(code.data(), code.size());
+    work_->text = code;  // read in place: copied only if the chunk outlives this call
     parseProgram(*work_, parseLimits());
     Chunk* chunk = work_.get();
     if (!chunk->procs.empty() || !chunk->classes.empty()) {
+        chunk->ownText();
         kept_.push_back(std::move(work_));
         work_ = std::make_unique<Chunk>();
     }
@@ -204,7 +207,7 @@ Value Interpreter::evaluate(std::string_view expression) {
     if (expression.size() > maxSourceBytes_)
         throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
     Chunk chunk;
-    chunk.code.assign(expression.data(), expression.size());
+    chunk.copyText(expression);
     const int32_t root = parseExpression(chunk, parseLimits());
     ContextGuard guard(*this, chunk, &globalFrame_);
     return eval(root);
@@ -292,14 +295,14 @@ void Interpreter::run(const Chunk& chunk) {
 }
 
 void Interpreter::locate(ScriptError& e, const Node& nd) const {
-    if (!e.located() && chunk_) e.locate(chunk_->code, nd.pos);
+    if (!e.located() && chunk_) e.locate(chunk_->text, nd.pos);
 }
 
 Value Interpreter::evalText(std::string_view text) {
     addWorkBytes(text.size() * 16);  // parsing costs more than copying
     tick();
     auto chunk = std::make_unique<Chunk>();
-    chunk->code.assign(text.data(), text.size());
+    chunk->copyText(text);
     int32_t root = -1;
     try {
         root = parseExpression(*chunk, parseLimits());
@@ -318,7 +321,7 @@ void Interpreter::executeText(std::string_view text, bool global) {
     addWorkBytes(text.size() * 16);  // parsing costs more than copying
     tick();
     auto chunk = std::make_unique<Chunk>();
-    chunk->code.assign(text.data(), text.size());
+    chunk->copyText(text);
     try {
         parseProgram(*chunk, parseLimits());
         const Chunk& c = *chunk;

@@ -139,6 +139,12 @@ Value intDivMod(BinOp op, const Value& a0, const Value& b0) {
     return widenInteger(r, std::max(ra, rb));
 }
 
+// The square, the commonest power in a formula, is one correctly rounded
+// product: the value pow gives, at a fraction of its cost.
+double raised(double x, double y) {
+    return y == 2 ? x * x : std::pow(x, y);
+}
+
 Value power(const Value& a0, const Value& b0) {
     rejectNonScalar(a0);
     rejectNonScalar(b0);
@@ -146,7 +152,7 @@ Value power(const Value& a0, const Value& b0) {
     const double x = toDouble(toArith(a0)), y = toDouble(toArith(b0));
     if (x < 0 && y != std::trunc(y)) raise(err::InvalidCall);
     if (x == 0 && y < 0) raise(err::InvalidCall);
-    return checkedDouble(std::pow(x, y));
+    return checkedDouble(raised(x, y));
 }
 
 // Operands of the logical operators: Boolean stays Boolean, the rest becomes
@@ -318,7 +324,7 @@ bool plainBinary(BinOp op, const Value& a, const Value& b, Value& out) {
             const double x = asDouble(a), y = asDouble(b);
             if (x < 0 && y != std::trunc(y)) raise(err::InvalidCall);
             if (x == 0 && y < 0) raise(err::InvalidCall);
-            out = checkedDouble(std::pow(x, y));
+            out = checkedDouble(raised(x, y));
             return true;
         }
         case BinOp::Eq:

@@ -163,7 +163,7 @@ bool identChar(unsigned char c) {
 class Parser {
 public:
     Parser(Chunk& chunk, const ParseLimits& limits)
-        : c_(chunk), src_(chunk.code), limit_(limits.stackLimit), limits_(limits) {}
+        : c_(chunk), src_(chunk.text), limit_(limits.stackLimit), limits_(limits) {}
 
     void program() {
         next();
@@ -204,9 +204,17 @@ private:
         }
         const unsigned char ch = static_cast<unsigned char>(src_[pos_]);
         if (identStart(ch)) {
-            while (pos_ < src_.size() && identChar(static_cast<unsigned char>(src_[pos_]))) ++pos_;
+            // Locals, not members: a store to pos_ would make the compiler
+            // reload the text's bounds for every character.
+            const char* const chars = src_.data();
+            const size_t size = src_.size();
+            size_t p = pos_;
+            uint32_t hash = kNameHashStart;
+            for (; p < size && identChar(static_cast<unsigned char>(chars[p])); ++p)
+                hash = nameHashStep(hash, chars[p]);
+            pos_ = p;
             tok_ = Tok::Ident;
-            hash_ = nameHash(text());
+            hash_ = hash;
             kw_ = findKeyword(text(), hash_);
             if (kw_ == Kw::Rem) {  // a comment up to the end of the line
                 while (pos_ < src_.size() && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
@@ -296,15 +304,14 @@ private:
     }
 
     void skipBlanks() {
-        while (pos_ < src_.size()) {
-            const char ch = src_[pos_];
-            if (ch == ' ' || ch == '\t') {
-                ++pos_;
-            } else if (ch == '_' && continuation()) {
-                // " _" at the end of a line joins it to the next one.
-            } else {
-                break;
-            }
+        const char* const chars = src_.data();
+        const size_t size = src_.size();
+        for (;;) {
+            size_t p = pos_;
+            while (p < size && (chars[p] == ' ' || chars[p] == '\t')) ++p;
+            pos_ = p;
+            // " _" at the end of a line joins it to the next one.
+            if (p >= size || chars[p] != '_' || !continuation()) return;
         }
     }
 
@@ -338,67 +345,58 @@ private:
         c_.consts.push_back(std::move(v));
     }
 
+    // Reads the digits once, keeping their value while it is exact: a whole
+    // number, or a decimal without exponent such as the argument in the
+    // program's script text, is then one division of two exact doubles, which
+    // rounds right. Longer numbers and exponents go through from_chars.
     [[gnu::noinline]] void number() {
+        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        static constexpr uint64_t kExact = uint64_t{1} << 53;
+        const size_t size = src_.size();
+        uint64_t digits = 0;
+        bool exact = true;
+        int decimals = 0;
         bool real = false;
-        while (pos_ < src_.size() && src_[pos_] >= '0' && src_[pos_] <= '9') ++pos_;
-        if (pos_ < src_.size() && src_[pos_] == '.') {
-            real = true;
-            ++pos_;
-            while (pos_ < src_.size() && src_[pos_] >= '0' && src_[pos_] <= '9') ++pos_;
+        for (; pos_ < size && src_[pos_] >= '0' && src_[pos_] <= '9'; ++pos_) {
+            digits = digits * 10 + static_cast<uint64_t>(src_[pos_] - '0');
+            exact = exact && digits < kExact;
         }
-        if (pos_ < src_.size() && (src_[pos_] | 0x20) == 'e') {
-            size_t k = pos_ + 1;
-            if (k < src_.size() && (src_[k] == '+' || src_[k] == '-')) ++k;
-            if (k < src_.size() && src_[k] >= '0' && src_[k] <= '9') {
-                while (k < src_.size() && src_[k] >= '0' && src_[k] <= '9') ++k;
-                pos_ = k;
-                real = true;
-            } else {
-                fail(err::Syntax);
+        if (pos_ < size && src_[pos_] == '.') {
+            real = true;
+            for (++pos_; pos_ < size && src_[pos_] >= '0' && src_[pos_] <= '9'; ++pos_) {
+                digits = digits * 10 + static_cast<uint64_t>(src_[pos_] - '0');
+                exact = exact && digits < kExact;
+                ++decimals;
             }
         }
-        const std::string_view t = text();
-        if (!real && t.size() <= 9) {  // the common short whole number, read directly
-            int32_t n = 0;
-            for (char ch : t) n = n * 10 + (ch - '0');
-            if (n <= 32767) return literal(Value::integer(static_cast<int16_t>(n)));
-            return literal(Value::lng(n));
+        if (pos_ < size && (src_[pos_] | 0x20) == 'e') {
+            size_t k = pos_ + 1;
+            if (k < size && (src_[k] == '+' || src_[k] == '-')) ++k;
+            if (k >= size || src_[k] < '0' || src_[k] > '9') fail(err::Syntax);
+            while (k < size && src_[k] >= '0' && src_[k] <= '9') ++k;
+            pos_ = k;
+            real = true;
+            exact = false;  // the exponent needs from_chars
         }
-        if (double fast = 0; real && shortDecimal(t, fast)) return literal(Value::dbl(fast));
         double v = 0;
-        const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
-        if (r.ec == std::errc::result_out_of_range) {
-            if (!tinyNumber(t)) fail(err::Overflow);
-            v = 0;
-        } else if (r.ec != std::errc()) {
-            fail(err::Syntax);
+        if (exact && decimals <= 22) {
+            v = static_cast<double>(digits) / kPowers[decimals];
+        } else {
+            const std::string_view t = text();
+            const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+            if (r.ec == std::errc::result_out_of_range) {
+                if (!tinyNumber(t)) fail(err::Overflow);
+                v = 0;
+            } else if (r.ec != std::errc()) {
+                fail(err::Syntax);
+            }
         }
         // Whole numbers take the narrowest subtype that holds them.
         if (!real && v <= 32767) return literal(Value::integer(static_cast<int16_t>(v)));
         if (!real && v <= 2147483647.0) return literal(Value::lng(static_cast<int32_t>(v)));
         literal(Value::dbl(v));
-    }
-
-    // A decimal of at most 15 digits without exponent, such as the argument
-    // in the program's script text: its digits as a whole number are exact
-    // in a double, and so is the power of ten, so one division rounds right.
-    static bool shortDecimal(std::string_view t, double& out) {
-        static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        int64_t digits = 0;
-        int count = 0, decimals = 0;
-        bool point = false;
-        for (char ch : t) {
-            if (ch == '.') {
-                point = true;
-                continue;
-            }
-            if (ch < '0' || ch > '9' || ++count > 15) return false;
-            digits = digits * 10 + (ch - '0');
-            if (point) ++decimals;
-        }
-        out = static_cast<double>(digits) / kPowers[decimals];
-        return true;
     }
 
     [[gnu::noinline]] void radixLiteral() {

@@ -83,13 +83,17 @@ struct Node {
     uint32_t nameLen = 0;
     uint32_t pos = 0;             // byte offset in the text, for error locations
     mutable int32_t global = -1;  // the global variable a name was found as, once found
-    const char* name = nullptr;   // points into the compiled text
+    const char* name = nullptr;   // points into the chunk's text
     std::string_view nameView() const { return {name, nameLen}; }
 };
 
 // One compiled text. The host keeps it alive while procedures defined in it
 // may still be called.
 struct Chunk {
+    // The text parsed. A chunk run once reads its caller's text in place;
+    // one that must outlive the call (it defines procedures or classes)
+    // keeps a copy in `code`.
+    std::string_view text;
     std::string code;
     std::vector<Node> nodes;
     std::vector<Value> consts;
@@ -97,6 +101,20 @@ struct Chunk {
     std::vector<int32_t> classes;  // ClassDef nodes
     int32_t root = -1;
     bool optionExplicit = false;
+    // Parses from a copy of t.
+    void copyText(std::string_view t) {
+        code.assign(t.data(), t.size());
+        text = code;
+    }
+    // Copies a borrowed text, so that the chunk no longer needs the caller's.
+    void ownText() {
+        if (text.data() == code.data()) return;
+        const char* const borrowed = text.data();
+        code.assign(text.data(), text.size());
+        for (Node& nd : nodes)
+            if (nd.name) nd.name = code.data() + (nd.name - borrowed);
+        text = code;
+    }
     void clear() {
         nodes.clear();
         consts.clear();
@@ -147,10 +165,10 @@ struct ParseLimits {
     size_t maxNodes = kMaxParseNodes;
 };
 
-// Parses chunk.code into chunk's nodes; raises ScriptError with the language's
-// compile error numbers, located in chunk.code.
+// Parses chunk.text into chunk's nodes; raises ScriptError with the language's
+// compile error numbers, located in chunk.text.
 void parseProgram(Chunk& chunk, const ParseLimits& limits);
-// Parses chunk.code as one expression (for Eval); returns its node.
+// Parses chunk.text as one expression (for Eval); returns its node.
 int32_t parseExpression(Chunk& chunk, const ParseLimits& limits);
 
 // Built-in functions and constants are looked up once, at parse time.

@@ -3,6 +3,7 @@
 // conversions between subtypes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -340,9 +341,14 @@ int varType(const Value& v);
 inline char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
+inline constexpr uint32_t kNameHashStart = 2166136261u;
+// One more character of a name's hash (the scanner hashes while it reads).
+inline uint32_t nameHashStep(uint32_t h, char c) {
+    return (h ^ static_cast<unsigned char>(lowerAscii(c))) * 16777619u;
+}
 inline uint32_t nameHash(std::string_view s) {
-    uint32_t h = 2166136261u;
-    for (char c : s) h = (h ^ static_cast<unsigned char>(lowerAscii(c))) * 16777619u;
+    uint32_t h = kNameHashStart;
+    for (char c : s) h = nameHashStep(h, c);
     return h;
 }
 inline bool sameName(std::string_view a, std::string_view b) {
@@ -367,11 +373,17 @@ public:
             size_t k = h % Size;
             while (slots_[k].index >= 0) k = (k + 1) % Size;
             slots_[k] = {h, static_cast<int16_t>(e), name};
+            const size_t length = std::char_traits<char>::length(name);
+            shortest_ = std::min(shortest_, length);
+            longest_ = std::max(longest_, length);
         }
     }
 
     // The entry's place, or -1.
     int find(std::string_view name, uint32_t hash) const {
+        // Most names of a formula (x, a one-letter variable) are no entry's
+        // length: no need to probe.
+        if (name.size() < shortest_ || name.size() > longest_) return -1;
         for (size_t k = hash % Size; slots_[k].index >= 0; k = (k + 1) % Size)
             if (slots_[k].hash == hash && sameName(name, slots_[k].name)) return slots_[k].index;
         return -1;
@@ -384,6 +396,8 @@ private:
         const char* name = nullptr;
     };
     Slot slots_[Size];
+    size_t shortest_ = SIZE_MAX;
+    size_t longest_ = 0;
 };
 
 // A growing open-addressing index from case-insensitive names to small

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "numbers/number.h"
+#include "core/evaluation.h"
 #include "core/vbscript_host.h"
 
 namespace mcplot::testing {
@@ -14,7 +15,7 @@ class HostProtocol : public ::testing::Test {
 protected:
     // One evaluation exactly as the program does it.
     ScriptStatus point(double x, const std::string& userText) {
-        kod = "x=" + shortNumber(x) + "\r\nRes.p=" + userText;
+        writePointScript(kod, x, userText);
         host.Reset();
         const ScriptStatus added = host.AddObject("Res", res);
         if (!added.ok) return added;
@@ -26,6 +27,7 @@ protected:
 };
 
 TEST_F(HostProtocol, SquareAtOneHalf) {
+    kod = "text of an earlier point";
     ASSERT_TRUE(point(0.5, "x^2").ok);
     EXPECT_EQ(kod, "x= .5\r\nRes.p=x^2");
     EXPECT_EQ(res->p, 0.25);
@@ -96,6 +98,26 @@ TEST_F(HostProtocol, WithoutResetStatementsShareVariablesAndProcedures) {
     ASSERT_TRUE(host.ExecuteStatement("y = 4\r\nFunction inc(v)\r\ninc = v + 1\r\nEnd Function").ok);
     ASSERT_TRUE(host.ExecuteStatement("Res.p = inc(y)").ok);
     EXPECT_EQ(res->p, 5.0);
+}
+
+TEST_F(HostProtocol, WhatATextDefinedOutlivesTheText) {
+    // The host reads a text in place; procedures, classes and variables it
+    // defines must not point into it once the caller's string is gone.
+    host.Reset();
+    host.AddObject("Res", res);
+    {
+        std::string text =
+            "someValue = 4\r\nFunction addOne(v)\r\naddOne = v + 1\r\nEnd Function\r\n"
+            "Class Box\r\nPublic size\r\nEnd Class";
+        ASSERT_TRUE(host.ExecuteStatement(text).ok);
+        text.assign(text.size(), '#');
+    }
+    std::string scratch(200, '#');  // likely to reuse the freed storage
+    ASSERT_TRUE(
+        host.ExecuteStatement("Set b = New Box : b.size = 2 : Res.p = addOne(someValue) + b.size").ok);
+    EXPECT_EQ(res->p, 7.0);
+    const ScriptStatus failed = host.ExecuteStatement("Res.p = addOne(someValue, 1)");
+    EXPECT_EQ(failed.number, 450);  // wrong number of arguments, still named
 }
 
 TEST_F(HostProtocol, ObjectAndMemberNamesAreCaseInsensitive) {

@@ -1,6 +1,8 @@
 // Literals take the narrowest subtype that holds them.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/vbscript/script_test_support.h"
 
 namespace mcplot::testing {
@@ -20,6 +22,20 @@ TEST(Literals, DecimalForms) {
     EXPECT_EQ(show("1E3"), "Double 1000");
     EXPECT_EQ(show("1.5e-5"), "Double 0.000015");
     EXPECT_EQ(show("1E400"), "Error 6");
+    EXPECT_EQ(show("1.25E+2"), "Double 125");
+    EXPECT_EQ(show("000123"), "Integer 123");
+    EXPECT_EQ(show("0.1000000000000000000000001"), "Double 0.1");
+    EXPECT_EQ(show("9007199254740993"), "Double 9.00719925474099E+15");
+}
+
+TEST(Literals, DecimalsReadToTheNearestDouble) {
+    // Short ones by one exact division, long ones and exponents by the
+    // library: every form must give the nearest double.
+    for (const char* t : {"0.3", ".1", "123.456", "0.30000000000000004", "9007199254740993.5",
+                          "1.7976931348623157", "0.000000000000000000000000123", "1.5E-300",
+                          "12345678901234567890", "2.5E-3", "99999999999999999999.9"}) {
+        EXPECT_EQ(runP(std::string("Res.p=") + t), std::stod(t)) << t;
+    }
 }
 
 TEST(Literals, HexAndOctal) {

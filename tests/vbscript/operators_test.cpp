@@ -1,6 +1,7 @@
 // Operators: precedence, associativity and the subtype of each result.
 #include <gtest/gtest.h>
 
+#include "numbers/number.h"
 #include "tests/vbscript/script_test_support.h"
 
 namespace mcplot::testing {
@@ -82,6 +83,19 @@ TEST(Arithmetic, DivisionAndPower) {
     EXPECT_EQ(show("(-8)^(1/3)"), "Error 5");
     EXPECT_EQ(show("10^400"), "Error 6");
     EXPECT_EQ(show("1E308*10"), "Error 6");
+}
+
+TEST(Arithmetic, SquareIsTheExactProduct) {
+    // The commonest power, in the plain path and through a String operand.
+    for (const double v : {0.1, -1.5, 3.0000000000000004, 1e-160, 123456.789}) {
+        const std::string t = numberText15(v);
+        EXPECT_EQ(runP("a=" + t + ":Res.p=a^2"), runP("a=" + t + ":Res.p=a*a")) << t;
+        EXPECT_EQ(runP("a=\"" + t + "\":Res.p=a^2"), runP("a=" + t + ":Res.p=a*a")) << t;
+    }
+    EXPECT_EQ(show("(-3)^2"), "Double 9");
+    EXPECT_EQ(show("1E200^2"), "Error 6");
+    EXPECT_EQ(show("0^2"), "Double 0");
+    EXPECT_EQ(show("Null^2"), "Null");
 }
 
 TEST(Arithmetic, IntegerDivisionAndModRoundHalvesToEven) {
