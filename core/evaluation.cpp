@@ -29,9 +29,6 @@ void writePointScript(std::string& kod, double x, std::string_view expression) {
 }
 
 void Evaluator::evaluateUserExpression() {
-    // Built in place: the text keeps its storage from point to point, so a
-    // long expression is not allocated and copied anew for every throw.
-    writePointScript(kod_, x_.value(), choice_.expression);
     bool ok = false;
     // A point skipped after a time-out fails for the same reason.
     ScriptStatus status =
@@ -39,7 +36,11 @@ void Evaluator::evaluateUserExpression() {
     try {
         if (!host_) status = ScriptStatus::failure(kInternalError, "внутренняя ошибка");
         if (host_ && !scriptTimedOut_) {
+            // The budget counts the whole point, the script text included: an
+            // expression near the length limit costs its copy on every throw.
             const auto start = std::chrono::steady_clock::now();
+            // Built in place: the text keeps its storage from point to point.
+            writePointScript(kod_, x_.value(), choice_.expression);
             host_->Reset();
             if (!res_) res_ = std::make_shared<PubResults>();
             status = host_->AddObject("Res", res_);

@@ -197,7 +197,7 @@ def command(rng, shots):
     kinds = ["select"] * 14 + ["scroll"] * 14 + ["text1"] * 16 + ["text2"] * 7 + \
             ["click"] * 12 + ["menu"] * 5 + ["resize"] * 6 + ["move"] * 2 + ["answer"] * 4 + \
             ["seed"] * 2 + ["dump"] * 8 + ["shot"] + ["close"] + ["garbage"] * 3 + ["late"] + \
-            ["edit"] * 5 + ["save"]
+            ["edit"] * 5 + ["save"] + ["study"] * 6
     kind = rng.choice(kinds)
     if kind == "select":
         n = rng.choice([USER_ENTRY] * 3 + list(range(10)) + [-1, 10, 99999])
@@ -237,11 +237,45 @@ def command(rng, shots):
     if kind == "save":
         return b"save " + rng.choice([shots.replace(b"shot.png", b"save.png"), shots.replace(b"shot.png", b"save.bmp"),
                                       shots.replace(b"shot.png", b"save"), b"/nonexistent/folder/x.png"])
+    if kind == "study":
+        return study_command(rng, shots)
     if kind == "late":
         return rng.choice([b"start", b"size 100 100"])
     return rng.choice([b"frobnicate", b"\xff\xfe\xfd", b"select", b"scroll 1", b"text",
                        b"text 1", b"resize 1", b"answer", b"quits", b" dump",
                        b"\x01\x02", "команда".encode()])
+
+
+def study_command(rng, shots):
+    """A command of the study window: settings in and out of range, runs
+    started and cancelled while the main window goes on, saves and shots."""
+    what = rng.choice(["open"] * 4 + ["nmax"] * 2 + ["runs"] * 2 + ["seed", "start", "start", "start",
+                       "cancel", "cancel", "run", "save", "shot", "bad"])
+    if what == "open":
+        return rng.choice([b"study open", b"menu mnuStudyAccuracy"])
+    if what == "nmax":
+        # Kept small when valid: a started study runs on while the scenario goes on.
+        return b"study nmax %s" % rng.choice([b"%d" % rng.randint(1000, 20000), b"999", b"0", b"-5",
+                                              b"10000001", b"abc", b""])
+    if what == "runs":
+        return b"study runs %s" % rng.choice([b"%d" % rng.randint(10, 40), b"9", b"10001", b"x", b""])
+    if what == "seed":
+        return b"study seed %s" % rng.choice([b"%d" % rng.randint(0, 2**64 - 1), b"0", b"-1", b"zz"])
+    if what == "start":
+        return b"study start"
+    if what == "cancel":
+        return b"study cancel"
+    if what == "run":
+        # To its end: only for a built-in function and the smallest settings,
+        # whose study takes a moment whatever the box.
+        return [b"select %d" % rng.randint(0, 8), b"study nmax 1000", b"study runs 10", b"study run"]
+    if what == "save":
+        return b"study save %s %s" % (rng.choice([b"convergence", b"histogram", b"both", b""]),
+                                      rng.choice([shots.replace(b"shot.png", b"study.png"),
+                                                  b"/nonexistent/folder/study.png"]))
+    if what == "shot":
+        return b"study shot " + (shots if rng.random() < 0.8 else b"/nonexistent/folder/shot.png")
+    return rng.choice([b"study", b"study frobnicate", b"study nmax 1e4", b"study runs 10 20"])
 
 
 def scenario(seed, shots):
@@ -258,7 +292,8 @@ def scenario(seed, shots):
         # The expression box is visible only with the user's entry selected.
         if rng.random() < 0.15:
             lines.append(b"select %d" % USER_ENTRY)
-        lines.append(command(rng, shots))
+        step = command(rng, shots)
+        lines.extend(step if isinstance(step, list) else [step])
     lines.append(b"dump")
     return lines
 
@@ -278,8 +313,10 @@ def non_finite_in(value, path):
     found = []
     if isinstance(value, dict):
         for key, item in value.items():
+            # The study's results use NaN for "no value yet"; its shown texts
+            # are checked apart.
             if key in ("kod", "text", "items", "texts", "messages", "launched", "caption",
-                       "file", "commandLine", "label1", "focus"):
+                       "file", "commandLine", "label1", "focus", "study"):
                 continue
             found += non_finite_in(item, path + "." + key)
     elif isinstance(value, list):
@@ -299,6 +336,10 @@ def check_dump(dump):
         caption = controls.get(name, {}).get("caption", "")
         if NON_FINITE_TEXT.search(caption):
             problems.append("%s shows %r" % (name, caption))
+    study = dump.get("study", {})
+    for name in ("status", "failure", "referenceVerdict"):
+        if isinstance(study.get(name), str) and NON_FINITE_TEXT.search(study[name]):
+            problems.append("study window shows %r" % study[name])
     for item in dump.get("canvas", {}).get("texts", []):
         if len(item) == 3 and isinstance(item[2], str) and NON_FINITE_TEXT.search(item[2]):
             problems.append("canvas shows %r" % item[2])
@@ -388,7 +429,7 @@ def run_scenario(driver, assets, lines, seed, folder):
                 # time is what the program spends; the clock also counts
                 # the other programs of a busy machine, so it gets a wider
                 # bound that still catches a freeze.
-                if not line.startswith(b"shot ") and (cpu > COMMAND_LIMIT_S or wall > WALL_LIMIT_S):
+                if not line.startswith((b"shot ", b"study shot ")) and (cpu > COMMAND_LIMIT_S or wall > WALL_LIMIT_S):
                     outcome.problems.append("%r took %.2f s (%.2f s of processor time)" % (line[:120], wall, cpu))
                 break
         if ended:

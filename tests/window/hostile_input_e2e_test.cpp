@@ -164,6 +164,18 @@ TEST(HostileInput, HugeExpressionIsRefusedQuickly) {
     EXPECT_EQ(errorsOrOk(r.dump).toStdString(), "ERRORS!!!");
 }
 
+TEST(HostileInput, LongestTextTheBoxTakesCostsOneBudgetPerAction) {
+    // As many characters as the box holds, too long to run: every point
+    // fails, and with 32 000 throws the text must not be copied past the
+    // action's budget.
+    const QString expression(131072, QLatin1Char('('));
+    DriverSession s;
+    TimedScript script = withExpression(expression);
+    script.add(QStringLiteral("scroll 3 32000"));
+    const auto r = everyAction(script).run(s);
+    EXPECT_EQ(errorsOrOk(r.dump).toStdString(), "ERRORS!!!");
+}
+
 TEST(HostileInput, MonteCarloWithEveryPointFailingShowsNoNumber) {
     DriverSession s;
     // A good run first, so that stale numbers would be there to show.

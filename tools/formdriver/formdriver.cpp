@@ -10,9 +10,11 @@
 //                      does, types TEXT and presses Enter)
 //   save PATH  ("Сохранить рисунок…" with the file dialog answered PATH)
 //   elapsed    (prints {"elapsed": S, "cpu": C}: seconds the previous command
-//              took, on the clock and in processor time)
-//   study open | study nmax N | study runs M | study seed S | study run
-//   study cancel | study save convergence|histogram FILE | study shot FILE
+//              took, on the clock and in processor time of the window's
+//              thread, which is what keeps a user waiting)
+//   study open | study nmax N | study runs M | study seed S
+//   study run (to its end) | study start (returns at once) | study cancel
+//   study save convergence|histogram FILE | study shot FILE
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -183,20 +185,27 @@ public:
         form_.setSavePathAsker([this](QWidget*) { return std::exchange(savePath_, QString()); });
     }
 
+    // Worker threads (the study's) do not count: they keep no one waiting.
+    static double threadCpuSeconds() {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    }
+
     void run() {
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.empty() || line[0] == '#') continue;
             const auto start = std::chrono::steady_clock::now();
-            const std::clock_t cpuStart = std::clock();
+            const double cpuStart = threadCpuSeconds();
             std::string out = execute(line);
             std::string cmd;
             std::istringstream(line) >> cmd;
             if (cmd != "elapsed") {
                 lastElapsed_ =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-                lastCpu_ = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+                lastCpu_ = threadCpuSeconds() - cpuStart;
             }
             if (!out.empty()) {
                 std::cout << out << '\n';
@@ -423,6 +432,11 @@ private:
         }
         if (sub == "run") {
             w->runToEnd();
+            settle();
+            return {};
+        }
+        if (sub == "start") {
+            w->run();
             settle();
             return {};
         }
