@@ -142,21 +142,26 @@ bool Study::runItem(Integrand& f, size_t item) {
     return runExperiment(f, item);
 }
 
-bool Study::throwBlock(Integrand& f, Block& block, size_t index) {
+bool Study::throwInto(Integrand& f, RandomStream& random, ThrowSums& sums) {
     const Box& box = settings_.box;
+    const double x = box.a + box.width() * random.next();
+    const double yr = box.ymin + box.height() * random.next();
+    const std::optional<double> y = f.at(x);
+    if (!y) {
+        fail(f.explainFailure());
+        return false;
+    }
+    addThrow(sums, *y, yr);
+    return true;
+}
+
+bool Study::throwBlock(Integrand& f, Block& block, size_t index) {
     RandomStream random(settings_.seed, convergenceStream, index);
     auto next = std::lower_bound(checkpointCounts_.begin(), checkpointCounts_.end(), block.first + 1);
     ThrowSums sums;
     for (int64_t k = 0; k < block.count; ++k) {
         if (k % cancelStride == 0 && cancel_.load(std::memory_order_relaxed)) return false;
-        const double x = box.a + box.width() * random.next();
-        const double yr = box.ymin + box.height() * random.next();
-        const std::optional<double> y = f.at(x);
-        if (!y) {
-            fail(f.explainFailure());
-            return false;
-        }
-        addThrow(sums, *y, yr);
+        if (!throwInto(f, random, sums)) return false;
         if (next != checkpointCounts_.end() && block.first + k + 1 == *next) {
             block.checkpoints.push_back({*next, sums});
             ++next;
@@ -205,14 +210,7 @@ bool Study::runExperiment(Integrand& f, size_t index) {
     ThrowSums sums;
     for (int64_t k = 0; k < n; ++k) {
         if (k % cancelStride == 0 && cancel_.load(std::memory_order_relaxed)) return false;
-        const double x = box.a + box.width() * random.next();
-        const double yr = box.ymin + box.height() * random.next();
-        const std::optional<double> y = f.at(x);
-        if (!y) {
-            fail(f.explainFailure());
-            return false;
-        }
-        addThrow(sums, *y, yr);
+        if (!throwInto(f, random, sums)) return false;
     }
     const double estimate = hitOrMissEstimate(box, sums);
     // The interval a student gets from this run alone, σ estimated from its own

@@ -162,6 +162,9 @@ private:
 
     void work(Integrand& f);
     bool runItem(Integrand& f, size_t item);
+    // One throw of the method into sums; false, the study failed, when f has
+    // no value at the throw's x.
+    bool throwInto(Integrand& f, RandomStream& random, ThrowSums& sums);
     bool throwBlock(Integrand& f, Block& block, size_t index);
     bool trapezoidItem(Integrand& f, size_t index);
     bool runExperiment(Integrand& f, size_t index);

@@ -360,18 +360,33 @@ Value fnMid(Interpreter&, Args a, int n) {
     return Value::str(len == std::string::npos ? rest : rest.substr(0, byteOffset(rest, len)));
 }
 
-Value fnInStr(Interpreter& in, Args a, int n) {
+// The arguments of InStr and InStrB: ([start,] string1, string2 [, compare]),
+// the texts folded for a text comparison. False when either text is Null.
+struct SearchArgs {
     int32_t start = 1;
+    std::string hay, needle;
+};
+bool readSearchArgs(Args a, int n, SearchArgs& out) {
     int first = 0;
     if (n >= 3) {
-        if (!a[0].isMissing()) start = longArg(a[0]);
-        if (start < 1) raise(err::InvalidCall);
+        if (!a[0].isMissing()) out.start = longArg(a[0]);
+        if (out.start < 1) raise(err::InvalidCall);
         first = 1;
     }
     const bool text = textCompareArg(a, n, 3);
-    if (a[first].isNull() || a[first + 1].isNull()) return Value::null();
-    std::string hay = textArg(a[first]), needle = textArg(a[first + 1]);
-    if (text) hay = foldText(hay), needle = foldText(needle);
+    if (a[first].isNull() || a[first + 1].isNull()) return false;
+    out.hay = textArg(a[first]);
+    out.needle = textArg(a[first + 1]);
+    if (text) out.hay = foldText(out.hay), out.needle = foldText(out.needle);
+    return true;
+}
+
+Value fnInStr(Interpreter& in, Args a, int n) {
+    SearchArgs s;
+    if (!readSearchArgs(a, n, s)) return Value::null();
+    const int32_t start = s.start;
+    const std::string& hay = s.hay;
+    const std::string& needle = s.needle;
     const size_t skipped = static_cast<size_t>(start) - 1;
     const size_t from = byteOffset(hay, skipped);
     if (from >= hay.size()) return Value::lng(0);
@@ -1113,19 +1128,11 @@ Value fnMidB(Interpreter&, Args a, int n) {
     return Value::str(fromUtf16Bytes(std::string_view(bytes).substr(from, len)));
 }
 Value fnInStrB(Interpreter& in, Args a, int n) {
-    int32_t start = 1;
-    int first = 0;
-    if (n >= 3) {
-        if (!a[0].isMissing()) start = longArg(a[0]);
-        if (start < 1) raise(err::InvalidCall);
-        first = 1;
-    }
-    const bool text = textCompareArg(a, n, 3);
-    if (a[first].isNull() || a[first + 1].isNull()) return Value::null();
-    std::string hay = textArg(a[first]), needle = textArg(a[first + 1]);
-    if (text) hay = foldText(hay), needle = foldText(needle);
-    hay = toUtf16Bytes(hay);
-    needle = toUtf16Bytes(needle);
+    SearchArgs s;
+    if (!readSearchArgs(a, n, s)) return Value::null();
+    const int32_t start = s.start;
+    const std::string hay = toUtf16Bytes(s.hay);
+    const std::string needle = toUtf16Bytes(s.needle);
     const size_t from = static_cast<size_t>(start) - 1;
     if (from >= hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(start);
