@@ -61,7 +61,8 @@ ScriptStatus statusOf(const ScriptError& e) {
 
 struct VBScriptHost::Impl {
     Interpreter interp;
-    std::shared_ptr<ResultsObject> results;  // the wrapper of the last object added
+    std::shared_ptr<ResultsObject> results;     // the wrapper of the last object added
+    std::shared_ptr<HostObject> resultsAsHost;  // the same, as the interpreter takes it
 
     template <class F>
     ScriptStatus guarded(F&& body) {
@@ -90,9 +91,11 @@ ScriptStatus VBScriptHost::AddObject(std::string_view name, std::shared_ptr<PubR
     Impl& m = *impl_;
     return m.guarded([&] {
         // The program adds the same object before every evaluation.
-        if (!m.results || m.results->results() != object.get())
+        if (!m.results || m.results->results() != object.get()) {
             m.results = std::make_shared<ResultsObject>(std::move(object));
-        m.interp.addObject(name, m.results);
+            m.resultsAsHost = m.results;
+        }
+        m.interp.addObject(name, m.resultsAsHost);
     });
 }
 

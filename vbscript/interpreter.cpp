@@ -150,13 +150,14 @@ void Interpreter::reset() {
     explicit_ = false;
 }
 
-void Interpreter::addObject(std::string_view name, std::shared_ptr<HostObject> object) {
+void Interpreter::addObject(std::string_view name, const std::shared_ptr<HostObject>& object) {
     if (!object) raise(err::ObjectRequired);
-    // A host adds the same object before every evaluation: reuse its wrapper.
+    // A host adds the same object before every evaluation: reuse its wrapper
+    // (and take no new share of the object, whose count is atomic).
     if (lastAddedHost_ != object.get()) {
         BudgetScope scope(&budget_);
         lastAddedHost_ = object.get();
-        lastAdded_ = Value::object(new ObjObj(ObjObj::Host, std::move(object)));
+        lastAdded_ = Value::object(new ObjObj(ObjObj::Host, object));
     }
     const uint32_t h = nameHash(name);
     for (Added& a : objects_)
@@ -285,8 +286,9 @@ void Interpreter::defineClasses(const Chunk& chunk) {
 }
 
 void Interpreter::run(const Chunk& chunk) {
-    defineProcs(chunk);
-    defineClasses(chunk);
+    // Most texts define neither: not even a call for them.
+    if (!chunk.procs.empty()) defineProcs(chunk);
+    if (!chunk.classes.empty()) defineClasses(chunk);
     explicit_ = explicit_ || chunk.optionExplicit;
     globalFrame_.resumeNext = false;
     frame_ = &globalFrame_;

@@ -97,7 +97,7 @@ public:
     // time whatever an earlier script declared.
     void reset();
     // Makes the object reachable from scripts as name.property.
-    void addObject(std::string_view name, std::shared_ptr<HostObject> object);
+    void addObject(std::string_view name, const std::shared_ptr<HostObject>& object);
 
     // How long one execute or evaluate may run, parsing included.
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }

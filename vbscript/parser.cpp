@@ -457,20 +457,24 @@ private:
     [[gnu::noinline]] int32_t node(NK kind) {
         const size_t n = c_.nodes.size();
         if (n >= limits_.maxNodes) fail(err::OutOfMemory);
-        Node& nd = c_.nodes.emplace_back();
+        static const Node blank{};
+        Node& nd = c_.nodes.emplace_back(blank);  // one copy, not a store per field
         nd.kind = kind;
         nd.pos = static_cast<uint32_t>(start_);
         return static_cast<int32_t>(n);
     }
     Node& at(int32_t n) { return c_.nodes[static_cast<size_t>(n)]; }
 
-    [[gnu::noinline]] int32_t nameNode(NK kind) {
+    // A node named by the current token; a name read in an expression also
+    // learns which built-in it names, if any.
+    [[gnu::noinline]] int32_t nameNode(NK kind, bool inExpression = false) {
         const int32_t n = node(kind);
         Node& nd = at(n);
         const std::string_view t = text();
         nd.name = t.data();
         nd.nameLen = static_cast<uint32_t>(t.size());
         nd.hash = hash_;
+        if (inExpression) nd.k = builtinIndex(t, hash_);
         return n;
     }
 
@@ -680,8 +684,7 @@ private:
                 Value v;
                 switch (kw_) {
                     case Kw::None: {
-                        const int32_t n = nameNode(NK::Name);
-                        at(n).k = builtinIndex(at(n).nameView(), hash_);
+                        const int32_t n = nameNode(NK::Name, true);
                         next();
                         return n;
                     }
@@ -901,8 +904,7 @@ private:
             pos_ = headPos;
             tok_ = Tok::Newline;
             next();
-            head = nameNode(NK::Name);
-            at(head).k = builtinIndex(at(head).nameView(), hash_);
+            head = nameNode(NK::Name, true);
             next();
         }
         List l;
