@@ -77,6 +77,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     resize(1100, 760);
 
     header_ = new QLabel;
+    header_->setObjectName(QStringLiteral("header"));
     header_->setWordWrap(true);
 
     seedEdit_ = new QLineEdit;
@@ -224,12 +225,27 @@ bool StudyWindow::running() const {
     return study_ && study_->running();
 }
 
+namespace {
+
+// The formula as the header shows it: its start only when it is long. The
+// expression box holds 128 K characters, and a wrapped label of that length
+// takes seconds to lay out.
+QString shownFormula(const QString& formula) {
+    constexpr qsizetype kShown = 200;
+    if (formula.size() <= kShown) return formula;
+    qsizetype cut = kShown;
+    if (formula.at(cut - 1).isHighSurrogate()) --cut;  // keep a character whole
+    return formula.left(cut) + QStringLiteral("…");
+}
+
+}  // namespace
+
 void StudyWindow::refreshHeader() {
     const study::Box& b = target_.box;
     header_->setText(
         QStringLiteral("<b>%1</b>: %2 на отрезке [%3; %4]; бросков N = %5; прямоугольник бросков: "
                        "y от %6 до %7.")
-            .arg(target_.entry.toHtmlEscaped(), target_.formula.toHtmlEscaped(), num(b.a, 8), num(b.b, 8),
+            .arg(target_.entry.toHtmlEscaped(), shownFormula(target_.formula).toHtmlEscaped(), num(b.a, 8), num(b.b, 8),
                  QString::number(target_.throws), num(b.ymin, 6), num(b.ymax, 6)));
 }
 

@@ -108,5 +108,30 @@ TEST(StudyWindow, MarksResultsOutOfDateWhenTheTargetChanges) {
     EXPECT_EQ(w.results().summary.throws, 400);
 }
 
+TEST(StudyWindow, HeaderShowsTheStartOfAVeryLongFormula) {
+    // As long as the expression box allows: laying it all out in the wrapped
+    // header took seconds of the window's time.
+    StudyTarget long_ = parabola(false);
+    long_.formula = QStringLiteral("f(x) = ") + QString(131072, QLatin1Char('('));
+    StudyWindow w([&] { return long_; });
+    auto* header = w.findChild<QLabel*>("header");
+    ASSERT_TRUE(header);
+    const auto started = steady_clock::now();
+    w.show();
+    w.run();
+    QCoreApplication::processEvents();
+    EXPECT_LT(steady_clock::now() - started, seconds(2));
+    EXPECT_LT(header->text().size(), 1000);
+    EXPECT_TRUE(header->text().contains(QStringLiteral("f(x) = ((((")));
+    EXPECT_TRUE(header->text().contains(QStringLiteral("…")));
+    w.cancel();
+
+    // A short one is shown whole.
+    StudyWindow shortOne([] { return parabola(false); });
+    shortOne.run();
+    EXPECT_TRUE(shortOne.findChild<QLabel*>("header")->text().contains(QStringLiteral("f(x) = x² на отрезке")));
+    shortOne.cancel();
+}
+
 }  // namespace
 }  // namespace mcplot
