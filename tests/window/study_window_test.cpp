@@ -129,7 +129,8 @@ TEST(StudyWindow, HeaderShowsTheStartOfAVeryLongFormula) {
     // A short one is shown whole.
     StudyWindow shortOne([] { return parabola(false); });
     shortOne.run();
-    EXPECT_TRUE(shortOne.findChild<QLabel*>("header")->text().contains(QStringLiteral("f(x) = x² на отрезке")));
+    EXPECT_TRUE(
+        shortOne.findChild<QLabel*>("header")->text().contains(QStringLiteral("f(x) = x² на отрезке")));
     shortOne.cancel();
 }
 
