@@ -245,8 +245,8 @@ void StudyWindow::refreshHeader() {
     header_->setText(
         QStringLiteral("<b>%1</b>: %2 на отрезке [%3; %4]; бросков N = %5; прямоугольник бросков: "
                        "y от %6 до %7.")
-            .arg(target_.entry.toHtmlEscaped(), shownFormula(target_.formula).toHtmlEscaped(), num(b.a, 8), num(b.b, 8),
-                 QString::number(target_.throws), num(b.ymin, 6), num(b.ymax, 6)));
+            .arg(target_.entry.toHtmlEscaped(), shownFormula(target_.formula).toHtmlEscaped(), num(b.a, 8),
+                 num(b.b, 8), QString::number(target_.throws), num(b.ymin, 6), num(b.ymax, 6)));
 }
 
 void StudyWindow::run() {
