@@ -28,6 +28,7 @@ public:
     void Reset() override;
     ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
     ScriptStatus ExecuteStatement(std::string_view code) override;
+    void setStopFlag(const std::atomic<bool>* flag) override { inner_->setStopFlag(flag); }
 
 private:
     std::unique_ptr<ScriptHost> inner_;

@@ -3,6 +3,7 @@
 // language's error number and message; nothing is thrown across this boundary.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,6 +49,11 @@ public:
 
     // Runs the text as statements separated by CR LF or ':'.
     virtual ScriptStatus ExecuteStatement(std::string_view code) = 0;
+
+    // A flag another thread may set to stop a running ExecuteStatement soon
+    // (it fails with kScriptTimedOut); nullptr for none. A host that cannot
+    // stop a run early may ignore it.
+    virtual void setStopFlag(const std::atomic<bool>* flag) { (void)flag; }
 };
 
 }  // namespace mcplot

@@ -123,6 +123,9 @@ void VBScriptHost::setStackBudget(size_t bytes) {
 void VBScriptHost::setMemoryLimit(size_t bytes) {
     impl_->interp.setMemoryLimit(bytes);
 }
+void VBScriptHost::setStopFlag(const std::atomic<bool>* flag) {
+    impl_->interp.setStopFlag(flag);
+}
 void VBScriptHost::setMaxScriptBytes(size_t bytes) {
     impl_->interp.setMaxSourceBytes(bytes);
 }

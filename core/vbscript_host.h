@@ -34,6 +34,7 @@ public:
     void Reset() override;
     ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
     ScriptStatus ExecuteStatement(std::string_view code) override;
+    void setStopFlag(const std::atomic<bool>* flag) override;
 
     // The value of one expression, for tools: its TypeName and its text as
     // CStr writes it ("." as decimal separator; empty for Empty and Null).

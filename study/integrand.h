@@ -4,6 +4,7 @@
 // per thread).
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,10 @@ public:
 
     // The explanation of the last failure of at(), in Russian.
     virtual std::string explainFailure() const { return {}; }
+
+    // The study's cancel flag: an evaluation that can take long (the user's
+    // expression) stops soon after it is set, and then fails.
+    virtual void setStopFlag(const std::atomic<bool>* flag) { (void)flag; }
 };
 
 using IntegrandFactory = std::function<std::unique_ptr<Integrand>()>;

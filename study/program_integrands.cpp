@@ -23,13 +23,10 @@ private:
 class Expression : public Integrand {
 public:
     Expression(const std::string& expression, std::unique_ptr<ScriptHost> host)
-        : expression_(expression),
-          suffix_("\r\nRes.p=" + expression),
-          host_(std::move(host)),
-          res_(std::make_shared<PubResults>()) {}
+        : expression_(expression), host_(std::move(host)), res_(std::make_shared<PubResults>()) {}
 
     std::optional<double> at(double x) override {
-        kod_ = "x=" + shortNumber(x) + suffix_;
+        writePointScript(kod_, x, expression_);
         host_->Reset();
         ScriptStatus status = host_->AddObject("Res", res_);
         if (status.ok) status = host_->ExecuteStatement(kod_);
@@ -40,10 +37,10 @@ public:
         return res_->p;
     }
     std::string explainFailure() const override { return failure_; }
+    void setStopFlag(const std::atomic<bool>* flag) override { host_->setStopFlag(flag); }
 
 private:
     std::string expression_;
-    std::string suffix_;
     std::unique_ptr<ScriptHost> host_;
     std::shared_ptr<PubResults> res_;
     std::string kod_;

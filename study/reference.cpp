@@ -32,8 +32,13 @@ public:
         }
         const std::optional<double> y = f_.at(x);
         if (!y) {
-            stop_->kind = Stop::Failed;
-            stop_->explanation = f_.explainFailure();
+            // A stop by the cancel flag is not a failure of f.
+            if (cancel_.load(std::memory_order_relaxed)) {
+                stop_->kind = Stop::Cancelled;
+            } else {
+                stop_->kind = Stop::Failed;
+                stop_->explanation = f_.explainFailure();
+            }
             throw Abort{};
         }
         if (!std::isfinite(*y)) {

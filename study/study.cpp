@@ -44,7 +44,12 @@ Study::Study(StudySettings settings, const IntegrandFactory& factory, ProgressCa
     : settings_(std::move(settings)), progress_(std::move(progress)) {
     unsigned threads = settings_.threads ? settings_.threads : std::thread::hardware_concurrency();
     threads = std::max(1u, threads);
-    for (unsigned k = 0; k < threads; ++k) integrands_.push_back(factory());
+    for (unsigned k = 0; k < threads; ++k) {
+        integrands_.push_back(factory());
+        // Cancel reaches into a long evaluation, so waiting for the workers
+        // never waits for one.
+        integrands_.back()->setStopFlag(&cancel_);
+    }
 
     const int64_t nmax = std::max<int64_t>(1, settings_.maxThrows);
     checkpointCounts_ = logSpacedCounts(10, nmax);
@@ -148,7 +153,8 @@ bool Study::throwInto(Integrand& f, RandomStream& random, ThrowSums& sums) {
     const double yr = box.ymin + box.height() * random.next();
     const std::optional<double> y = f.at(x);
     if (!y) {
-        fail(f.explainFailure());
+        // Stopped by the cancel flag: not a failure of f.
+        if (!cancel_.load(std::memory_order_relaxed)) fail(f.explainFailure());
         return false;
     }
     addThrow(sums, *y, yr);
@@ -182,7 +188,7 @@ bool Study::trapezoidItem(Integrand& f, size_t index) {
     const double h = (b - a) / static_cast<double>(n);
     auto value = [&](double x) -> std::optional<double> {
         const std::optional<double> y = f.at(x);
-        if (!y) fail(f.explainFailure());
+        if (!y && !cancel_.load(std::memory_order_relaxed)) fail(f.explainFailure());
         return y;
     };
     std::optional<double> ya = value(a), yb = value(b);

@@ -61,6 +61,20 @@ SearchPacer pacerFor(Interpreter& in) {
     };
 }
 
+// Calls the pacer once per 1024 matches: a text with a match every few bytes
+// is searched in many short calls, none of which reaches the pacer itself.
+class MatchPacer {
+public:
+    explicit MatchPacer(const SearchPacer& pace) : pace_(pace) {}
+    void operator()() {
+        if ((++matches_ & 0x3FF) == 0 && pace_) pace_();
+    }
+
+private:
+    const SearchPacer& pace_;
+    uint32_t matches_ = 0;
+};
+
 // ---- math ----
 
 Value mathFn(Args a, double (*f)(double)) {
@@ -465,12 +479,14 @@ Value fnReplace(Interpreter& in, Args a, int n) {
     const std::string hay = text ? foldText(tail) : tail;
     const std::string key = text ? foldText(find) : find;
     const SearchPacer pace = pacerFor(in);
+    MatchPacer paceMatches(pace);
     std::string out;
     size_t from = 0;
     int32_t done = 0;
     for (;;) {
         const size_t p = (count == -1 || done < count) ? findText(hay, key, from, pace) : std::string::npos;
         if (p == std::string::npos) break;
+        paceMatches();
         checkStringSize(out.size() + (p - from) + with.size());
         out.append(tail, from, p - from);
         out += with;
@@ -611,10 +627,12 @@ Value fnSplit(Interpreter& in, Args a, int n) {
     if (!s.empty()) {
         const std::string hay = text ? foldText(s) : s, key = text ? foldText(delim) : delim;
         const SearchPacer pace = pacerFor(in);
+        MatchPacer paceMatches(pace);
         size_t from = 0;
         while (!key.empty() && (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1)) {
             const size_t p = findText(hay, key, from, pace);
             if (p == std::string::npos) break;
+            paceMatches();
             // Many tiny parts cost far more than their text: count them too.
             if ((parts.size() + 2) * (sizeof(Value) + sizeof(std::string)) > kMaxLiveBytes)
                 raise(err::OutOfMemory);

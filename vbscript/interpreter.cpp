@@ -170,6 +170,7 @@ void Interpreter::addObject(std::string_view name, const std::shared_ptr<HostObj
 
 void Interpreter::checkClock() {
     budget_.work = 0;
+    if (stopFlag_ && stopFlag_->load(std::memory_order_relaxed)) raise(err::Timeout);
     deadline_.check();
 }
 

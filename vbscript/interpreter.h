@@ -3,6 +3,7 @@
 // so that one evaluation per plotted point allocates next to nothing.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -108,6 +109,9 @@ public:
     void setMemoryLimit(size_t bytes) { budget_.limit = bytes; }
     // The longest text execute accepts.
     void setMaxSourceBytes(size_t bytes) { maxSourceBytes_ = bytes; }
+    // A flag another thread may set to stop a running script: it ends with
+    // the time-out error at its next look at the clock. nullptr for none.
+    void setStopFlag(const std::atomic<bool>* flag) { stopFlag_ = flag; }
 
     // Parses the text as statements and runs them. Procedures it defines stay
     // callable until reset. Throws ScriptError with its line and column, or
@@ -242,6 +246,7 @@ private:
     size_t stackBudget_ = kDefaultStackBudget;
     size_t maxSourceBytes_ = kDefaultMaxSourceBytes;
     const char* stackLimit_ = nullptr;
+    const std::atomic<bool>* stopFlag_ = nullptr;
 
     uint32_t rndState_ = 0x50000;  // the generator's documented start value
     double lastRnd_ = 0;

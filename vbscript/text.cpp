@@ -133,24 +133,31 @@ bool isCharBoundary(std::string_view s, size_t pos) {
 
 namespace {
 
-// The bytes of a slice of the text searched between two calls of the pacer.
+// The bytes of a slice of the text searched between two calls of the pacer:
+// at most this many, and at first this few.
 constexpr size_t kSearchSlice = size_t{1} << 20;
+constexpr size_t kFirstSearchSlice = size_t{1} << 12;
 
 }  // namespace
 
 // glibc's memmem runs the two-way algorithm on long needles and a skip table
 // bounded by the needle's length on short ones, so the scan stays linear;
 // slices no shorter than the needle keep it linear across the pacer's calls.
+// The slices start small and double: a match close ahead (Replace finds one
+// after another) costs no more than the distance to it, even where a call
+// costs its whole range (the sanitizers check the range memmem is given).
 size_t findBytes(std::string_view hay, std::string_view needle, size_t from, const SearchPacer& pace) {
     const size_t m = needle.size();
     if (m == 0) return from <= hay.size() ? from : std::string_view::npos;
-    const size_t slice = std::max(kSearchSlice, m);
+    const size_t largest = std::max(kSearchSlice, m);
+    size_t slice = std::max(kFirstSearchSlice, m);
     for (size_t pos = from; pos <= hay.size() && hay.size() - pos >= m;) {
         const size_t end = std::min(hay.size(), pos + slice + m - 1);
         const void* hit = ::memmem(hay.data() + pos, end - pos, needle.data(), m);
         if (hit != nullptr) return static_cast<size_t>(static_cast<const char*>(hit) - hay.data());
         if (end == hay.size()) break;
         pos = end - m + 1;
+        slice = std::min(largest, slice * 2);
         if (pace) pace();
     }
     return std::string_view::npos;

@@ -3,7 +3,9 @@
 // with one host per thread and explains its failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "core/evaluation.h"
 #include "study/program_integrands.h"
@@ -86,4 +88,32 @@ TEST(ProgramIntegrands, StudyOfTheUserExpressionOnTwoThreads) {
     EXPECT_TRUE(bad.failed);
     EXPECT_NE(bad.failure.find("x = 0"), std::string::npos) << bad.failure;
     EXPECT_TRUE(bad.convergence.n.empty());
+}
+
+TEST(ProgramIntegrands, CancelStopsASlowExpressionMidEvaluation) {
+    // Each evaluation alone would run for a minute; cancel must not wait for
+    // one to end, and a cancelled study is not a failed one.
+    ScriptHostMaker slowHost = [] {
+        auto host = std::make_unique<VBScriptHost>();
+        host->setTimeLimit(std::chrono::seconds(60));
+        return host;
+    };
+    StudySettings s;
+    s.box = Box{0, 1, 0, 1};
+    s.throws = 100;
+    s.runs = 10;
+    s.maxThrows = 1000;
+    s.maxTrapezoidIntervals = 100;
+    s.threads = 2;
+    Study study(s, expressionIntegrand("x:Do:Loop", slowHost));
+    study.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto started = std::chrono::steady_clock::now();
+    study.cancel();
+    study.wait();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_LT(took, std::chrono::seconds(5));  // generous: a loaded machine, the sanitizers
+    const StudyResults r = study.snapshot();
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(r.failed) << r.failure;
 }

@@ -2,7 +2,10 @@
 // ExecuteStatement("x=" + number text + CR LF + "Res.p=" + the user's text).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "numbers/number.h"
 #include "core/evaluation.h"
@@ -118,6 +121,29 @@ TEST_F(HostProtocol, WhatATextDefinedOutlivesTheText) {
     EXPECT_EQ(res->p, 7.0);
     const ScriptStatus failed = host.ExecuteStatement("Res.p = addOne(someValue, 1)");
     EXPECT_EQ(failed.number, 450);  // wrong number of arguments, still named
+}
+
+TEST_F(HostProtocol, StopFlagEndsARunFromAnotherThread) {
+    // A long time limit: only the flag can end this loop in time.
+    host.setTimeLimit(std::chrono::seconds(60));
+    std::atomic<bool> stop{false};
+    host.setStopFlag(&stop);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stop = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    const ScriptStatus s = point(1, "x:Do:Loop");
+    const auto took = std::chrono::steady_clock::now() - started;
+    stopper.join();
+    EXPECT_EQ(s.number, kScriptTimedOut);
+    EXPECT_LT(took, std::chrono::seconds(5));  // generous: a loaded machine, the sanitizers
+    // Cleared, the flag stops nothing.
+    stop = false;
+    ASSERT_TRUE(point(3, "x*2").ok);
+    EXPECT_EQ(res->p, 6.0);
+    host.setStopFlag(nullptr);
+    ASSERT_TRUE(point(4, "x").ok);
 }
 
 TEST_F(HostProtocol, ObjectAndMemberNamesAreCaseInsensitive) {

@@ -96,6 +96,17 @@ TEST(HostileInput, ManyProceduresRegisterInLinearTime) {
     EXPECT_EQ(runError(manyFunctions(3) + "Function F1()\r\nEnd Function"), 1041);
 }
 
+TEST(HostileInput, SearchesWithAMatchEveryFewBytesWatchTheClock) {
+    // Millions of matches, each found by a short search: the loops over the
+    // matches must look at the clock themselves (and see a stop request).
+    for (const char* code : {"s = String(8000000, \"a\") : Res.p = Len(Replace(s, \"a\", \"b\"))",
+                             "s = String(8000000, \"a\") : Res.p = UBound(Split(s, \"a\"))"}) {
+        const Timed t = runTimed(code, milliseconds(1));
+        EXPECT_EQ(t.status.number, static_cast<int>(0x80004004u)) << code;
+        EXPECT_LT(t.took, kGenerous);
+    }
+}
+
 TEST(HostileInput, TextsLongerThanTheLimitFailAtOnce) {
     const std::string prefix = "x= .5\r\nRes.p=";
     // 64 KB of the user's text still runs.
