@@ -136,7 +136,7 @@ namespace {
 // The bytes of a slice of the text searched between two calls of the pacer:
 // at most this many, and at first this few.
 constexpr size_t kSearchSlice = size_t{1} << 20;
-constexpr size_t kFirstSearchSlice = size_t{1} << 12;
+constexpr size_t kFirstSearchSlice = size_t{1} << 8;
 
 }  // namespace
 

@@ -4,14 +4,26 @@
 
 namespace mcplot::testing {
 
-std::string show(std::string_view expression) {
-    VBScriptHost host;
+namespace {
+std::string describe(VBScriptHost& host, std::string_view expression) {
     host.Reset();
     host.ExecuteStatement("x = 0.5");
     const auto r = host.Evaluate(expression);
     if (!r.status.ok) return "Error " + std::to_string(r.status.number);
     if (r.typeName == "Empty" || r.typeName == "Null") return r.typeName;
     return r.typeName + " " + r.text;
+}
+}  // namespace
+
+std::string show(std::string_view expression) {
+    VBScriptHost host;
+    return describe(host, expression);
+}
+
+std::string show(std::string_view expression, std::chrono::milliseconds timeLimit) {
+    VBScriptHost host;
+    host.setTimeLimit(timeLimit);
+    return describe(host, expression);
 }
 
 RunResult run(std::string_view code) {

@@ -2,6 +2,7 @@
 // through the public host and describe the outcome in one short string.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ namespace mcplot::testing {
 // "TypeName text" of an expression with x = 0.5 (a Double), as the vbs tool
 // prints it: "Integer 7", "String ab", "Empty", or "Error 13" on failure.
 std::string show(std::string_view expression);
+// The same with the host's time limit set: for long texts whose answer, not
+// speed, is tested (the sanitizer builds run them several times slower).
+std::string show(std::string_view expression, std::chrono::milliseconds timeLimit);
 
 struct RunResult {
     ScriptStatus status;
