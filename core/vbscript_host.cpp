@@ -2,8 +2,11 @@
 
 #include <new>
 
+#include "core/evaluation.h"
+#include "numbers/number.h"
 #include "vbscript/host_object.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/operators.h"
 #include "vbscript/value.h"
 
 namespace mcplot {
@@ -64,6 +67,15 @@ struct VBScriptHost::Impl {
     std::shared_ptr<ResultsObject> results;     // the wrapper of the last object added
     std::shared_ptr<HostObject> resultsAsHost;  // the same, as the interpreter takes it
 
+    void addResults(std::string_view name, std::shared_ptr<PubResults> object) {
+        // The program adds the same object before every evaluation.
+        if (!results || results->results() != object.get()) {
+            results = std::make_shared<ResultsObject>(std::move(object));
+            resultsAsHost = results;
+        }
+        interp.addObject(name, resultsAsHost);
+    }
+
     template <class F>
     ScriptStatus guarded(F&& body) {
         try {
@@ -89,18 +101,122 @@ void VBScriptHost::Reset() {
 ScriptStatus VBScriptHost::AddObject(std::string_view name, std::shared_ptr<PubResults> object) {
     if (!object) return statusOf(ScriptError(err::ObjectRequired));
     Impl& m = *impl_;
-    return m.guarded([&] {
-        // The program adds the same object before every evaluation.
-        if (!m.results || m.results->results() != object.get()) {
-            m.results = std::make_shared<ResultsObject>(std::move(object));
-            m.resultsAsHost = m.results;
-        }
-        m.interp.addObject(name, m.resultsAsHost);
-    });
+    return m.guarded([&] { m.addResults(name, std::move(object)); });
 }
 
 ScriptStatus VBScriptHost::ExecuteStatement(std::string_view code) {
     return impl_->guarded([&] { impl_->interp.execute(code); });
+}
+
+namespace {
+
+// The point script with x's literal taken out of the text: the chunk of
+// "x=0" CR LF "Res.p=<expression>" whose constant 0 is replaced before each
+// run. The second line, where the student's errors lie, is the same text as
+// in the point script, so errors have the same line and column.
+class PreparedPoint : public PreparedPointScript {
+public:
+    PreparedPoint(VBScriptHost& host, std::string_view expression, std::shared_ptr<PubResults> res,
+                  std::unique_ptr<Chunk> chunk, size_t xConstant)
+        : host_(host),
+          expression_(expression),
+          res_(std::move(res)),
+          chunk_(std::move(chunk)),
+          xConstant_(xConstant) {}
+
+    ScriptStatus run(double x) override {
+        Value xValue;
+        if (!literalOf(x, xValue)) return runText(x);
+        Chunk& chunk = *chunk_;
+        chunk.consts[xConstant_] = xValue;
+        return host_.runPrepared(chunk, res_);
+    }
+
+private:
+    // The value "x=<short number of x>" gives x: the literal's own subtype,
+    // negated for a minus sign as the parser reads "-5" (Neg of 5, so
+    // -32768 is a Long). False where the text is no plain literal.
+    bool literalOf(double x, Value& out) {
+        if (!std::isfinite(x)) return false;
+        number_.clear();
+        appendShortNumber(number_, x);  // " 5", "-5", " .5", "-1.5E+20"
+        const bool negative = number_[0] == '-';
+        try {
+            out = numberLiteral(std::string_view(number_).substr(1));
+            if (negative) out = negate(out);
+        } catch (const ScriptError&) {
+            return false;
+        }
+        return true;
+    }
+
+    // The point's text itself, for what the chunk cannot stand for.
+    ScriptStatus runText(double x) {
+        writePointScript(kod_, x, expression_);
+        host_.Reset();
+        ScriptStatus status = host_.AddObject("Res", res_);
+        if (status.ok) status = host_.ExecuteStatement(kod_);
+        return status;
+    }
+
+    VBScriptHost& host_;
+    std::string expression_;
+    std::shared_ptr<PubResults> res_;
+    std::unique_ptr<Chunk> chunk_;
+    size_t xConstant_;
+    std::string number_, kod_;
+};
+
+bool isName(const Node& nd, std::string_view name) {
+    return nd.kind == NK::Name && sameName(nd.nameView(), name);
+}
+
+}  // namespace
+
+std::unique_ptr<PreparedPointScript> VBScriptHost::preparePointScript(std::string_view expression,
+                                                                      std::shared_ptr<PubResults> res) {
+    if (!res) return nullptr;
+    std::string text;
+    writePointScript(text, 0, expression);
+    std::unique_ptr<Chunk> chunk;
+    try {
+        chunk = impl_->interp.prepare(text);
+    } catch (...) {
+        // A compile error, a text too long: each point fails as its text does.
+        return nullptr;
+    }
+    // Only the two assignments of the point script, as written: an expression
+    // that is more (statements after a ':', procedures, classes) would run
+    // on top of what a parse does at every point. Everything a run does
+    // itself (Execute, Eval, Rnd) is done again on every run after a reset,
+    // as on the per-point path, and Rnd's sequence lives in the engine, which
+    // both paths share.
+    const Chunk& c = *chunk;
+    const auto at = [&c](int32_t k) -> const Node* {
+        return k >= 0 && static_cast<size_t>(k) < c.nodes.size() ? &c.nodes[static_cast<size_t>(k)] : nullptr;
+    };
+    const Node* setX = at(c.root);
+    const Node* setP = setX ? at(setX->next) : nullptr;
+    if (!c.procs.empty() || !c.classes.empty() || c.optionExplicit || !setX || !setP) return nullptr;
+    const Node* xName = at(setX->a);
+    const Node* zero = at(setX->b);
+    const Node* target = at(setP->a);
+    const Node* res0 = target ? at(target->a) : nullptr;
+    if (setX->kind != NK::Assign || !xName || !isName(*xName, "x") || !zero || zero->kind != NK::Literal ||
+        zero->k < 0 || setP->kind != NK::Assign || setP->next >= 0 || !target || target->kind != NK::Member ||
+        !sameName(target->nameView(), "p") || !res0 || !isName(*res0, "Res"))
+        return nullptr;
+    return std::make_unique<PreparedPoint>(*this, expression, std::move(res), std::move(chunk),
+                                           static_cast<size_t>(zero->k));
+}
+
+ScriptStatus VBScriptHost::runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res) {
+    Impl& m = *impl_;
+    return m.guarded([&] {
+        m.interp.reset();
+        m.addResults("Res", res);
+        m.interp.runPrepared(chunk);
+    });
 }
 
 VBScriptHost::Evaluation VBScriptHost::Evaluate(std::string_view expression) {

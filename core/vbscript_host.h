@@ -19,6 +19,10 @@
 
 namespace mcplot {
 
+namespace vbs {
+struct Chunk;
+}
+
 // The longest user expression the program runs, and room for the line that
 // sets x and the "Res.p=" before it.
 inline constexpr size_t kMaxExpressionBytes = 64 * 1024;
@@ -35,6 +39,12 @@ public:
     ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
     ScriptStatus ExecuteStatement(std::string_view code) override;
     void setStopFlag(const std::atomic<bool>* flag) override;
+    // Parses "x=0" CR LF "Res.p=<expression>" once; each run resets the
+    // engine, adds Res, puts in place of the 0 the value the point's text
+    // gives x and runs the two statements. nullptr for an expression that
+    // is not one plain expression (see the source).
+    std::unique_ptr<PreparedPointScript> preparePointScript(std::string_view expression,
+                                                            std::shared_ptr<PubResults> res) override;
 
     // The value of one expression, for tools: its TypeName and its text as
     // CStr writes it ("." as decimal separator; empty for Empty and Null).
@@ -55,6 +65,9 @@ public:
     // The longest text ExecuteStatement accepts (default 16 MB; the program
     // sets kMaxScriptBytes).
     void setMaxScriptBytes(size_t bytes);
+
+    // One run of a chunk prepare made: Reset, AddObject("Res", res), run.
+    ScriptStatus runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res);
 
 private:
     struct Impl;

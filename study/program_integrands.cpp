@@ -22,15 +22,27 @@ private:
 
 class Expression : public Integrand {
 public:
+    // The expression is parsed once here when the host can (the main window
+    // parses the text of every point, the study need not): the values and
+    // failures are the same.
     Expression(const std::string& expression, std::unique_ptr<ScriptHost> host)
-        : expression_(expression), host_(std::move(host)), res_(std::make_shared<PubResults>()) {}
+        : expression_(expression),
+          host_(std::move(host)),
+          res_(std::make_shared<PubResults>()),
+          prepared_(host_->preparePointScript(expression_, res_)) {}
 
     std::optional<double> at(double x) override {
-        writePointScript(kod_, x, expression_);
-        host_->Reset();
-        ScriptStatus status = host_->AddObject("Res", res_);
-        if (status.ok) status = host_->ExecuteStatement(kod_);
+        ScriptStatus status;
+        if (prepared_) {
+            status = prepared_->run(x);
+        } else {
+            writePointScript(kod_, x, expression_);
+            host_->Reset();
+            status = host_->AddObject("Res", res_);
+            if (status.ok) status = host_->ExecuteStatement(kod_);
+        }
         if (!status.ok) {
+            if (prepared_) writePointScript(kod_, x, expression_);  // the text the error's place refers to
             failure_ = failureText(status, kod_, expression_, x);
             return std::nullopt;
         }
@@ -43,6 +55,7 @@ private:
     std::string expression_;
     std::unique_ptr<ScriptHost> host_;
     std::shared_ptr<PubResults> res_;
+    std::unique_ptr<PreparedPointScript> prepared_;  // after host_: it goes first
     std::string kod_;
     std::string failure_;
 };

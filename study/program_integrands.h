@@ -20,7 +20,8 @@ IntegrandFactory builtInIntegrand(int nfun, double temperature);
 using ScriptHostMaker = std::function<std::unique_ptr<ScriptHost>()>;
 
 // The user's expression through the same two-line script as the main window
-// ("x=...", "Res.p=<expression>"), each integrand with a host of its own. A
+// ("x=...", "Res.p=<expression>"), each integrand with a host of its own,
+// parsed once per integrand where the host can prepare it. A
 // failure is explained in the student's words: number, message, position in
 // the expression and x.
 IntegrandFactory expressionIntegrand(std::string expression, ScriptHostMaker makeHost);

@@ -120,6 +120,16 @@ public:
     // The value of the text as one expression at global scope.
     Value evaluate(std::string_view expression);
 
+    // Parses a text once for runPrepared (statements, as execute reads them).
+    // Throws ScriptError for a compile error or a text past the length limit.
+    // Strings in the text count against this interpreter's memory budget:
+    // destroy the chunk before the interpreter.
+    std::unique_ptr<Chunk> prepare(std::string_view code);
+    // Runs a prepared text as execute runs the same text, with the same
+    // limits per run, without parsing it again. The caller may change the
+    // chunk's constants between runs.
+    void runPrepared(const Chunk& chunk);
+
     // Evaluates a text as one expression in the current scope (Eval).
     Value evalText(std::string_view text);
     // Runs a text as statements (Execute) in the current scope, or at the

@@ -160,6 +160,70 @@ bool identChar(unsigned char c) {
     return identStart(c) || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
 }
 
+// Reads the decimal literal at pos (digits, a point, an exponent) into out and
+// moves pos past it; returns 0, or the error number of a malformed or too
+// large number. The digits are read once, keeping their value while it is
+// exact: a whole number, or a decimal without exponent such as the argument in
+// the program's script text, is then one division of two exact doubles, which
+// rounds right. Longer numbers and exponents go through from_chars.
+int scanNumber(std::string_view src, size_t& pos, Value& out) {
+    const size_t start = pos;
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr uint64_t kExact = uint64_t{1} << 53;
+    const size_t size = src.size();
+    uint64_t digits = 0;
+    bool exact = true;
+    int decimals = 0;
+    bool real = false;
+    for (; pos < size && src[pos] >= '0' && src[pos] <= '9'; ++pos) {
+        digits = digits * 10 + static_cast<uint64_t>(src[pos] - '0');
+        exact = exact && digits < kExact;
+    }
+    if (pos < size && src[pos] == '.') {
+        real = true;
+        for (++pos; pos < size && src[pos] >= '0' && src[pos] <= '9'; ++pos) {
+            digits = digits * 10 + static_cast<uint64_t>(src[pos] - '0');
+            exact = exact && digits < kExact;
+            ++decimals;
+        }
+    }
+    if (pos < size && (src[pos] | 0x20) == 'e') {
+        size_t k = pos + 1;
+        if (k < size && (src[k] == '+' || src[k] == '-')) ++k;
+        if (k >= size || src[k] < '0' || src[k] > '9') return err::Syntax;
+        while (k < size && src[k] >= '0' && src[k] <= '9') ++k;
+        pos = k;
+        real = true;
+        exact = false;  // the exponent needs from_chars
+    }
+    double v = 0;
+    if (exact && decimals <= 22) {
+        v = static_cast<double>(digits) / kPowers[decimals];
+    } else {
+        const std::string_view t = src.substr(start, pos - start);
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) {
+            if (!tinyNumber(t)) return err::Overflow;
+            v = 0;
+        } else if (r.ec != std::errc()) {
+            return err::Syntax;
+        }
+    }
+    // Whole numbers take the narrowest subtype that holds them.
+    if (!real && v <= 32767) {
+        out = Value::integer(static_cast<int16_t>(v));
+        return 0;
+    }
+    if (!real && v <= 2147483647.0) {
+        out = Value::lng(static_cast<int32_t>(v));
+        return 0;
+    }
+    out = Value::dbl(v);
+    return 0;
+}
+
 class Parser {
 public:
     Parser(Chunk& chunk, const ParseLimits& limits)
@@ -345,58 +409,11 @@ private:
         c_.consts.push_back(std::move(v));
     }
 
-    // Reads the digits once, keeping their value while it is exact: a whole
-    // number, or a decimal without exponent such as the argument in the
-    // program's script text, is then one division of two exact doubles, which
-    // rounds right. Longer numbers and exponents go through from_chars.
     [[gnu::noinline]] void number() {
-        static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        static constexpr uint64_t kExact = uint64_t{1} << 53;
-        const size_t size = src_.size();
-        uint64_t digits = 0;
-        bool exact = true;
-        int decimals = 0;
-        bool real = false;
-        for (; pos_ < size && src_[pos_] >= '0' && src_[pos_] <= '9'; ++pos_) {
-            digits = digits * 10 + static_cast<uint64_t>(src_[pos_] - '0');
-            exact = exact && digits < kExact;
-        }
-        if (pos_ < size && src_[pos_] == '.') {
-            real = true;
-            for (++pos_; pos_ < size && src_[pos_] >= '0' && src_[pos_] <= '9'; ++pos_) {
-                digits = digits * 10 + static_cast<uint64_t>(src_[pos_] - '0');
-                exact = exact && digits < kExact;
-                ++decimals;
-            }
-        }
-        if (pos_ < size && (src_[pos_] | 0x20) == 'e') {
-            size_t k = pos_ + 1;
-            if (k < size && (src_[k] == '+' || src_[k] == '-')) ++k;
-            if (k >= size || src_[k] < '0' || src_[k] > '9') fail(err::Syntax);
-            while (k < size && src_[k] >= '0' && src_[k] <= '9') ++k;
-            pos_ = k;
-            real = true;
-            exact = false;  // the exponent needs from_chars
-        }
-        double v = 0;
-        if (exact && decimals <= 22) {
-            v = static_cast<double>(digits) / kPowers[decimals];
-        } else {
-            const std::string_view t = text();
-            const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
-            if (r.ec == std::errc::result_out_of_range) {
-                if (!tinyNumber(t)) fail(err::Overflow);
-                v = 0;
-            } else if (r.ec != std::errc()) {
-                fail(err::Syntax);
-            }
-        }
-        // Whole numbers take the narrowest subtype that holds them.
-        if (!real && v <= 32767) return literal(Value::integer(static_cast<int16_t>(v)));
-        if (!real && v <= 2147483647.0) return literal(Value::lng(static_cast<int32_t>(v)));
-        literal(Value::dbl(v));
+        Value v;
+        const int error = scanNumber(src_, pos_, v);
+        if (error) fail(error);
+        literal(std::move(v));
     }
 
     [[gnu::noinline]] void radixLiteral() {
@@ -1435,6 +1452,15 @@ private:
 };
 
 }  // namespace
+
+Value numberLiteral(std::string_view text) {
+    size_t pos = 0;
+    Value v;
+    const int error = scanNumber(text, pos, v);
+    if (error) raise(error);
+    if (pos != text.size()) raise(err::Syntax);
+    return v;
+}
 
 void parseProgram(Chunk& chunk, const ParseLimits& limits) {
     chunk.clear();

@@ -171,6 +171,11 @@ void parseProgram(Chunk& chunk, const ParseLimits& limits);
 // Parses chunk.text as one expression (for Eval); returns its node.
 int32_t parseExpression(Chunk& chunk, const ParseLimits& limits);
 
+// The value of a decimal literal without sign ("5", ".25", "1.5E+20") with the
+// subtype the parser gives it in a script; raises the parser's error for a
+// malformed or too large number.
+Value numberLiteral(std::string_view text);
+
 // Built-in functions and constants are looked up once, at parse time.
 int builtinIndex(std::string_view name, uint32_t hash);
 

@@ -1,0 +1,179 @@
+// The study parses the user's expression once per worker; the main window runs
+// the text of every point. Both must give the same bits, subtypes and failure
+// texts at every x, whole, tiny, huge or signed zero.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "core/vbscript_host.h"
+#include "study/program_integrands.h"
+
+using namespace mcplot;
+using namespace mcplot::study;
+
+namespace {
+
+// The interpreter behind a host that counts the texts it runs, and that may
+// refuse to prepare (so the integrand runs the text of every point).
+class CountingHost : public ScriptHost {
+public:
+    CountingHost(bool prepare, int& texts) : prepare_(prepare), texts_(texts) {}
+    void Reset() override { inner_.Reset(); }
+    ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> res) override {
+        return inner_.AddObject(name, std::move(res));
+    }
+    ScriptStatus ExecuteStatement(std::string_view code) override {
+        ++texts_;
+        return inner_.ExecuteStatement(code);
+    }
+    void setStopFlag(const std::atomic<bool>* flag) override { inner_.setStopFlag(flag); }
+    std::unique_ptr<PreparedPointScript> preparePointScript(std::string_view expression,
+                                                            std::shared_ptr<PubResults> res) override {
+        return prepare_ ? inner_.preparePointScript(expression, std::move(res)) : nullptr;
+    }
+
+private:
+    VBScriptHost inner_;
+    bool prepare_;
+    int& texts_;
+};
+
+std::unique_ptr<Integrand> integrand(const std::string& expression, bool prepare, int& texts) {
+    return expressionIntegrand(
+        expression, [prepare, &texts] { return std::make_unique<CountingHost>(prepare, texts); })();
+}
+
+// Arguments of every kind: uniform on a plotting range and on a wide one,
+// whole numbers around the Integer and Long limits, the ends and zeros, tiny
+// and huge magnitudes, and any finite bit pattern.
+std::vector<double> arguments(size_t count, uint64_t seed) {
+    std::vector<double> xs = {0.0,
+                              -0.0,
+                              14.2,
+                              -14.2,
+                              32767,
+                              32768,
+                              -32768,
+                              -32769,
+                              1e15,
+                              2147483647.,
+                              2147483648.,
+                              -2147483648.,
+                              0.1 + 0.2,
+                              5e-324,
+                              1e-310,
+                              1e308,
+                              -1.7976931348623157e308};
+    std::mt19937_64 gen(seed);
+    std::uniform_real_distribution<double> range(0, 14.2), wide(-1e6, 1e6), exponent(-320, 308);
+    std::uniform_int_distribution<int64_t> whole(-70000, 70000);
+    while (xs.size() < count) {
+        switch (gen() % 6) {
+            case 0:
+            case 1:
+                xs.push_back(range(gen));
+                break;
+            case 2:
+                xs.push_back(wide(gen));
+                break;
+            case 3:
+                xs.push_back(static_cast<double>(whole(gen)));
+                break;
+            case 4:
+                xs.push_back((gen() & 1 ? -1 : 1) * std::pow(10.0, exponent(gen)));
+                break;
+            default: {
+                const uint64_t bits = gen();
+                double v;
+                std::memcpy(&v, &bits, sizeof v);
+                if (std::isfinite(v)) xs.push_back(v);
+            }
+        }
+    }
+    return xs;
+}
+
+}  // namespace
+
+TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
+    struct Case {
+        const char* expression;
+        size_t points;
+    };
+    const Case cases[] = {
+        {"5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2", 100'000},
+        {"x^2", 10'000},
+        {"Sqr(x)", 10'000},  // fails below zero
+        {"Log(x)", 10'000},
+        {"1/x", 10'000},
+        {"Sin(x)/x", 10'000},
+        {"CInt(x)", 10'000},  // overflows past the Integer range
+        {"x & \"\"", 10'000},
+        {"Res.p+1", 10'000},  // reads what the last point left
+        {"VarType(x)*10 + VarType(-x)", 10'000},
+        {"VarType(x*2) + VarType(x+x) * 100 + VarType(x\\1) * 10000", 10'000},
+        {"Len(CStr(x)) + InStr(x, \"E\") + Asc(Mid(Hex(Abs(x) Mod 65536), 1, 1))", 10'000},
+        {"Year(x) + Month(x) * 10000 + Weekday(DateAdd(\"d\", 1, x))", 10'000},
+        {"Eval(\"x*3\") + Rnd", 10'000},  // Rnd's sequence goes on the same way
+        {"Len(String(x, \"a\"))", 10'000},
+    };
+    int failures = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expression);
+        int preparedTexts = 0, pointTexts = 0;
+        auto prepared = integrand(c.expression, true, preparedTexts);
+        auto perPoint = integrand(c.expression, false, pointTexts);
+        for (double x : arguments(c.points, c.points)) {
+            const std::optional<double> a = prepared->at(x), b = perPoint->at(x);
+            ASSERT_EQ(a.has_value(), b.has_value()) << "x = " << x;
+            if (a) {
+                ASSERT_EQ(std::memcmp(&*a, &*b, sizeof(double)), 0) << "x = " << x << ": " << *a << " " << *b;
+            } else {
+                ++failures;
+                ASSERT_EQ(prepared->explainFailure(), perPoint->explainFailure()) << "x = " << x;
+            }
+        }
+        EXPECT_EQ(preparedTexts, 0) << "the expression was not prepared";
+        EXPECT_GT(pointTexts, 0);
+    }
+    EXPECT_GT(failures, 10'000);  // the failure texts were compared too
+}
+
+TEST(PreparedExpression, WhatCannotBePreparedRunsAsText) {
+    // Statements after a ':', a compile error: each point runs its text.
+    for (const char* expression : {"1: Res.pInt = 5", "2*x +", "x: Dim y"}) {
+        SCOPED_TRACE(expression);
+        int preparedTexts = 0, pointTexts = 0;
+        auto prepared = integrand(expression, true, preparedTexts);
+        auto perPoint = integrand(expression, false, pointTexts);
+        for (double x : {0.0, 1.5, -2.0}) {
+            const std::optional<double> a = prepared->at(x), b = perPoint->at(x);
+            ASSERT_EQ(a.has_value(), b.has_value());
+            if (a) EXPECT_EQ(*a, *b);
+            EXPECT_EQ(prepared->explainFailure(), perPoint->explainFailure());
+        }
+        EXPECT_EQ(preparedTexts, 3);
+    }
+}
+
+TEST(PreparedExpression, StopFlagAndMemoryLimitHoldForEachRun) {
+    int texts = 0;
+    auto f = integrand("Len(Replace(Space(3000000), \" \", \"ab\"))", true, texts);
+    EXPECT_EQ(f->at(1), 6e6);
+    std::atomic<bool> stop{true};
+    f->setStopFlag(&stop);
+    EXPECT_FALSE(f->at(1).has_value());
+    EXPECT_NE(f->explainFailure().find("80004004"), std::string::npos) << f->explainFailure();
+    stop = false;
+    EXPECT_EQ(f->at(2), 6e6);  // the next run starts afresh
+    auto g = integrand("Len(Space(x))", true, texts);
+    EXPECT_FALSE(g->at(1e9).has_value());
+    EXPECT_NE(g->explainFailure().find("Ошибка 7:"), std::string::npos) << g->explainFailure();
+    EXPECT_EQ(g->at(3), 3.0);
+    EXPECT_EQ(texts, 0);
+}
