@@ -1,5 +1,6 @@
 #include "core/vbscript_host.h"
 
+#include <cmath>
 #include <new>
 
 #include "core/evaluation.h"
@@ -117,19 +118,20 @@ namespace {
 class PreparedPoint : public PreparedPointScript {
 public:
     PreparedPoint(VBScriptHost& host, std::string_view expression, std::shared_ptr<PubResults> res,
-                  std::unique_ptr<Chunk> chunk, size_t xConstant)
+                  std::unique_ptr<Chunk> chunk, size_t xConstant, bool sameNames)
         : host_(host),
           expression_(expression),
           res_(std::move(res)),
           chunk_(std::move(chunk)),
-          xConstant_(xConstant) {}
+          xConstant_(xConstant),
+          sameNames_(sameNames) {}
 
     ScriptStatus run(double x) override {
         Value xValue;
         if (!literalOf(x, xValue)) return runText(x);
         Chunk& chunk = *chunk_;
         chunk.consts[xConstant_] = xValue;
-        return host_.runPrepared(chunk, res_);
+        return host_.runPrepared(chunk, res_, sameNames_);
     }
 
 private:
@@ -138,15 +140,43 @@ private:
     // -32768 is a Long). False where the text is no plain literal.
     bool literalOf(double x, Value& out) {
         if (!std::isfinite(x)) return false;
-        number_.clear();
-        appendShortNumber(number_, x);  // " 5", "-5", " .5", "-1.5E+20"
-        const bool negative = number_[0] == '-';
-        try {
-            out = numberLiteral(std::string_view(number_).substr(1));
-            if (negative) out = negate(out);
-        } catch (const ScriptError&) {
-            return false;
+        if (!quickLiteral(std::fabs(x), out)) {
+            number_.clear();
+            appendShortNumber(number_, x);  // " 5", "-5", " .5", "-1.5E+20"
+            try {
+                out = numberLiteral(std::string_view(number_).substr(1));
+            } catch (const ScriptError&) {
+                return false;
+            }
         }
+        if (x < 0) out = negate(out);
+        return true;
+    }
+
+    // The literal of a magnitude written without exponent, as the parser
+    // reads it, straight from its digits: the digits D and the places after
+    // the point give D / 10^places, both exact, or the whole number D·10^k
+    // with the narrowest subtype; the text is written only where the quick
+    // rounding cannot tell or the text would take an exponent.
+    static bool quickLiteral(double magnitude, Value& out) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        uint64_t digits = 0;
+        int count = 0, exponent = 0;
+        if (!quickDigits15(magnitude, digits, count, exponent)) return false;
+        const int before = exponent + 1, after = count - 1 - exponent;
+        if (before > 15 || after > 15) return false;  // "1.5E+20", "1E-20"
+        if (after > 0) {
+            out = Value::dbl(static_cast<double>(digits) / kPowers[after]);
+            return true;
+        }
+        const double whole = static_cast<double>(digits) * kPowers[-after];
+        if (whole <= 32767)
+            out = Value::integer(static_cast<int16_t>(whole));
+        else if (whole <= 2147483647.0)
+            out = Value::lng(static_cast<int32_t>(whole));
+        else
+            out = Value::dbl(whole);
         return true;
     }
 
@@ -164,6 +194,7 @@ private:
     std::shared_ptr<PubResults> res_;
     std::unique_ptr<Chunk> chunk_;
     size_t xConstant_;
+    bool sameNames_;
     std::string number_, kod_;
 };
 
@@ -206,16 +237,18 @@ std::unique_ptr<PreparedPointScript> VBScriptHost::preparePointScript(std::strin
         zero->k < 0 || setP->kind != NK::Assign || setP->next >= 0 || !target || target->kind != NK::Member ||
         !sameName(target->nameView(), "p") || !res0 || !isName(*res0, "Res"))
         return nullptr;
+    const bool sameNames = impl_->interp.foldConstants(*chunk, setP->b);
     return std::make_unique<PreparedPoint>(*this, expression, std::move(res), std::move(chunk),
-                                           static_cast<size_t>(zero->k));
+                                           static_cast<size_t>(zero->k), sameNames);
 }
 
-ScriptStatus VBScriptHost::runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res) {
+ScriptStatus VBScriptHost::runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res,
+                                       bool sameNames) {
     Impl& m = *impl_;
     return m.guarded([&] {
         m.interp.reset();
         m.addResults("Res", res);
-        m.interp.runPrepared(chunk);
+        m.interp.runPrepared(chunk, sameNames);
     });
 }
 

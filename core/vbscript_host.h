@@ -66,8 +66,9 @@ public:
     // sets kMaxScriptBytes).
     void setMaxScriptBytes(size_t bytes);
 
-    // One run of a chunk prepare made: Reset, AddObject("Res", res), run.
-    ScriptStatus runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res);
+    // One run of a chunk prepared by preparePointScript: Reset,
+    // AddObject("Res", res), run (see Interpreter::runPrepared).
+    ScriptStatus runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res, bool sameNames);
 
 private:
     struct Impl;

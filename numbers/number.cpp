@@ -142,11 +142,12 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // ten so that the wanted digits form the whole part. The product is rounded
 // once, by at most a sixteenth of a unit (the scaled value stays below 2^50),
 // so whenever its fraction is clearly away from a half its nearest whole
-// number is the rounded value. Returns false when it cannot tell.
-bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
+// number is the rounded value: whole has `digits` places, the first at the
+// decimal exponent. Returns false when it cannot tell.
+bool scaledWhole(double magnitude, int digits, uint64_t& whole, int& exponent) {
     const int binaryExponent = static_cast<int>((std::bit_cast<uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
     // floor(log10(magnitude)), possibly one too low
-    int exponent = (binaryExponent * 78913) >> 18;  // 78913 / 2^18 is just below log10(2)
+    exponent = (binaryExponent * 78913) >> 18;  // 78913 / 2^18 is just below log10(2)
     const double low = kPowersOfTen[digits - 1], high = kPowersOfTen[digits];
     double scaled = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -158,8 +159,14 @@ bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
     }
     // Too close to a power of ten to be sure of the decade.
     if (!(scaled >= low + 1 && scaled < high - 1)) return false;
-    const auto whole = static_cast<uint64_t>(scaled + 0.5);
-    if (std::fabs(scaled - static_cast<double>(whole)) > 0.4) return false;
+    whole = static_cast<uint64_t>(scaled + 0.5);
+    return std::fabs(scaled - static_cast<double>(whole)) <= 0.4;
+}
+
+bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
+    uint64_t whole = 0;
+    int exponent = 0;
+    if (!scaledWhole(magnitude, digits, whole, exponent)) return false;
     uint64_t rest = whole;
     int count = digits;
     // Trailing zeros go eight, then one at a time (whole is not zero): a
@@ -286,6 +293,17 @@ void appendShortNumber(std::string& out, double v) {
         *--text = ' ';
     }
     out.append(text, end);
+}
+
+bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent) {
+    if (!std::isfinite(v) || v == 0) return false;
+    uint64_t whole = 0;
+    if (!scaledWhole(std::fabs(v), 15, whole, exponent)) return false;
+    count = 15;
+    for (; whole % 100000000 == 0; whole /= 100000000) count -= 8;
+    for (; whole % 10 == 0; whole /= 10) --count;
+    significant = whole;
+    return true;
 }
 
 std::string shortNumber(double v) {

@@ -148,6 +148,11 @@ std::string numberText15(double v);
 std::string shortNumber(double v);
 // The same form, written at the end of out (no temporary text).
 void appendShortNumber(std::string& out, double v);
+// The digits of numberText15(v) without writing them, where the quick way can
+// tell: |v| rounded to `significant` digits (1..15, no trailing zero) and the
+// decimal exponent of the first. False for zero, infinities, NaN and values too
+// close to a rounding tie or a power of ten; then only the text is sure.
+bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent);
 
 // Reads the longest leading decimal number of a text the way the parameter box
 // is read: blanks, tabs and line feeds anywhere are skipped, '.' is the decimal

@@ -203,25 +203,6 @@ void Interpreter::execute(std::string_view code) {
     run(*chunk);
 }
 
-std::unique_ptr<Chunk> Interpreter::prepare(std::string_view code) {
-    BudgetScope scope(&budget_);
-    startCall();
-    if (code.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
-    auto chunk = std::make_unique<Chunk>();
-    chunk->copyText(code);
-    parseProgram(*chunk, parseLimits());
-    return chunk;
-}
-
-void Interpreter::runPrepared(const Chunk& chunk) {
-    BudgetScope scope(&budget_);
-    startCall();
-    // A name found as a global in an earlier run may be another variable now,
-    // or none (every reset drops the globals).
-    for (const Node& nd : chunk.nodes) nd.global = -1;
-    run(chunk);
-}
-
 Value Interpreter::evaluate(std::string_view expression) {
     BudgetScope scope(&budget_);
     startCall();

@@ -127,8 +127,18 @@ public:
     std::unique_ptr<Chunk> prepare(std::string_view code);
     // Runs a prepared text as execute runs the same text, with the same
     // limits per run, without parsing it again. The caller may change the
-    // chunk's constants between runs.
-    void runPrepared(const Chunk& chunk);
+    // chunk's constants between runs. sameNames: the chunk's names mean the
+    // same in every run (foldConstants said so, and each run starts from a
+    // reset), so what a name was found as in one run holds in the next.
+    void runPrepared(const Chunk& chunk, bool sameNames = false);
+    // Replaces each part of the expression at node n made only of numbers,
+    // operators and built-ins whose value depends on their arguments alone
+    // (Sin, CInt, named constants...) by its value, computed as a run would
+    // compute it; a part that fails stays, to fail where it is at run time.
+    // Nothing is folded, and false returned, when the chunk's names may mean
+    // other things from run to run (it defines procedures, or runs texts:
+    // Eval, Execute, ExecuteGlobal, GetRef).
+    bool foldConstants(Chunk& chunk, int32_t n);
 
     // Evaluates a text as one expression in the current scope (Eval).
     Value evalText(std::string_view text);
@@ -170,6 +180,8 @@ private:
     void checkClock();
     static constexpr size_t kWorkBetweenClockLooks = 1u << 20;
     static constexpr size_t kKeptNodes = 1u << 14;
+
+    bool fold(Chunk& chunk, int32_t n);
 
     Flow execBlock(int32_t s);
     Flow exec(int32_t s);

@@ -154,7 +154,9 @@ TEST(PreparedExpression, WhatCannotBePreparedRunsAsText) {
         for (double x : {0.0, 1.5, -2.0}) {
             const std::optional<double> a = prepared->at(x), b = perPoint->at(x);
             ASSERT_EQ(a.has_value(), b.has_value());
-            if (a) EXPECT_EQ(*a, *b);
+            if (a) {
+                EXPECT_EQ(*a, *b);
+            }
             EXPECT_EQ(prepared->explainFailure(), perPoint->explainFailure());
         }
         EXPECT_EQ(preparedTexts, 3);

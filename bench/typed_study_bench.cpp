@@ -1,0 +1,108 @@
+// Target: the study of the sample expression of "Ваша функция" through the
+// interpreter at most 5 x the same study with the expression compiled as C++
+// (one thread, same seed and sizes, measured in the same run), and a study
+// with the window's defaults and N = 32 000 under 3 s on this machine. The
+// ratio and the default study's time are printed after the benchmark's own
+// output (to stderr when that output is JSON), and the ratio is also the
+// "ratio" counter of the interpreted study.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/vbscript_host.h"
+#include "study/program_integrands.h"
+#include "study/study.h"
+
+using namespace mcplot;
+using namespace mcplot::study;
+
+namespace {
+
+const char* const sample = "5+tan(30*3.14/180)*x -9.8*x^2/2/10^2/(cos(30*3.14/180))^2";
+const Box sampleBox{0, 14.2, 0, 7.5};
+
+double sampleFormula(double x) {
+    return 5 + std::tan(30 * 3.14 / 180) * x -
+           9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(30 * 3.14 / 180), 2);
+}
+
+IntegrandFactory interpreted() {
+    return expressionIntegrand(sample, [] { return std::make_unique<VBScriptHost>(); });
+}
+
+StudySettings comparedSettings() {
+    StudySettings s;
+    s.box = sampleBox;
+    s.throws = 2000;
+    s.runs = 50;
+    s.seed = 7;
+    s.maxThrows = 100'000;
+    s.maxTrapezoidIntervals = 100'000;
+    s.threads = 1;
+    return s;
+}
+
+double secondsOf(const StudySettings& s, const IntegrandFactory& factory) {
+    const auto start = std::chrono::steady_clock::now();
+    Study study(s, factory);
+    study.start();
+    study.wait();
+    benchmark::DoNotOptimize(study.snapshot().summary.reference);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double compiledSeconds = 0, interpretedSeconds = 0, defaultSeconds = 0;
+
+void BM_SampleStudyCompiled(benchmark::State& state) {
+    const IntegrandFactory factory = factoryOf(sampleFormula);
+    double total = 0;
+    for (auto _ : state) total += secondsOf(comparedSettings(), factory);
+    compiledSeconds = total / static_cast<double>(state.iterations());
+}
+
+void BM_SampleStudyInterpreted(benchmark::State& state) {
+    const IntegrandFactory factory = interpreted();
+    double total = 0;
+    for (auto _ : state) total += secondsOf(comparedSettings(), factory);
+    interpretedSeconds = total / static_cast<double>(state.iterations());
+    if (compiledSeconds > 0) state.counters["ratio"] = interpretedSeconds / compiledSeconds;
+}
+
+// The window's defaults (N_max 1 000 000, M = 200, trapezoid up to 100 000
+// intervals, every core) with N = 32 000.
+void BM_SampleDefaultStudy(benchmark::State& state) {
+    StudySettings s;
+    s.box = sampleBox;
+    s.throws = 32'000;
+    s.seed = 1;
+    const IntegrandFactory factory = interpreted();
+    double total = 0;
+    for (auto _ : state) total += secondsOf(s, factory);
+    defaultSeconds = total / static_cast<double>(state.iterations());
+}
+
+}  // namespace
+
+BENCHMARK(BM_SampleStudyCompiled)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_SampleStudyInterpreted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_SampleDefaultStudy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+int main(int argc, char** argv) {
+    bool json = false;
+    for (int k = 1; k < argc; ++k)
+        if (std::strcmp(argv[k], "--benchmark_format=json") == 0) json = true;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::FILE* out = json ? stderr : stdout;
+    if (compiledSeconds > 0 && interpretedSeconds > 0)
+        std::fprintf(out, "sample study: interpreted %.1f ms, compiled %.1f ms, ratio %.2f (target <= 5)\n",
+                     interpretedSeconds * 1e3, compiledSeconds * 1e3, interpretedSeconds / compiledSeconds);
+    if (defaultSeconds > 0)
+        std::fprintf(out, "default study, N = 32 000: %.2f s (target < 3 s)\n", defaultSeconds);
+    return 0;
+}
