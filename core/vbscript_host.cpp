@@ -7,6 +7,7 @@
 #include "numbers/number.h"
 #include "vbscript/host_object.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/number_program.h"
 #include "vbscript/operators.h"
 #include "vbscript/value.h"
 
@@ -109,17 +110,16 @@ ScriptStatus VBScriptHost::ExecuteStatement(std::string_view code) {
     return impl_->guarded([&] { impl_->interp.execute(code); });
 }
 
-namespace {
-
 // The point script with x's literal taken out of the text: the chunk of
 // "x=0" CR LF "Res.p=<expression>" whose constant 0 is replaced before each
 // run. The second line, where the student's errors lie, is the same text as
 // in the point script, so errors have the same line and column.
-class PreparedPoint : public PreparedPointScript {
+class VBScriptHost::PreparedPoint : public PreparedPointScript {
 public:
     PreparedPoint(VBScriptHost& host, std::string_view expression, std::shared_ptr<PubResults> res,
                   std::unique_ptr<Chunk> chunk, size_t xConstant, bool sameNames)
         : host_(host),
+          m_(*host.impl_),
           expression_(expression),
           res_(std::move(res)),
           chunk_(std::move(chunk)),
@@ -129,10 +129,27 @@ public:
     ScriptStatus run(double x) override {
         Value xValue;
         if (!literalOf(x, xValue)) return runText(x);
+        if (!quick_.empty()) {
+            // A failure is run again below, to fail in its place.
+            try {
+                const Value v = quick_.run(m_.interp, xValue);
+                res_->p = toDouble(v);  // as Res.p = v stores it
+                return ScriptStatus::success();
+            } catch (const ScriptError&) {
+            }
+        }
         Chunk& chunk = *chunk_;
         chunk.consts[xConstant_] = xValue;
-        return host_.runPrepared(chunk, res_, sameNames_);
+        return m_.guarded([&] {
+            m_.interp.reset();
+            m_.addResults("Res", res_);
+            m_.interp.runPrepared(chunk, sameNames_);
+        });
     }
+
+    // Flattens an expression of numbers and x alone: its runs need neither
+    // the engine's reset nor its statements (the next full run resets).
+    void flatten(int32_t expression) { quick_.compile(*chunk_, expression, "x"); }
 
 private:
     // The value "x=<short number of x>" gives x: the literal's own subtype,
@@ -190,13 +207,17 @@ private:
     }
 
     VBScriptHost& host_;
+    Impl& m_;
     std::string expression_;
     std::shared_ptr<PubResults> res_;
     std::unique_ptr<Chunk> chunk_;
     size_t xConstant_;
     bool sameNames_;
+    NumberProgram quick_;
     std::string number_, kod_;
 };
+
+namespace {
 
 bool isName(const Node& nd, std::string_view name) {
     return nd.kind == NK::Name && sameName(nd.nameView(), name);
@@ -238,18 +259,10 @@ std::unique_ptr<PreparedPointScript> VBScriptHost::preparePointScript(std::strin
         !sameName(target->nameView(), "p") || !res0 || !isName(*res0, "Res"))
         return nullptr;
     const bool sameNames = impl_->interp.foldConstants(*chunk, setP->b);
-    return std::make_unique<PreparedPoint>(*this, expression, std::move(res), std::move(chunk),
-                                           static_cast<size_t>(zero->k), sameNames);
-}
-
-ScriptStatus VBScriptHost::runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res,
-                                       bool sameNames) {
-    Impl& m = *impl_;
-    return m.guarded([&] {
-        m.interp.reset();
-        m.addResults("Res", res);
-        m.interp.runPrepared(chunk, sameNames);
-    });
+    auto prepared = std::make_unique<PreparedPoint>(*this, expression, std::move(res), std::move(chunk),
+                                                    static_cast<size_t>(zero->k), sameNames);
+    if (sameNames) prepared->flatten(setP->b);
+    return prepared;
 }
 
 VBScriptHost::Evaluation VBScriptHost::Evaluate(std::string_view expression) {

@@ -19,10 +19,6 @@
 
 namespace mcplot {
 
-namespace vbs {
-struct Chunk;
-}
-
 // The longest user expression the program runs, and room for the line that
 // sets x and the "Res.p=" before it.
 inline constexpr size_t kMaxExpressionBytes = 64 * 1024;
@@ -66,12 +62,9 @@ public:
     // sets kMaxScriptBytes).
     void setMaxScriptBytes(size_t bytes);
 
-    // One run of a chunk prepared by preparePointScript: Reset,
-    // AddObject("Res", res), run (see Interpreter::runPrepared).
-    ScriptStatus runPrepared(const vbs::Chunk& chunk, const std::shared_ptr<PubResults>& res, bool sameNames);
-
 private:
     struct Impl;
+    class PreparedPoint;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -1,0 +1,128 @@
+#include "vbscript/number_program.h"
+
+#include <array>
+
+#include "vbscript/builtins.h"
+#include "vbscript/operators.h"
+
+namespace mcplot::vbs {
+
+namespace {
+
+// Built-ins of numbers whose value depends on their arguments alone.
+bool numberBuiltin(int index) {
+    static constexpr std::array<std::string_view, 19> names = {
+        "abs", "atn", "cos",   "exp",   "fix",  "int",  "log",  "round", "sgn", "sin",
+        "sqr", "tan", "cbool", "cbyte", "ccur", "cdbl", "cint", "clng",  "csng"};
+    const char* const name = builtinAt(index).name;
+    for (std::string_view n : names)
+        if (sameName(n, name)) return true;
+    return false;
+}
+
+// Operators whose result is a number for numbers: no text, no objects.
+bool numberOperator(BinOp op) {
+    return op != BinOp::Concat && op != BinOp::Is;
+}
+
+// Deeper expressions are rare; they run as text.
+constexpr int kMaxDepth = 200;
+
+}  // namespace
+
+bool NumberProgram::compile(const Chunk& chunk, int32_t n, std::string_view variable) {
+    code_.clear();
+    constants_.clear();
+    if (!add(chunk, n, variable, 0)) {
+        code_.clear();
+        constants_.clear();
+        return false;
+    }
+    // The deepest the stack goes: one value per pending operand.
+    size_t depth = 0, most = 0;
+    for (const Step& s : code_) {
+        if (s.kind == Kind::Constant || s.kind == Kind::Variable) ++depth;
+        if (s.kind == Kind::Binary) --depth;
+        if (s.kind == Kind::Builtin) depth = depth - s.count + 1;
+        most = std::max(most, depth);
+    }
+    stack_.assign(most + 1, Value());
+    return true;
+}
+
+bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable, int depth) {
+    if (n < 0 || depth > kMaxDepth) return false;
+    const Node& nd = chunk.nodes[static_cast<size_t>(n)];
+    switch (nd.kind) {
+        case NK::Literal: {
+            const Value& v = chunk.consts[static_cast<size_t>(nd.k)];
+            if (!v.isNumberLike()) return false;
+            code_.push_back({Kind::Constant, 0, 0, static_cast<int32_t>(constants_.size())});
+            constants_.push_back(v);
+            return true;
+        }
+        case NK::Name:
+            if (!sameName(nd.nameView(), variable)) return false;
+            code_.push_back({Kind::Variable});
+            return true;
+        case NK::Unary:
+            if (!add(chunk, nd.a, variable, depth + 1)) return false;
+            code_.push_back({Kind::Unary, nd.op});
+            return true;
+        case NK::Binary:
+            if (!numberOperator(static_cast<BinOp>(nd.op))) return false;
+            if (!add(chunk, nd.a, variable, depth + 1) || !add(chunk, nd.b, variable, depth + 1))
+                return false;
+            code_.push_back({Kind::Binary, nd.op});
+            return true;
+        case NK::Call: {
+            if (nd.k < 0 || sameName(nd.nameView(), variable) || !numberBuiltin(nd.k)) return false;
+            const Builtin& b = builtinAt(nd.k);
+            int count = 0;
+            for (int32_t a = nd.a; a >= 0; a = chunk.nodes[static_cast<size_t>(a)].next, ++count)
+                if (!add(chunk, a, variable, depth + 1)) return false;
+            if (count < b.minArgs || count > b.maxArgs) return false;
+            code_.push_back({Kind::Builtin, 0, static_cast<uint8_t>(count), nd.k});
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+Value NumberProgram::run(Interpreter& in, const Value& x) {
+    Value* const base = stack_.data();
+    Value* top = base;  // the next free place
+    for (const Step& s : code_) {
+        switch (s.kind) {
+            case Kind::Constant:
+                *top++ = constants_[static_cast<size_t>(s.index)];
+                break;
+            case Kind::Variable:
+                *top++ = x;
+                break;
+            case Kind::Unary: {
+                Value& v = top[-1];
+                const auto op = static_cast<UnaryOp>(s.op);
+                if (op == UnaryOp::Neg)
+                    v = negate(v);
+                else if (op == UnaryOp::Not)
+                    v = logicalNot(v);
+                break;
+            }
+            case Kind::Binary:
+                --top;
+                top[-1] = binary(static_cast<BinOp>(s.op), top[-1], top[0]);
+                break;
+            case Kind::Builtin: {
+                top -= s.count;
+                *top = builtinAt(s.index).fn(in, top, s.count);
+                ++top;
+                break;
+            }
+        }
+    }
+    return base[0];
+}
+
+}  // namespace mcplot::vbs

@@ -1,0 +1,48 @@
+// An expression of numbers, one variable, arithmetic and comparison operators
+// and built-ins whose value depends on their arguments alone, flattened into
+// a sequence run on a small stack of values. It computes with the
+// interpreter's own operators and built-ins, so the values and subtypes are
+// the interpreter's; it only skips the walk of the tree, the name look-ups
+// and the statements around the expression. The study runs one such
+// expression at a million points.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "vbscript/parser.h"
+#include "vbscript/value.h"
+
+namespace mcplot::vbs {
+
+class Interpreter;
+
+class NumberProgram {
+public:
+    // Flattens the expression at node n of the chunk, whose only name may be
+    // `variable`; false, and nothing to run, when it has any other part
+    // (strings, objects, other names, procedures, Rnd, Eval...).
+    bool compile(const Chunk& chunk, int32_t n, std::string_view variable);
+    bool empty() const { return code_.empty(); }
+
+    // The expression's value with the variable set to x. Raises the error
+    // the interpreter would raise, without its place: run the text then.
+    Value run(Interpreter& in, const Value& x);
+
+private:
+    enum class Kind : uint8_t { Constant, Variable, Unary, Binary, Builtin };
+    struct Step {
+        Kind kind;
+        uint8_t op = 0;
+        uint8_t count = 0;  // the arguments of a built-in
+        int32_t index = 0;  // the constant, or the built-in
+    };
+    bool add(const Chunk& chunk, int32_t n, std::string_view variable, int depth);
+
+    std::vector<Step> code_;
+    std::vector<Value> constants_;  // numbers only: nothing that holds memory
+    std::vector<Value> stack_;
+};
+
+}  // namespace mcplot::vbs
