@@ -144,14 +144,14 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // so whenever its fraction is clearly away from a half its nearest whole
 // number is the rounded value: whole has `digits` places, the first at the
 // decimal exponent. Returns false when it cannot tell.
-bool scaledWhole(double magnitude, int digits, uint64_t& whole, int& exponent) {
+bool scaledWhole(double magnitude, int digits, uint64_t& whole, int& exponent, double& scaled, int& shift) {
     const int binaryExponent = static_cast<int>((std::bit_cast<uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
     // floor(log10(magnitude)), possibly one too low
     exponent = (binaryExponent * 78913) >> 18;  // 78913 / 2^18 is just below log10(2)
     const double low = kPowersOfTen[digits - 1], high = kPowersOfTen[digits];
-    double scaled = 0;
+    scaled = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int shift = digits - 1 - exponent;
+        shift = digits - 1 - exponent;
         if (shift < 0 || shift > 22) return false;
         scaled = magnitude * kPowersOfTen[shift];
         if (scaled < high) break;
@@ -161,6 +161,12 @@ bool scaledWhole(double magnitude, int digits, uint64_t& whole, int& exponent) {
     if (!(scaled >= low + 1 && scaled < high - 1)) return false;
     whole = static_cast<uint64_t>(scaled + 0.5);
     return std::fabs(scaled - static_cast<double>(whole)) <= 0.4;
+}
+
+bool scaledWhole(double magnitude, int digits, uint64_t& whole, int& exponent) {
+    double scaled = 0;
+    int shift = 0;
+    return scaledWhole(magnitude, digits, whole, exponent, scaled, shift);
 }
 
 bool scaledRounding(double magnitude, int digits, RoundedDigits& out) {
@@ -297,8 +303,22 @@ void appendShortNumber(std::string& out, double v) {
 
 bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent) {
     if (!std::isfinite(v) || v == 0) return false;
+    const double magnitude = std::fabs(v);
     uint64_t whole = 0;
-    if (!scaledWhole(std::fabs(v), 15, whole, exponent)) return false;
+    double scaled = 0;
+    int shift = 0;
+    if (!scaledWhole(magnitude, 15, whole, exponent, scaled, shift)) {
+        // Near a half the product's own rounding error decides: it is exact
+        // as a fused multiply-add (the power of ten is exact), and the sign
+        // of the sum of two doubles is the sign of their exact sum. The
+        // decade must be sure, and an exact half is left to the exact way.
+        if (shift < 0 || shift > 22 || !(scaled >= 1e14 + 1 && scaled < 1e15 - 1)) return false;
+        const double error = std::fma(magnitude, kPowersOfTen[shift], -scaled);
+        const double floor = std::floor(scaled);
+        const double aboveHalf = (scaled - floor - 0.5) + error;
+        if (aboveHalf == 0) return false;
+        whole = static_cast<uint64_t>(floor) + (aboveHalf > 0 ? 1 : 0);
+    }
     count = 15;
     for (; whole % 100000000 == 0; whole /= 100000000) count -= 8;
     for (; whole % 10 == 0; whole /= 10) --count;

@@ -1,6 +1,7 @@
 #include "vbscript/number_program.h"
 
 #include <array>
+#include <cmath>
 
 #include "vbscript/builtins.h"
 #include "vbscript/operators.h"
@@ -110,10 +111,27 @@ Value NumberProgram::run(Interpreter& in, const Value& x) {
                     v = logicalNot(v);
                 break;
             }
-            case Kind::Binary:
+            case Kind::Binary: {
                 --top;
-                top[-1] = binary(static_cast<BinOp>(s.op), top[-1], top[0]);
+                const auto op = static_cast<BinOp>(s.op);
+                Value& a = top[-1];
+                const Value& b = top[0];
+                // Two Doubles: the operator's own result when it is finite;
+                // otherwise the operator raises its error.
+                if (op <= BinOp::Div && a.type() == vtDouble && b.type() == vtDouble) {
+                    const double x = a.d(), y = b.d();
+                    const double r = op == BinOp::Add   ? x + y
+                                     : op == BinOp::Sub ? x - y
+                                     : op == BinOp::Mul ? x * y
+                                                        : x / y;
+                    if (std::isfinite(r)) {
+                        a = Value::dbl(r);
+                        break;
+                    }
+                }
+                a = binary(op, a, b);
                 break;
+            }
             case Kind::Builtin: {
                 top -= s.count;
                 *top = builtinAt(s.index).fn(in, top, s.count);
