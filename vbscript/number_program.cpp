@@ -26,6 +26,38 @@ bool numberOperator(BinOp op) {
     return op != BinOp::Concat && op != BinOp::Is;
 }
 
+bool plainNumber(const Value& v) {
+    return v.type() == vtDouble || v.type() == vtInteger || v.type() == vtLong;
+}
+double plainValue(const Value& v) {
+    return v.type() == vtDouble ? v.d() : static_cast<double>(v.i());
+}
+
+// The commonest operations of a formula where the operators give a finite
+// Double computed in doubles: + - * with a Double operand, / and the square
+// (one product) of any Integer, Long or Double. False for the rest, and for
+// a result that is not finite: then the operator itself raises its error.
+inline bool quickArithmetic(BinOp op, const Value& a, const Value& b, double& r) {
+    if (op > BinOp::Pow || op == BinOp::IntDiv || op == BinOp::Mod || !plainNumber(a) || !plainNumber(b))
+        return false;
+    const double x = plainValue(a), y = plainValue(b);
+    switch (op) {
+        case BinOp::Add:
+        case BinOp::Sub:
+        case BinOp::Mul:
+            if (a.type() != vtDouble && b.type() != vtDouble) return false;  // Integer and Long stay whole
+            r = op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y;
+            break;
+        case BinOp::Div:
+            r = x / y;
+            break;
+        default:
+            if (y != 2) return false;
+            r = x * x;
+    }
+    return std::isfinite(r);
+}
+
 // Deeper expressions are rare; they run as text.
 constexpr int kMaxDepth = 200;
 
@@ -116,18 +148,10 @@ Value NumberProgram::run(Interpreter& in, const Value& x) {
                 const auto op = static_cast<BinOp>(s.op);
                 Value& a = top[-1];
                 const Value& b = top[0];
-                // Two Doubles: the operator's own result when it is finite;
-                // otherwise the operator raises its error.
-                if (op <= BinOp::Div && a.type() == vtDouble && b.type() == vtDouble) {
-                    const double x = a.d(), y = b.d();
-                    const double r = op == BinOp::Add   ? x + y
-                                     : op == BinOp::Sub ? x - y
-                                     : op == BinOp::Mul ? x * y
-                                                        : x / y;
-                    if (std::isfinite(r)) {
-                        a = Value::dbl(r);
-                        break;
-                    }
+                double r = 0;
+                if (quickArithmetic(op, a, b, r)) {
+                    a = Value::dbl(r);
+                    break;
                 }
                 a = binary(op, a, b);
                 break;
