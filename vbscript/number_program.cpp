@@ -1,6 +1,9 @@
 #include "vbscript/number_program.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+#include <utility>
 #include <cmath>
 
 #include "vbscript/builtins.h"
@@ -80,6 +83,164 @@ bool NumberProgram::compile(const Chunk& chunk, int32_t n, std::string_view vari
         most = std::max(most, depth);
     }
     stack_.assign(most + 1, Value());
+    doubleStack_.assign(most + 1, 0.0);
+    planDoubles();
+    return true;
+}
+
+void NumberProgram::planDoubles() {
+    doubles_.clear();
+    // What each pending operand is with x a Double: a Double, an Integer or
+    // Long constant (read as a double by the operators below), or neither.
+    enum class Type : uint8_t { Double, Whole, Other };
+    std::vector<Type> types;
+    std::vector<DoubleStep> plan;
+    const auto plain = [](Type t) { return t != Type::Other; };
+    for (const Step& s : code_) {
+        switch (s.kind) {
+            case Kind::Constant: {
+                const Value& v = constants_[static_cast<size_t>(s.index)];
+                const bool whole = v.type() == vtInteger || v.type() == vtLong;
+                if (v.type() != vtDouble && !whole) return;
+                types.push_back(whole ? Type::Whole : Type::Double);
+                plan.push_back({DoubleOp::Constant, whole ? static_cast<double>(v.i()) : v.d()});
+                break;
+            }
+            case Kind::Variable:
+                types.push_back(Type::Double);
+                plan.push_back({DoubleOp::Variable});
+                break;
+            case Kind::Unary: {
+                const auto op = static_cast<UnaryOp>(s.op);
+                if (op == UnaryOp::Not || types.back() != Type::Double) return;
+                if (op == UnaryOp::Neg) plan.push_back({DoubleOp::Neg});
+                break;
+            }
+            case Kind::Binary: {
+                const Type b = types.back();
+                types.pop_back();
+                const Type a = types.back();
+                if (!plain(a) || !plain(b)) return;
+                const auto op = static_cast<BinOp>(s.op);
+                if ((op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) && a != Type::Double &&
+                    b != Type::Double)
+                    return;  // whole numbers stay whole
+                DoubleOp d;
+                switch (op) {
+                    case BinOp::Add:
+                        d = DoubleOp::Add;
+                        break;
+                    case BinOp::Sub:
+                        d = DoubleOp::Sub;
+                        break;
+                    case BinOp::Mul:
+                        d = DoubleOp::Mul;
+                        break;
+                    case BinOp::Div:
+                        d = DoubleOp::Div;
+                        break;
+                    case BinOp::Pow:
+                        d = DoubleOp::Pow;
+                        break;
+                    default:
+                        return;
+                }
+                types.back() = Type::Double;
+                plan.push_back({d});
+                break;
+            }
+            case Kind::Builtin: {
+                if (s.count != 1 || types.back() != Type::Double) return;
+                static constexpr std::pair<std::string_view, DoubleOp> functions[] = {
+                    {"abs", DoubleOp::Abs}, {"atn", DoubleOp::Atn}, {"cos", DoubleOp::Cos},
+                    {"exp", DoubleOp::Exp}, {"log", DoubleOp::Log}, {"sin", DoubleOp::Sin},
+                    {"sqr", DoubleOp::Sqr}, {"tan", DoubleOp::Tan}};
+                const char* const name = builtinAt(s.index).name;
+                const auto* f = std::find_if(std::begin(functions), std::end(functions),
+                                             [name](const auto& f) { return sameName(f.first, name); });
+                if (f == std::end(functions)) return;
+                plan.push_back({f->second});
+                break;
+            }
+        }
+    }
+    if (types.size() == 1 && types.back() == Type::Double) doubles_ = std::move(plan);
+}
+
+// Each operation as the operators and built-ins compute it for Doubles; false
+// where they raise an error or the value is not finite.
+bool NumberProgram::runDoubles(double x, double& result) {
+    double* const base = doubleStack_.data();
+    double* top = base;
+    for (const DoubleStep& s : doubles_) {
+        double r;
+        switch (s.op) {
+            case DoubleOp::Constant:
+                *top++ = s.constant;
+                continue;
+            case DoubleOp::Variable:
+                *top++ = x;
+                continue;
+            case DoubleOp::Neg:
+                top[-1] = -top[-1];
+                continue;
+            case DoubleOp::Add:
+            case DoubleOp::Sub:
+            case DoubleOp::Mul:
+            case DoubleOp::Div:
+            case DoubleOp::Pow: {
+                --top;
+                const double a = top[-1], b = top[0];
+                if (s.op == DoubleOp::Add)
+                    r = a + b;
+                else if (s.op == DoubleOp::Sub)
+                    r = a - b;
+                else if (s.op == DoubleOp::Mul)
+                    r = a * b;
+                else if (s.op == DoubleOp::Div)
+                    r = a / b;
+                else if ((a < 0 && b != std::trunc(b)) || (a == 0 && b < 0))
+                    return false;
+                else
+                    r = b == 2 ? a * a : std::pow(a, b);  // the square is one product
+                break;
+            }
+            default: {
+                const double a = top[-1];
+                switch (s.op) {
+                    case DoubleOp::Abs:
+                        r = std::fabs(a);
+                        break;
+                    case DoubleOp::Atn:
+                        r = std::atan(a);
+                        break;
+                    case DoubleOp::Cos:
+                        r = std::cos(a);
+                        break;
+                    case DoubleOp::Exp:
+                        r = std::exp(a);
+                        break;
+                    case DoubleOp::Log:
+                        if (!(a > 0)) return false;
+                        r = std::log(a);
+                        break;
+                    case DoubleOp::Sin:
+                        r = std::sin(a);
+                        break;
+                    case DoubleOp::Sqr:
+                        if (a < 0) return false;
+                        r = std::sqrt(a);
+                        break;
+                    default:
+                        r = std::tan(a);
+                        break;
+                }
+            }
+        }
+        if (!std::isfinite(r)) return false;
+        top[-1] = r;
+    }
+    result = base[0];
     return true;
 }
 
@@ -124,6 +285,7 @@ bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable
 }
 
 Value NumberProgram::run(Interpreter& in, const Value& x) {
+    if (double r = 0; x.type() == vtDouble && !doubles_.empty() && runDoubles(x.d(), r)) return Value::dbl(r);
     Value* const base = stack_.data();
     Value* top = base;  // the next free place
     for (const Step& s : code_) {

@@ -40,9 +40,41 @@ private:
     };
     bool add(const Chunk& chunk, int32_t n, std::string_view variable, int depth);
 
+    // The same steps on doubles, for a Double x: where every step is an
+    // operation whose result is a Double (a Double operand of + - *, /, ^,
+    // Sin...), computing in doubles as the operators do gives their value.
+    // runDoubles is false where a step's result is not finite or an operation
+    // would fail: then the steps run on values, and the operators raise.
+    enum class DoubleOp : uint8_t {
+        Constant,
+        Variable,
+        Neg,
+        Add,
+        Sub,
+        Mul,
+        Div,
+        Pow,
+        Abs,
+        Atn,
+        Cos,
+        Exp,
+        Log,
+        Sin,
+        Sqr,
+        Tan
+    };
+    struct DoubleStep {
+        DoubleOp op;
+        double constant = 0;
+    };
+    void planDoubles();
+    bool runDoubles(double x, double& result);
+
     std::vector<Step> code_;
     std::vector<Value> constants_;  // numbers only: nothing that holds memory
     std::vector<Value> stack_;
+    std::vector<DoubleStep> doubles_;  // empty when some step is not a Double operation
+    std::vector<double> doubleStack_;
 };
 
 }  // namespace mcplot::vbs

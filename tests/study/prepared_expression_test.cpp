@@ -112,6 +112,8 @@ TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
         {"Log(x)", 10'000},
         {"1/x", 10'000},
         {"Sin(x)/x", 10'000},
+        {"Exp(-x^2)*Cos(x) + Atn(x) - Tan(x)/Abs(x) + -x", 10'000},
+        {"x^x + x^0.5 - (-x)^3 + 2^x", 10'000},
         {"CInt(x)", 10'000},  // overflows past the Integer range
         {"x & \"\"", 10'000},
         {"Res.p+1", 10'000},  // reads what the last point left
