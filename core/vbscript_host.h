@@ -37,8 +37,10 @@ public:
     void setStopFlag(const std::atomic<bool>* flag) override;
     // Parses "x=0" CR LF "Res.p=<expression>" once; each run resets the
     // engine, adds Res, puts in place of the 0 the value the point's text
-    // gives x and runs the two statements. nullptr for an expression that
-    // is not one plain expression (see the source).
+    // gives x and runs the two statements. An expression of numbers and x
+    // alone runs as a flat sequence of the same operations, without the
+    // statements. nullptr for an expression that is not one plain expression
+    // (see the source). The parse no longer counts in each run's time limit.
     std::unique_ptr<PreparedPointScript> preparePointScript(std::string_view expression,
                                                             std::shared_ptr<PubResults> res) override;
 
