@@ -43,11 +43,11 @@ constexpr double smallestShare = 1e-15;
 constexpr int maxStalls = 4;
 constexpr size_t maxDeepPanels = 1000;
 
-// |f| ~ |x − c|^(−p) near a point: p ≥ 0.9 is taken for a non-integrable
-// singularity (p = 1 for every simple pole), and f² stops being integrable at
-// half of that.
-constexpr double divergentGrowth = 0.9;
-constexpr double squareDivergentGrowth = 0.45;
+// |f| ~ |x − c|^(−p) near a point: p ≥ 0.97 is taken for a non-integrable
+// singularity (the fit gives p = 1.000 for simple poles), and f² stops being
+// integrable at half of that.
+constexpr double divergentGrowth = 0.97;
+constexpr double squareDivergentGrowth = divergentGrowth / 2;
 
 using Kronrod = boost::math::quadrature::gauss_kronrod<double, 31>;
 using Gauss = boost::math::quadrature::gauss<double, 15>;
@@ -174,6 +174,9 @@ struct SpotShape {
     Shape shape = Shape::Smooth;
     double growth = 0;  // p of |f| ~ |x − c|^(−p)
     double noValueFrom = 0, noValueTo = 0;
+    // For an integrable singularity: a bound on ∫|f| over |x − c| < r, the
+    // part the quadrature cannot resolve (r the smallest distance examined).
+    double nearIntegral = 0;
 };
 
 class ReferenceComputation {
@@ -518,6 +521,14 @@ SpotShape ReferenceComputation::examine(const Spot& spot) {
         shape.shape = Shape::Divergent;
     } else if (n >= 4 && shape.growth > 0.02 && last > 2 * first) {
         shape.shape = Shape::Integrable;
+        // |f| ≤ K·|x − c|^(−p) with K the largest seen, integrated over |x − c| < r.
+        const double p = std::min(shape.growth, 0.99);
+        double k = 0;
+        for (const Level& l : levels) {
+            const double m = std::max(l.left ? std::fabs(*l.left) : 0.0, l.right ? std::fabs(*l.right) : 0.0);
+            k = std::max(k, m * std::pow(l.h, p));
+        }
+        shape.nearIntegral = 2 * k * std::pow(levels.back().h, 1 - p) / (1 - p);
     } else {
         // Bounded: a jump when the two sides stay apart at the smallest h.
         shape.shape = spot.noValueAt ? Shape::Removable : Shape::Smooth;
@@ -550,10 +561,10 @@ int ReferenceComputation::oscillations() const {
 }
 
 std::string roundedCount(int n) {
-    // Two significant digits, and never fewer than tens: "около 950 колебаний".
+    // Two significant digits, rounded down, and whole tens: "около 950 колебаний".
     int unit = 10;
     while (n / unit >= 100) unit *= 10;
-    return std::to_string(std::max(unit, (n + unit / 2) / unit * unit));
+    return std::to_string(std::max(unit, n / unit * unit));
 }
 
 Reference ReferenceComputation::run() {
@@ -652,13 +663,13 @@ Reference ReferenceComputation::run() {
             notes += "f не определена в точке x = " + point(s.spot.c) + ", на интеграл это не влияет. ";
             if (!r.singularity) r.singularity = s.spot.c;
         }
+    // A sampled sine has up to about 0.6 extrema per scan step; more than
+    // that, and the count is aliasing: only a lower bound is known.
     const int extrema = oscillations();
     if (extrema >= 100)
-        notes += extrema < scanIntervals / 2
-                     ? "Функция быстро колеблется (около " + roundedCount(extrema / 2) +
-                           " колебаний на отрезке), но остаётся ограниченной: это не полюс и не скачок. "
-                     : "Функция колеблется очень быстро (колебаний больше, чем точек на графике), но "
-                       "остаётся ограниченной: это не полюс и не скачок. ";
+        notes += std::string("Функция быстро колеблется (") +
+                 (extrema < 0.6 * scanIntervals ? "около " : "больше ") + roundedCount(extrema / 2) +
+                 " колебаний на отрезке), но остаётся ограниченной: это не полюс и не скачок. ";
 
     const SpotShape* integrable = first(Shape::Integrable);
     const SpotShape* jump = first(Shape::Jump);
@@ -676,6 +687,8 @@ Reference ReferenceComputation::run() {
     }
     r.kind = ReferenceKind::Approximate;
     r.error = approximateWidening * error[F];
+    // The quadrature's value there is no better than the bound itself.
+    for (const SpotShape& s : shapes) r.error += 2 * s.nearIntegral;
     std::string why;
     if (integrable) {
         r.singularity = integrable->spot.c;

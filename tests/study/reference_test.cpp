@@ -163,21 +163,26 @@ TEST(Reference, IntegrableSingularitiesAndJumpsAreApproximate) {
         IntegrandFactory f;
         double a, b, exact;
         bool squareIntegrable;
+        double usefulShare;  // the error bound must stay below this share of the value
     } cases[] = {
-        {"1/√|x|", lambda([](double x) { return 1 / std::sqrt(std::fabs(x)); }), -1, 1, 4, false},
-        {"1/√x", lambda([](double x) { return 1 / std::sqrt(x); }), 0, 1, 2, false},
+        {"1/√|x|", lambda([](double x) { return 1 / std::sqrt(std::fabs(x)); }), -1, 1, 4, false, 1e-5},
+        {"1/√x", lambda([](double x) { return 1 / std::sqrt(x); }), 0, 1, 2, false, 1e-5},
         {"1/√|x − 0.3123|", lambda([](double x) { return 1 / std::sqrt(std::fabs(x - 0.3123)); }), 0, 1,
-         2 * (std::sqrt(0.3123) + std::sqrt(1 - 0.3123)), false},
-        {"ln|x − 1|", lambda([](double x) { return std::log(std::fabs(x - 1)); }), 0, 2, -2, true},
-        {"Log(Abs(x-1)) typed", typed("Log(Abs(x-1))"), 0, 2, -2, true},
+         2 * (std::sqrt(0.3123) + std::sqrt(1 - 0.3123)), false, 1e-5},
+        {"ln|x − 1|", lambda([](double x) { return std::log(std::fabs(x - 1)); }), 0, 2, -2, true, 1e-5},
+        {"Log(Abs(x-1)) typed", typed("Log(Abs(x-1))"), 0, 2, -2, true, 1e-5},
         {"a jump at 1/√2", lambda([](double x) { return x < 1 / std::sqrt(2.0) ? 0.0 : 1.0; }), 0, 1,
-         1 - 1 / std::sqrt(2.0), true},
+         1 - 1 / std::sqrt(2.0), true, 1e-5},
+        // Nearly a pole: most of the area lies closer to x = 1.1 than doubles reach.
+        {"1/Abs(x-1.1)^0.95 typed", typed("1/Abs(x-1.1)^0.95"), -1, 3,
+         (std::pow(2.1, 0.05) + std::pow(1.9, 0.05)) / 0.05, false, 1},
     };
     for (const auto& c : cases) {
         const Reference r = referenceOf(c.f, c.a, c.b);
         EXPECT_EQ(r.kind, ReferenceKind::Approximate) << c.name << ": " << describe(r);
         EXPECT_LE(std::fabs(r.value - c.exact), r.error) << c.name << ": " << describe(r);  // honest
-        EXPECT_LT(r.error, 1e-5 * std::fabs(c.exact)) << c.name << ": " << describe(r);     // and useful
+        EXPECT_LT(r.error, c.usefulShare * std::fabs(c.exact))
+            << c.name << ": " << describe(r);  // and useful
         EXPECT_EQ(r.squareIntegrable, c.squareIntegrable) << c.name;
         EXPECT_TRUE(r.singularity) << c.name;
     }
