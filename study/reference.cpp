@@ -41,7 +41,7 @@ constexpr double approximateWidening = 10;
 constexpr double deepShare = 1e-9;
 constexpr double smallestShare = 1e-15;
 constexpr int maxStalls = 4;
-constexpr size_t maxDeepPanels = 1000;
+constexpr size_t maxDeepPanels = 400;
 
 // |f| ~ |x − c|^(−p) near a point: p ≥ 0.97 is taken for a non-integrable
 // singularity (the fit gives p = 1.000 for simple poles), and f² stops being
@@ -73,7 +73,7 @@ std::string plainNumber(double v, int digits) {
     char buffer[64];
     std::string out;
     const double magnitude = std::fabs(v);
-    if (magnitude >= 1e-4 && magnitude < 1e6) {
+    if (magnitude >= 1e-4 && magnitude < std::pow(10.0, digits)) {
         std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
         out = buffer;
     } else {
