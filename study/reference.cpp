@@ -106,7 +106,7 @@ public:
     std::optional<double> operator()(double x) {
         checkCancel();
         // Far past the soft limit only when single evaluations are slow.
-        if ((++count_ & 15) == 0 && seconds() > 2 * budget_.seconds) throw OutOfTime{};
+        if ((++count_ & 15) == 0 && seconds() > 1.6 * budget_.seconds) throw OutOfTime{};
         const std::optional<double> y = f_.at(x);
         if (!y) {
             checkCancel();  // a stop by the cancel flag is not a failure of f
@@ -650,9 +650,9 @@ Reference ReferenceComputation::run() {
             for (size_t i = 1; i < divergent.size() && i < 4; ++i)
                 where += (i + 1 == divergent.size() || i == 3 ? " и x ≈ " : ", x ≈ ") + divergent[i];
         }
-        r.verdict = "Точного значения нет: интеграл расходится (" + where +
-                    "). Рядом с этой точкой |f| растёт так быстро (как у полюса), что площадь под графиком "
-                    "бесконечна.";
+        r.verdict = "Точного значения нет: интеграл расходится (" + where + "). Рядом с " +
+                    (divergent.size() > 1 ? "этими точками" : "этой точкой") +
+                    " |f| растёт так быстро (как у полюса), что площадь под графиком бесконечна.";
         return r;
     }
 

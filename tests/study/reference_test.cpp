@@ -155,6 +155,10 @@ TEST(Reference, NonIntegrableSingularitiesDiverge) {
         EXPECT_FALSE(r.squareIntegrable) << c.name;
         EXPECT_TRUE(std::isfinite(r.clippedIntegral)) << c.name;  // what the throws see stays finite
     }
+    const Reference both = referenceOf(builtInIntegrand(9, 0.9), -1, 1);
+    EXPECT_NE(both.verdict.find("интеграл расходится (особенности около x ≈ 0 и x ≈ 0,33333)"),
+              std::string::npos)
+        << both.verdict;
 }
 
 TEST(Reference, IntegrableSingularitiesAndJumpsAreApproximate) {
