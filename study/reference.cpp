@@ -25,7 +25,7 @@ constexpr int scanPerPanel = 40;
 // share of their size is a feature the first panels' nodes might step over;
 // the largest of them get panels of one scan step.
 constexpr double sharpShare = 0.05;
-constexpr size_t maxSharpPoints = 256;
+constexpr size_t maxSharpPoints = 64;
 
 // Tolerances relative to ∫|f| (and to the clipped integrals for the others);
 // below that, the rounding of the smallest numbers decides.
@@ -393,12 +393,17 @@ bool ReferenceComputation::refine() {
                 if (counts(c) && (c == F || !deep(p))) most = std::max(most, p.error[c] / tol[c]);
             return most;
         };
+        // Only panels near the worst are split in one pass, so that a pole
+        // (far the worst, pass after pass) is reached in few evaluations.
+        double largest = 0;
+        for (const Panel& p : panels_)
+            if (p.splittable) largest = std::max(largest, share(p));
         std::vector<std::pair<double, size_t>> worst;
         for (size_t i = 0; i < panels_.size(); ++i) {
             const Panel& p = panels_[i];
             if (!p.splittable) continue;
             const double s = share(p);
-            if (s * static_cast<double>(openPanels) > 1) worst.emplace_back(s, i);
+            if (s * static_cast<double>(openPanels) > 1 && s >= largest / 16) worst.emplace_back(s, i);
         }
         if (worst.empty()) return true;
         const size_t affordable = static_cast<size_t>(sample_.remaining() / (2 * evaluationsPerPanel));
@@ -410,7 +415,7 @@ bool ReferenceComputation::refine() {
         std::vector<Panel> next;
         next.reserve(panels_.size() + splits);
         for (size_t i = 0; i < panels_.size(); ++i) {
-            if (!split[i]) {
+            if (!split[i] || sample_.exhausted()) {
                 next.push_back(panels_[i]);
                 continue;
             }

@@ -280,7 +280,7 @@ TEST(Reference, TinyScalesRandomValuesAndCancelAreQuick) {
     for (const auto& c : cases) {
         const auto start = Clock::now();
         const Reference r = referenceOf(c.f, 0, 3);
-        EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 0.5) << c.name;
+        EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 1.0) << c.name;
         EXPECT_EQ(r.kind, c.kind) << c.name << ": " << describe(r);
         if (std::isnan(c.value)) {
             EXPECT_TRUE(std::isnan(r.value)) << c.name;
