@@ -219,6 +219,7 @@ private:
     // A power of 2 that brings the scan's largest |f| near 1: exact, and it
     // keeps tiny functions (1E-320) out of the imprecise subnormal numbers.
     double scale_ = 1;
+    bool reachedLimit_ = false;  // panels were frozen at a point before the tolerance was met
 };
 
 Sums ReferenceComputation::tolerances(const Sums& total, double absF) const {
@@ -367,10 +368,11 @@ bool ReferenceComputation::refine() {
         double absF = 0;
         size_t openPanels = 0, deepPanels = 0;
         for (const Panel& p : panels_) {
+            // Panels split to the end (a pole's) set no scale for the others.
+            if (!p.splittable) continue;
             if (deep(p)) ++deepPanels;
             for (int c = 0; c < Components; ++c) total[c] += p.value[c];
             absF += p.absF;
-            if (!p.splittable) continue;
             ++openPanels;
             for (int c = 0; c < Components; ++c)
                 if (c == F || !deep(p)) open[c] += p.error[c];
@@ -381,9 +383,16 @@ bool ReferenceComputation::refine() {
         bool done = true;
         for (int c = 0; c < Components; ++c)
             if (counts(c) && !(open[c] <= tol[c])) done = false;
-        if (done) return true;
-        // That many panels at one point are a pole's: what is left is its examination.
-        if (sample_.exhausted() || deepPanels > maxDeepPanels) return false;
+        if (done) return !reachedLimit_;
+        if (sample_.exhausted()) return false;
+        // That many panels at one point are a pole's: what is left is its
+        // examination, and the quadrature goes on elsewhere (another pole).
+        if (deepPanels > maxDeepPanels) {
+            for (Panel& p : panels_)
+                if (deep(p) && p.splittable) p.splittable = false, p.stalled = true;
+            reachedLimit_ = true;
+            continue;
+        }
 
         // Near a singularity only f itself is followed down: f² may diverge
         // there (1/√x), and the clipped f is bounded.
@@ -405,7 +414,7 @@ bool ReferenceComputation::refine() {
             const double s = share(p);
             if (s * static_cast<double>(openPanels) > 1 && s >= largest / 16) worst.emplace_back(s, i);
         }
-        if (worst.empty()) return true;
+        if (worst.empty()) return !reachedLimit_;
         const size_t affordable = static_cast<size_t>(sample_.remaining() / (2 * evaluationsPerPanel));
         const size_t splits =
             std::min({worst.size(), std::max<size_t>(1, openPanels / 8), std::max<size_t>(1, affordable)});
@@ -522,7 +531,7 @@ SpotShape ReferenceComputation::examine(const Spot& spot) {
         largest = std::max(largest, m);
     }
     if (n >= 4) shape.growth = -(n * sxy - sx * sy) / (n * sxx - sx * sx);
-    if (n >= 4 && shape.growth >= divergentGrowth && last > 1e3 * first) {
+    if (n >= 6 && shape.growth >= divergentGrowth && last > 8 * first) {
         shape.shape = Shape::Divergent;
     } else if (n >= 4 && shape.growth > 0.02 && last > 2 * first) {
         shape.shape = Shape::Integrable;
