@@ -1,10 +1,17 @@
-// The reference value I* of the integral by adaptive Gauss-Kronrod quadrature,
-// with the error estimate of the quadrature and an honest verdict when it
-// cannot be trusted. Besides I* it gives the integrals the theory of the two
-// Monte Carlo estimates needs: of f², and of f clipped to the throwing box.
+// The reference value I* of the integral, and an honest verdict on it.
+//
+// A fine scan of f over [a, b] seeds adaptive Gauss-Kronrod quadrature with
+// intervals that cannot miss what the scan saw; points where the quadrature
+// has to dig deep, or where f has no value, are examined for how f grows
+// there, so that a pole gives "the integral diverges" instead of a number, a
+// jump or an integrable singularity gives an approximate value with an honest
+// error bound, and a removable point (0/0) changes nothing. Besides I* it
+// gives the integrals the theory of the two Monte Carlo estimates needs: of
+// f², and of f clipped to the throwing box.
 #pragma once
 
 #include <atomic>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -21,17 +28,41 @@ struct Box {
     double area() const { return (ymax - ymin) * (b - a); }
 };
 
+enum class ReferenceKind {
+    Reliable,     // I* with a small error
+    Approximate,  // a jump or an integrable singularity, or the budget ran out: I* with a wider error
+    Unreliable,   // two independent checks disagree (see crossCheck)
+    Divergent,    // the integral is infinite: no number at all
+    Random,       // f gives different values at the same x: no integral to compute
+    Failed,       // f has no value on a part of [a, b] that matters, or the computation was stopped
+};
+
+// The stable ASCII name of a kind: "reliable", "approximate", "unreliable",
+// "divergent", "random", "failed".
+const char* referenceKindKey(ReferenceKind kind);
+
 struct Reference {
-    double value = 0;       // I*
-    double error = 0;       // the quadrature's own error estimate
-    bool reliable = false;  // the error is small against the size of the integral
-    std::string verdict;    // why not, in Russian; empty when reliable
+    ReferenceKind kind = ReferenceKind::Failed;
+    double value = std::numeric_limits<double>::quiet_NaN();  // I*; NaN when there is no number
+    double error = std::numeric_limits<double>::quiet_NaN();  // a bound on |I* − I|
+    std::string verdict;                                      // plain Russian, always set
+
+    // Where f has a pole, a jump, an integrable singularity or no value, when
+    // that decides the verdict.
+    std::optional<double> singularity;
+
+    // False when ∫ f² diverges (1/√x): the mean-value estimate then has no
+    // standard error, and squareIntegral is +∞.
+    bool squareIntegrable = true;
 
     // ∫ f² dx; ∫ c(f) dx and ∫ |c(f)| dx with c(f) the value clipped to the
-    // box's height on its own side of the axis: what a throw can see.
-    double squareIntegral = 0;
-    double clippedIntegral = 0;
-    double clippedAbsIntegral = 0;
+    // box's height on its own side of the axis: what a throw can see. The
+    // clipped integrals are finite even where ∫ f diverges.
+    double squareIntegral = std::numeric_limits<double>::quiet_NaN();
+    double clippedIntegral = std::numeric_limits<double>::quiet_NaN();
+    double clippedAbsIntegral = std::numeric_limits<double>::quiet_NaN();
+
+    bool reliable() const { return kind == ReferenceKind::Reliable; }
 };
 
 // Why a computation on the integrand stopped early.
@@ -40,8 +71,24 @@ struct Stop {
     std::string explanation;  // for Failed
 };
 
-// Computes the reference over the box's [a, b]. A failure of f stops it and
-// fills *stop; so does the cancel flag, which is checked at every evaluation.
-Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop);
+// What one reference computation may spend.
+struct ReferenceBudget {
+    long evaluations = 200'000;
+    double seconds = 0.5;
+};
+
+// Computes the reference over the box's [a, b]. When f has no value on a part
+// of [a, b] that matters, *stop says Failed with f's own explanation; the
+// cancel flag, checked at every evaluation, makes it Cancelled. Failures and
+// non-finite values at isolated points do not stop it.
+Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop,
+                           const ReferenceBudget& budget = {});
+
+// The check of I* against an independent estimate of the same integral (the
+// study's long mean-value run): when they differ by more than 5 standard
+// errors, the reference becomes Unreliable with a verdict that shows both.
+// A reference without a number, or one whose f² is not integrable (the
+// standard error then means nothing), is returned as it is.
+Reference crossCheck(const Reference& reference, double meanValueEstimate, double standardError);
 
 }  // namespace mcplot::study

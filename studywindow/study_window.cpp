@@ -375,7 +375,7 @@ void StudyWindow::showSummary() {
     QString html = QStringLiteral("<table cellspacing='4'>");
     html += row(QStringLiteral("Точное значение I*<br><small>(квадратура Гаусса–Кронрода)</small>"),
                 num(r.reference.value, 10));
-    if (r.reference.reliable) {
+    if (r.reference.reliable()) {
         html += row(QStringLiteral("Оценка погрешности I*"), num(r.reference.error, 2));
     } else {
         html +=

@@ -50,7 +50,7 @@ TEST(Statistics, EveryPresetEstimatesWithoutBiasAndHonestIntervals) {
         s.seed = 20261207;
         const StudyResults r = runStudy(s, preset.f);
         ASSERT_TRUE(r.finished);
-        ASSERT_TRUE(r.reference.reliable) << r.reference.verdict;
+        ASSERT_TRUE(r.reference.reliable()) << r.reference.verdict;
         EXPECT_EQ(r.runsDone, 1000);
         const double standardError = r.summary.sigma / std::sqrt(1000.0);
         EXPECT_GT(standardError, 0);

@@ -502,7 +502,7 @@ private:
         } else {
             o.raw("reference", "null").raw("referenceError", "null");
         }
-        o.boolean("referenceReliable", r.hasReference && r.reference.reliable);
+        o.boolean("referenceReliable", r.hasReference && r.reference.reliable());
         o.str("referenceVerdict", r.reference.verdict);
         const study::Summary& s = r.summary;
         o.raw("summary", Obj()
