@@ -330,7 +330,18 @@ Value fnIsDate(Interpreter&, Args a, int) {
 Value fnTypeName(Interpreter&, Args a, int) {
     return Value::str(typeName(a[0]));
 }
+// An object with a default property has the type of that property's value; a
+// default method that wants arguments leaves it an object.
+bool hasDefault(const Value& v) {
+    const ObjObj* o = v.isObject() ? v.obj() : nullptr;
+    if (!o) return false;
+    if (o->which == ObjObj::ErrObject) return o->engine != nullptr;
+    if (o->which != ObjObj::Instance || !o->cls || !o->cls->defaultGet) return false;
+    const Proc& p = o->cls->defaultGet->proc;
+    return p.chunk->nodes[static_cast<size_t>(p.node)].a < 0;
+}
 Value fnVarType(Interpreter&, Args a, int) {
+    if (hasDefault(a[0])) return Value::integer(static_cast<int16_t>(varType(objectDefault(a[0]))));
     return Value::integer(static_cast<int16_t>(varType(a[0])));
 }
 

@@ -140,6 +140,11 @@ public:
     int errNumber = 0;
     std::string errDescription;
     std::string errSource;
+    std::string errHelpFile;
+    int32_t errHelpContext = 0;
+    void clearErr();
+    // The value of the default member of a script's instance (see objectDefault).
+    Value defaultMemberValue(ObjObj* o);
 
 private:
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };

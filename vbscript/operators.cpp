@@ -258,6 +258,9 @@ Value identity(const Value& a, const Value& b) {
 }  // namespace
 
 bool compareValues(const Value& a, const Value& b, int& result, bool textCompare) {
+    if (a.isObject() || b.isObject()) [[unlikely]]
+        return compareValues(a.isObject() ? objectDefault(a) : a, b.isObject() ? objectDefault(b) : b, result,
+                             textCompare);
     rejectNonScalar(a);
     rejectNonScalar(b);
     if (a.isNull() || b.isNull()) return false;
@@ -369,6 +372,9 @@ Value binary(BinOp op, const Value& a, const Value& b) {
         Value out;
         if (plainBinary(op, a, b, out)) return out;
     }
+    // An object operand stands for its default member, except for Is.
+    if ((a.isObject() || b.isObject()) && op != BinOp::Is) [[unlikely]]
+        return binary(op, a.isObject() ? objectDefault(a) : a, b.isObject() ? objectDefault(b) : b);
     switch (op) {
         case BinOp::Add:
         case BinOp::Sub:
@@ -413,6 +419,7 @@ Value binary(BinOp op, const Value& a, const Value& b) {
 }
 
 Value negate(const Value& a0) {
+    if (a0.isObject()) return negate(objectDefault(a0));
     rejectNonScalar(a0);
     const Value a = toArith(a0);
     switch (a.type()) {
@@ -436,6 +443,7 @@ Value negate(const Value& a0) {
 }
 
 Value logicalNot(const Value& a) {
+    if (a.isObject()) return logicalNot(objectDefault(a));
     rejectNonScalar(a);
     if (a.isNull()) return a;
     const Bits x = bitsOf(a);

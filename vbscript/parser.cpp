@@ -516,9 +516,8 @@ private:
     struct Priority {
         uint8_t left, right;
     };
-    static constexpr uint8_t kNotOperand = 5;       // Not a And b is (Not a) And b
-    static constexpr uint8_t kComparePriority = 7;  // Case Is < x & y
-    static constexpr uint8_t kSignOperand = 14;     // -3^2 is (-3)^2 in this language
+    static constexpr uint8_t kNotOperand = 5;    // Not a And b is (Not a) And b
+    static constexpr uint8_t kSignOperand = 14;  // -3^2 is (-3)^2 in this language
 
     // The binary operator of the current token and its priorities; false if none.
     bool binaryOperator(BinOp& op, Priority& pr) const {
@@ -731,9 +730,12 @@ private:
     int32_t postfixExpr() {
         int32_t e = primary();
         for (;;) {
-            if (tok_ == Tok::LParen && (at(e).flags & nf::Parenthesised) == 0 &&
-                (at(e).kind == NK::Name || at(e).kind == NK::Member || at(e).kind == NK::Call ||
-                 at(e).kind == NK::Index || at(e).kind == NK::MemberCall)) {
+            // (New C)(args) calls the new instance's default member.
+            const bool newInstance = at(e).kind == NK::New && (at(e).flags & nf::Parenthesised);
+            if (tok_ == Tok::LParen && (newInstance || ((at(e).flags & nf::Parenthesised) == 0 &&
+                                                        (at(e).kind == NK::Name || at(e).kind == NK::Member ||
+                                                         at(e).kind == NK::Call || at(e).kind == NK::Index ||
+                                                         at(e).kind == NK::MemberCall)))) {
                 next();
                 const int32_t a = args();
                 Node& nd = at(e);
@@ -1088,51 +1090,16 @@ private:
             } else {
                 List tests;
                 for (;;) {
+                    // The language has no Case Is and no Case a To b: Is cannot
+                    // start an expression, and To ends none.
                     const int32_t t = node(NK::CaseTest);
-                    if (tok_ == Tok::Ident && kw_ == Kw::Is) {
-                        next();
-                        BinOp op;
-                        switch (tok_) {
-                            case Tok::Eq:
-                                op = BinOp::Eq;
-                                break;
-                            case Tok::Ne:
-                                op = BinOp::Ne;
-                                break;
-                            case Tok::Lt:
-                                op = BinOp::Lt;
-                                break;
-                            case Tok::Gt:
-                                op = BinOp::Gt;
-                                break;
-                            case Tok::Le:
-                                op = BinOp::Le;
-                                break;
-                            case Tok::Ge:
-                                op = BinOp::Ge;
-                                break;
-                            default:
-                                fail(err::Syntax);
-                        }
-                        next();
-                        const int32_t v = subexpr(kComparePriority);
-                        at(t).op = 2;
-                        at(t).c = static_cast<int32_t>(op);
-                        at(t).a = v;
-                    } else {
-                        const int32_t v = expr();
-                        at(t).a = v;
-                        if (tok_ == Tok::Ident && kw_ == Kw::To) {
-                            next();
-                            const int32_t hi = expr();
-                            at(t).op = 1;
-                            at(t).b = hi;
-                        }
-                    }
+                    const int32_t v = expr();
+                    at(t).a = v;
                     append(tests, t);
                     if (tok_ != Tok::Comma) break;
                     next();
                 }
+                if (!atStatementEnd()) fail(err::ExpectEndOfStatement);
                 at(clause).a = tests.head;
             }
             const int32_t body = block();
@@ -1167,7 +1134,7 @@ private:
             next();
             const int32_t group = expr();
             at(n).a = group;
-            const int32_t body = block();
+            const int32_t body = loopBody(forDepth_);
             at(n).d = body;
             closeNext(n);
             return n;
@@ -1185,7 +1152,7 @@ private:
             const int32_t step = expr();
             at(n).c = step;
         }
-        const int32_t body = block();
+        const int32_t body = loopBody(forDepth_);
         at(n).d = body;
         closeNext(n);
         return n;
@@ -1200,7 +1167,7 @@ private:
             const int32_t cond = expr();
             at(n).a = cond;
         }
-        const int32_t body = block();
+        const int32_t body = loopBody(doDepth_);
         at(n).d = body;
         expectKw(Kw::Loop, err::ExpectLoop);
         if (tok_ == Tok::Ident && (kw_ == Kw::While || kw_ == Kw::Until)) {
@@ -1227,27 +1194,36 @@ private:
         return n;
     }
 
+    // The body of a loop; Exit Do and Exit For must be inside one of their kind.
+    int32_t loopBody(int& depth) {
+        ++depth;
+        const int32_t body = block();
+        --depth;
+        return body;
+    }
+
+    // Exit leaves only a loop or procedure of its own kind that encloses it.
     int32_t exitStatement() {
         next();
         const int32_t n = node(NK::Exit);
-        if (tok_ != Tok::Ident) fail(err::Syntax);
-        switch (kw_) {
-            case Kw::Do:
-                at(n).op = static_cast<uint8_t>(ExitKind::Do);
-                break;
-            case Kw::For:
-                at(n).op = static_cast<uint8_t>(ExitKind::For);
-                break;
-            case Kw::Function:
-                at(n).op = static_cast<uint8_t>(ExitKind::Function);
-                break;
-            case Kw::Sub:
-                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
-                break;
-            default:
-                if (!isWord("property")) fail(err::Syntax);
-                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+        bool valid = false;
+        if (tok_ == Tok::Ident && kw_ == Kw::Do) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Do);
+            valid = doDepth_ > 0;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::For) {
+            at(n).op = static_cast<uint8_t>(ExitKind::For);
+            valid = forDepth_ > 0;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::Function) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Function);
+            valid = procKind_ == ProcHere::Function;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::Sub) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+            valid = procKind_ == ProcHere::Sub;
+        } else if (isWord("property")) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+            valid = procKind_ == ProcHere::Property;
         }
+        if (!valid) fail(err::InvalidExit);
         next();
         return n;
     }
@@ -1317,7 +1293,11 @@ private:
         // Let and Set take the assigned value as their last parameter.
         if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0)
             fail(err::LetSetNeedsArgument);
+        procKind_ = kind != ProcKind::Method ? ProcHere::Property
+                    : isFunction             ? ProcHere::Function
+                                             : ProcHere::Sub;
         const int32_t body = block();
+        procKind_ = ProcHere::None;
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
         if (kind != ProcKind::Method) {
@@ -1432,6 +1412,11 @@ private:
     NameIndex procIndex_;
     int inlineIf_ = 0;
     bool topLevel_ = false;
+    // Where an Exit may lead: the loops around the statement, the procedure.
+    int doDepth_ = 0;
+    int forDepth_ = 0;
+    enum class ProcHere : uint8_t { None, Function, Sub, Property };
+    ProcHere procKind_ = ProcHere::None;
 };
 
 }  // namespace

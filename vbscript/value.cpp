@@ -457,7 +457,7 @@ double toDouble(const Value& v) {
             return d;
         }
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return toDouble(objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }
@@ -516,7 +516,7 @@ Value toArith(const Value& v) {
         case vtDate:
             return v;
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return toArith(objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }
@@ -576,7 +576,7 @@ void appendText(std::string& out, const Value& v) {
             out += dateText(v.d());
             return;
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return appendText(out, objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }
