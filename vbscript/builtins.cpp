@@ -350,7 +350,11 @@ Value fnVarType(Interpreter&, Args a, int) {
 
 Value fnLen(Interpreter&, Args a, int) {
     if (a[0].isNull()) return Value::null();
-    if (a[0].isString()) return longValue(static_cast<int64_t>(charCount(a[0].s())));
+    if (a[0].isString()) {
+        // A lone byte at the end is half a character: Len(ChrB(65)) is 0.
+        const std::string& s = a[0].s();
+        return longValue(static_cast<int64_t>(charCount(s)) - (endsWithLoneByte(s) ? 1 : 0));
+    }
     return longValue(static_cast<int64_t>(charCount(textArg(a[0]))));
 }
 
@@ -584,7 +588,10 @@ Value fnAscW(Interpreter&, Args a, int) {
 }
 // The low byte of the first code unit; ChrB makes the character of that byte back.
 Value fnAscB(Interpreter&, Args a, int) {
-    return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]) & 0xFF));
+    const std::string s = textArg(notNull(a[0]));
+    if (s.empty()) raise(err::InvalidCall);
+    const std::string bytes = toUtf16Bytes(std::string_view(s).substr(0, charBytes(s, 0)));
+    return Value::integer(static_cast<unsigned char>(bytes[0]));
 }
 
 Value charText(uint32_t cp) {
@@ -599,10 +606,11 @@ Value fnChr(Interpreter&, Args a, int) {
     return charText(fromCp1251(static_cast<uint8_t>(c)));
 }
 
+// One byte, not a character: LenB(ChrB(65)) is 1.
 Value fnChrB(Interpreter&, Args a, int) {
     const int32_t c = longArg(a[0]);
     if (c < 0 || c > 255) raise(err::InvalidCall);
-    return charText(static_cast<uint32_t>(c));
+    return charText(kLoneByte + static_cast<uint32_t>(c));
 }
 
 Value fnChrW(Interpreter&, Args a, int) {

@@ -72,11 +72,13 @@ void forEachUnit(std::string_view s, F&& f) {
         size_t n = 0;
         const uint32_t cp = decodeChar(s, pos, n);
         pos += n;
-        if (cp >= 0x10000) {
-            f(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            f(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        if (cp >= kLoneByte && cp <= kLoneByte + 0xFF) {
+            f(static_cast<uint16_t>(cp - kLoneByte), true);
+        } else if (cp >= 0x10000) {
+            f(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)), false);
+            f(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), false);
         } else {
-            f(static_cast<uint16_t>(cp));
+            f(static_cast<uint16_t>(cp), false);
         }
     }
 }
@@ -159,7 +161,7 @@ std::string shortTimeText(double serial) {
 std::string escapeText(std::string_view s) {
     std::string out;
     char buf[8];
-    forEachUnit(s, [&](uint16_t u) {
+    forEachUnit(s, [&](uint16_t u, bool) {
         if (plainChar(u)) {
             out += static_cast<char>(u);
         } else if (u <= 0xFF) {
@@ -208,11 +210,15 @@ std::string unescapeText(std::string_view s) {
 std::string toUtf16Bytes(std::string_view s) {
     std::string out;
     out.reserve(s.size() * 2);
-    forEachUnit(s, [&](uint16_t u) {
+    forEachUnit(s, [&](uint16_t u, bool loneByte) {
         out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+        if (!loneByte) out += static_cast<char>(u >> 8);
     });
     return out;
+}
+
+std::string joinBytes(std::string_view a, std::string_view b) {
+    return fromUtf16Bytes(toUtf16Bytes(a) + toUtf16Bytes(b));
 }
 
 std::string fromUtf16Bytes(std::string_view bytes) {
@@ -221,9 +227,9 @@ std::string fromUtf16Bytes(std::string_view bytes) {
     for (size_t k = 0; k + 1 < bytes.size(); k += 2)
         units.push_back(static_cast<uint16_t>(static_cast<unsigned char>(bytes[k]) |
                                               (static_cast<unsigned char>(bytes[k + 1]) << 8)));
-    if (bytes.size() % 2 != 0) units.push_back(static_cast<unsigned char>(bytes.back()));
     std::string out;
     appendUnits(out, units.data(), units.size());
+    if (bytes.size() % 2 != 0) appendChar(out, kLoneByte + static_cast<unsigned char>(bytes.back()));
     return out;
 }
 

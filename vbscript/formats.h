@@ -43,9 +43,21 @@ std::string shortTimeText(double serial);  // "13:45"
 std::string escapeText(std::string_view s);
 std::string unescapeText(std::string_view s);
 
-// A string as the bytes of its UTF-16 form, low byte first, and back. An odd
-// byte left at the end becomes a character of its own with that code.
+// A string as the bytes of its UTF-16 form, low byte first, and back. A string
+// of an odd number of bytes (ChrB, LeftB(s, 3)) keeps its last byte b as the
+// private code point kLoneByte + b, which the byte view reads as one byte.
 std::string toUtf16Bytes(std::string_view s);
 std::string fromUtf16Bytes(std::string_view bytes);
+inline constexpr uint32_t kLoneByte = 0xF0000;
+// Whether the string ends in such a byte (its UTF-8 form is F3 B0 80..83 xx).
+inline bool endsWithLoneByte(std::string_view s) {
+    const size_t n = s.size();
+    return n >= 4 && static_cast<unsigned char>(s[n - 4]) == 0xF3 &&
+           static_cast<unsigned char>(s[n - 3]) == 0xB0 &&
+           (static_cast<unsigned char>(s[n - 2]) & 0xFC) == 0x80;
+}
+// a & b when a ends in a lone byte: the bytes of b follow it, so every
+// character of b is read anew across the byte boundary.
+std::string joinBytes(std::string_view a, std::string_view b);
 
 }  // namespace mcplot::vbs

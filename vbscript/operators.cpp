@@ -1,5 +1,7 @@
 #include "vbscript/operators.h"
 
+#include "vbscript/formats.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -43,6 +45,8 @@ Value concat(const Value& a, const Value& b) {
     rejectNonScalar(a);
     rejectNonScalar(b);
     if (a.isNull() && b.isNull()) return Value::null();
+    if (a.isString() && endsWithLoneByte(a.s())) [[unlikely]]
+        return Value::str(joinBytes(a.s(), b.isNull() ? std::string() : toText(b)));
     if (a.isString() && b.isString()) {
         checkStringSize(a.s().size() + b.s().size());
         std::string s;
