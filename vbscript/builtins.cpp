@@ -8,6 +8,7 @@
 #include "vbscript/dates.h"
 #include "vbscript/formats.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/locale.h"
 #include "vbscript/operators.h"
 #include "vbscript/parser.h"
 #include "vbscript/text.h"
@@ -1033,7 +1034,8 @@ Value fnFormatPercent(Interpreter&, Args a, int n) {
     return formatted(a, n, 100, "", "%", false);
 }
 Value fnFormatCurrency(Interpreter&, Args a, int n) {
-    return formatted(a, n, 1, "$", "", true);
+    const CurrencyStyle c = currencyStyle();
+    return formatted(a, n, 1, c.prefix, c.suffix, c.parentheses);
 }
 
 Value fnFormatDateTime(Interpreter&, Args a, int n) {
@@ -1070,29 +1072,25 @@ Value fnScriptEngineBuildVersion(Interpreter&, Args, int) {
     return Value::lng(16384);
 }
 
-// The script works in its one locale, English (United States): SetLocale
-// takes it (by number, by name, or 0 for the default) and refuses others.
-Value fnGetLocale(Interpreter&, Args, int) {
-    return Value::lng(kScriptLocale);
+// The script's regional settings: 1033 until SetLocale chooses another by its
+// number or short string ("en-gb", "ru"); 0 or nothing goes back to 1033.
+Value fnGetLocale(Interpreter& in, Args, int) {
+    return Value::lng(in.locale() ? in.locale()->id : kScriptLocale);
 }
-Value fnSetLocale(Interpreter&, Args a, int n) {
+Value fnSetLocale(Interpreter& in, Args a, int n) {
+    const Value previous = fnGetLocale(in, a, n);
+    const Locale* chosen = &defaultLocale();
     if (given(a, n, 0)) {
         const Value& v = a[0];
-        bool known = false;
-        if (v.isString()) {
-            const std::string name = lowerText(v.s());
-            known = name.empty() || name == "en-us" || name == "en_us";
-            if (!known) {
-                double d = 0;
-                known = parseNumber(v.s(), d) && (d == 0 || d == kScriptLocale);
-            }
-        } else {
-            const int32_t id = longArg(v);
-            known = id == 0 || id == kScriptLocale;
-        }
-        if (!known) raise(err::InvalidCall);
+        double d = 0;
+        if (v.isString() && !v.s().empty() && !parseNumber(v.s(), d))
+            chosen = localeByTag(v.s());
+        else if (!v.isString() || !v.s().empty())
+            chosen = localeById(longArg(v));
+        if (!chosen) raise(err::InvalidCall);
     }
-    return Value::lng(kScriptLocale);
+    in.setLocale(chosen);
+    return previous;
 }
 
 Value fnFilter(Interpreter& in, Args a, int n) {

@@ -2,11 +2,12 @@
 // byte view of strings the B functions work on.
 //
 // The script's regional settings are those of English (United States), locale
-// 1033: "." before the decimals, "," between groups of three digits, two
-// decimals, "$" before an amount, a negative amount in parentheses, dates as
-// m/d/yyyy and times as h:mm:ss AM. CStr and the date texts follow the same
-// settings, so the script text of x and every number a script writes agree
-// whatever the user's own settings are.
+// 1033, unless the script chooses others with SetLocale (locale.h): "." before
+// the decimals, "," between groups of three digits, two decimals, "$" before
+// an amount, a negative amount in parentheses, dates as m/d/yyyy and times as
+// h:mm:ss AM. CStr and the date texts follow the same settings, so the script
+// text of x and every number a script writes agree whatever the user's own
+// settings are.
 #pragma once
 
 #include <cstdint>
@@ -31,11 +32,21 @@ struct NumberStyle {
 std::string formatNumberText(double v, const NumberStyle& style, std::string_view prefix,
                              std::string_view suffix);
 
+// FormatCurrency's symbol before or after the amount, and whether a negative
+// amount is in parentheses by default.
+struct CurrencyStyle {
+    std::string prefix, suffix;
+    bool parentheses = true;
+};
+CurrencyStyle currencyStyle();
+
 // FormatDateTime's named formats 1 to 4 (0 is the general form, dateText).
 std::string longDateText(double serial);   // "Friday, May 31, 2019"
 std::string shortDateText(double serial);  // "5/31/2019"
 std::string longTimeText(double serial);   // "1:45:00 PM"
 std::string shortTimeText(double serial);  // "13:45"
+// The general form, date and time, in the regional settings SetLocale chose.
+std::string localDateText(double serial);
 
 // Escape: letters, digits and @*_+-./ stay, other characters up to 255 become
 // %XX and the rest %uXXXX (one per UTF-16 code unit). Unescape reverses it and

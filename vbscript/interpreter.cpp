@@ -149,6 +149,7 @@ void Interpreter::reset() {
     frame_ = &globalFrame_;
     clearErr();
     explicit_ = false;
+    locale_ = nullptr;
 }
 
 void Interpreter::addObject(std::string_view name, const std::shared_ptr<HostObject>& object) {
@@ -191,6 +192,7 @@ void Interpreter::startCall() {
 
 void Interpreter::execute(std::string_view code) {
     BudgetScope scope(&budget_);
+    LocaleScope regional(locale_);
     startCall();
     if (code.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
     work_->text = code;  // read in place: copied only if the chunk outlives this call
@@ -206,6 +208,7 @@ void Interpreter::execute(std::string_view code) {
 
 Value Interpreter::evaluate(std::string_view expression) {
     BudgetScope scope(&budget_);
+    LocaleScope regional(locale_);
     startCall();
     if (expression.size() > maxSourceBytes_)
         throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
@@ -1150,6 +1153,11 @@ Value Interpreter::errObject() {
         err_.obj()->engine = this;
     }
     return err_;
+}
+
+void Interpreter::setLocale(const Locale* l) {
+    locale_ = l && l != &defaultLocale() && l->id != defaultLocale().id ? l : nullptr;
+    LocaleScope::change(locale_);
 }
 
 void Interpreter::clearErr() {

@@ -448,7 +448,7 @@ private:
         while (pos_ < src_.size() && src_[pos_] != '#' && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
         if (pos_ >= src_.size() || src_[pos_] != '#') fail(err::Syntax);
         double d = 0;
-        if (!parseDate(src_.substr(from, pos_ - from), d)) fail(err::Syntax);
+        if (!parseDateLiteral(src_.substr(from, pos_ - from), d)) fail(err::Syntax);
         ++pos_;
         literal(Value::date(d));
     }
