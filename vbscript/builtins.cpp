@@ -944,6 +944,8 @@ Value fnMonthName(Interpreter&, Args a, int n) {
     const int32_t m = longArg(a[0]);
     if (m < 1 || m > 12) raise(err::InvalidCall);
     const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
+    if (const Locale* l = activeLocale())
+        return Value::str(abbreviate ? l->shortMonths[m - 1] : l->months[m - 1]);
     const std::string name = kMonths[m - 1];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
 }
@@ -953,6 +955,10 @@ Value fnWeekdayName(Interpreter&, Args a, int n) {
     if (d < 1 || d > 7) raise(err::InvalidCall);
     const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
     const int first = firstDayArg(a, n, 2);
+    if (const Locale* l = activeLocale()) {
+        const int k = (d - 1 + first - 1) % 7;
+        return Value::str(abbreviate ? l->shortDays[k] : l->days[k]);
+    }
     const std::string name = kDays[(d - 1 + first - 1) % 7];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
 }

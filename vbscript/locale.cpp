@@ -11,8 +11,12 @@ const char* const kEnMonths[] = {"January", "February", "March",     "April",   
 const char* const kEnShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kEnDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-const char* const kRuMonths[] = {"январь", "февраль", "март",     "апрель",  "май",    "июнь",
-                                 "июль",   "август",  "сентябрь", "октябрь", "ноябрь", "декабрь"};
+const char* const kEnShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kRuShortDays[] = {"Вс", "Пн", "Вт", "Ср", "Чт", "Пт", "Сб"};
+const char* const kDeShortDays[] = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
+const char* const kFrShortDays[] = {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."};
+const char* const kRuMonths[] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
+                                 "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
 const char* const kRuMonthsOf[] = {"января", "февраля", "марта",    "апреля",  "мая",    "июня",
                                    "июля",   "августа", "сентября", "октября", "ноября", "декабря"};
 const char* const kRuShortMonths[] = {"янв", "фев", "мар", "апр", "май", "июн",
@@ -38,6 +42,7 @@ Locale unitedStates() {
     l.months = l.monthsOf = kEnMonths;
     l.shortMonths = kEnShortMonths;
     l.days = kEnDays;
+    l.shortDays = kEnShortDays;
     return l;
 }
 
@@ -70,6 +75,7 @@ Locale russia() {
     l.monthsOf = kRuMonthsOf;
     l.shortMonths = kRuShortMonths;
     l.days = kRuDays;
+    l.shortDays = kRuShortDays;
     return l;
 }
 
@@ -82,6 +88,7 @@ Locale germany() {
     l.months = l.monthsOf = kDeMonths;
     l.shortMonths = kDeShortMonths;
     l.days = kDeDays;
+    l.shortDays = kDeShortDays;
     return l;
 }
 
@@ -93,6 +100,7 @@ Locale france() {
     l.months = l.monthsOf = kFrMonths;
     l.shortMonths = kFrShortMonths;
     l.days = kFrDays;
+    l.shortDays = kFrShortDays;
     return l;
 }
 

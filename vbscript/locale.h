@@ -36,6 +36,7 @@ struct Locale {
     const char* const* monthsOf = nullptr;  // in the long date (the genitive in Russian)
     const char* const* shortMonths = nullptr;
     const char* const* days = nullptr;  // Sunday ...
+    const char* const* shortDays = nullptr;
 };
 
 // The locale a script starts in, 1033.

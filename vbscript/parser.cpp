@@ -1343,10 +1343,13 @@ private:
                 if (kw_ == Kw::Private) flags |= nf::Private;
                 scoped = true;
                 next();
-                if (!(flags & nf::Private) && isWord("default")) {
+                if (isWord("default")) {
+                    if (flags & nf::Private) fail(err::DefaultNeedsPublic);
                     flags |= nf::Default;
                     next();
                 }
+            } else if (isWord("default")) {
+                fail(err::DefaultNeedsPublic);
             }
             int32_t member = -1;
             if (tok_ == Tok::Ident && (kw_ == Kw::Function || kw_ == Kw::Sub)) {
@@ -1368,6 +1371,7 @@ private:
                     kind = ProcKind::PropertySet;
                 else
                     fail(err::ExpectLetSetGet);
+                if ((flags & nf::Default) && kind != ProcKind::PropertyGet) fail(err::DefaultOnlyOnGet);
                 next();
                 member = procedureRest(flags, kind, kind == ProcKind::PropertyGet);
             } else if ((flags & nf::Default) == 0 &&
@@ -1376,8 +1380,11 @@ private:
                 member = dimList(NK::Dim);
                 at(member).flags |= flags;
             } else {
-                fail(err::ExpectStatement);
+                fail((flags & nf::Default) ? err::DefaultOnlyOnProcedure : err::ExpectStatement);
             }
+            if (flags & nf::Default)
+                for (int32_t m = members.head; m >= 0; m = at(m).next)
+                    if (at(m).flags & nf::Default) fail(err::TwoDefaults);
             for (int32_t m = members.head; m >= 0; m = at(m).next)
                 if (at(m).kind == NK::ProcDef && at(member).kind == NK::ProcDef &&
                     sameName(at(m).nameView(), at(member).nameView()) && at(m).op == at(member).op)

@@ -64,9 +64,13 @@ inline constexpr int ExpectIn = 1046;
 inline constexpr int ExpectClass = 1047;
 inline constexpr int ExpectLetSetGet = 1049;
 inline constexpr int ExpectProperty = 1050;
+inline constexpr int TwoDefaults = 1052;
 inline constexpr int NoArgsOnInitialize = 1053;
 inline constexpr int LetSetNeedsArgument = 1054;
 inline constexpr int ExpectWith = 1029;
+inline constexpr int DefaultOnlyOnProcedure = 1056;
+inline constexpr int DefaultNeedsPublic = 1057;
+inline constexpr int DefaultOnlyOnGet = 1058;
 inline constexpr int Internal = 51;
 inline constexpr int ObjectNotSet = 91;
 // The script ran longer than its host allows: the aborted operation (E_ABORT).

@@ -257,5 +257,21 @@ TEST(Classes, DefaultMembers) {
     for (const auto& c : cases) EXPECT_EQ(runOut(classes + c.code), c.out) << c.code;
 }
 
+TEST(Classes, DefaultMemberDeclarationErrors) {
+    const struct {
+        const char* members;
+        int number;
+    } cases[] = {
+        {"Private Default Function f\r\nEnd Function", 1057},
+        {"Default Function f\r\nEnd Function", 1057},
+        {"Public Default Property Let p(v)\r\nEnd Property", 1058},
+        {"Public Default Function f\r\nEnd Function\r\nPublic Default Function g\r\nEnd Function", 1052},
+        {"Public Default x", 1056},
+        {"Public Default Property Get p(i)\r\np = i\r\nEnd Property", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(runError(std::string("Class A\r\n") + c.members + "\r\nEnd Class"), c.number) << c.members;
+}
+
 }  // namespace
 }  // namespace mcplot::testing

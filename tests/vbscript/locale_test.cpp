@@ -47,6 +47,8 @@ TEST(Locale, NumbersAndDatesInEachLocale) {
         {"1049", "out = Month(CDate(\"1.2.2003\")) & Day(DateValue(\"31.05.2019\")) & IsDate(\"31.12.2019\")",
          "String 231True"},
         {"1049", "out = Year(CDate(\"19 октября 1962\"))", "Integer 1962"},
+        {"1049", "out = MonthName(5) & MonthName(5, True) & WeekdayName(1) & WeekdayName(2, True)",
+         "String МаймайвоскресеньеПн"},
         {"2057", "out = CStr(d) & \"|\" & FormatDateTime(d, 1) & \"|\" & FormatCurrency(-5)",
          "String 31/05/2019 13:45:00|31 May 2019|-£5.00"},
         {"2057", "out = Month(CDate(\"1/2/2003\")) & \" \" & Month(CDate(\"12/15/2009\"))", "String 2 12"},
