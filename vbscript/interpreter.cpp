@@ -84,6 +84,8 @@ constexpr size_t kStackMargin = 256 * 1024;
 
 // Err.Source of the language's own run-time errors and of Err.Raise without one.
 constexpr const char* kRuntimeErrorSource = "Microsoft VBScript runtime error";
+// ... and of a syntax error in a text given to Execute or Eval.
+constexpr const char* kCompileErrorSource = "Microsoft VBScript compilation error";
 
 }  // namespace
 
@@ -428,7 +430,9 @@ Interpreter::Flow Interpreter::execBlock(int32_t s) {
                     throw;
                 errNumber = e.number;
                 errDescription = e.what();
-                errSource = e.source.empty() ? kRuntimeErrorSource : e.source;
+                errSource = !e.source.empty()                     ? e.source
+                            : e.number >= 1000 && e.number < 1100 ? kCompileErrorSource
+                                                                  : kRuntimeErrorSource;
                 if (e.source.empty()) {
                     errHelpFile.clear();
                     errHelpContext = 0;

@@ -88,6 +88,8 @@ TEST(Errors, RaiseFillsTheErrObject) {
         {"Err.Raise 6 : " + all, "String 6|Microsoft VBScript runtime error|переполнение||0"},
         {"Err.Raise 1000, , \"Mine\" : " + all, "String 1000|Microsoft VBScript runtime error|Mine||0"},
         {"x = 1 / 0 : " + all, "String 11|Microsoft VBScript runtime error|деление на ноль||0"},
+        {"Execute \"x = (\" : out = Err.Number & \" \" & Err.Source",
+         "String 1023 Microsoft VBScript compilation error"},
         // What a Raise leaves out comes from an error not cleared yet.
         {"Err.Raise 6, \"A\" : Err.Raise 11 : " + all, "String 11|A|переполнение||0"},
         {"Err.Raise 6, \"A\" : Err.Clear : " + all, "String 0||||0"},
