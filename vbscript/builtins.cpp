@@ -569,7 +569,10 @@ uint32_t firstChar(const Value& v) {
     const std::string s = toText(notNull(v));
     if (s.empty()) raise(err::InvalidCall);
     size_t n = 0;
-    return decodeChar(s, 0, n);
+    const uint32_t cp = decodeChar(s, 0, n);
+    // A single byte is no character: Asc(ChrB(65)) has nothing to read.
+    if (cp >= kLoneByte && cp <= kLoneByte + 0xFF) raise(err::InvalidCall);
+    return cp;
 }
 
 // The first UTF-16 code unit: a character beyond U+FFFF gives its high surrogate.

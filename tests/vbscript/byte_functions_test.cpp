@@ -63,6 +63,7 @@ TEST(ByteFunctions, StringsOfSingleBytes) {
         {"AscW(ChrB(65) & ChrB(1))", "Integer 321"},
         {"LeftB(\"abc\", 3) & ChrB(0)", "String ab"},
         {"Len(ChrB(65))", "Long 0"},
+        {"Asc(ChrB(65))", "Error 5"},
         {"AscB(ChrB(200))", "Integer 200"},
         {"AscB(RightB(\"ab\", 1))", "Integer 0"},
         {"InStrB(\"abc\", ChrB(98))", "Long 3"},
