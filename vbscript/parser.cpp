@@ -1293,6 +1293,8 @@ private:
         // Let and Set take the assigned value as their last parameter.
         if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0)
             fail(err::LetSetNeedsArgument);
+        // No "As Type" and nothing else after the parameters.
+        if (!atStatementEnd()) fail(err::ExpectEndOfStatement);
         procKind_ = kind != ProcKind::Method ? ProcHere::Property
                     : isFunction             ? ProcHere::Function
                                              : ProcHere::Sub;

@@ -120,6 +120,8 @@ TEST(Errors, ConstructsTheLanguageRejects) {
         {"Sub s\r\nExit Function\r\nEnd Sub", 1039},
         {"Exit Sub", 1039},
         {"If True Then Exit If", 1039},
+        {"Function f() As Integer\r\nEnd Function", 1025},
+        {"Dim x As Integer", 1025},
         {"Do\r\nFor i = 1 To 3\r\nExit Do\r\nNext\r\nLoop", 0},
         {"Function f\r\nDo\r\nExit Function\r\nLoop\r\nEnd Function", 0},
         {"Option Explicit\r\nReDim a(3)\r\na(3) = 1", 0},
