@@ -351,11 +351,13 @@ bool toPlainNumberText(std::string_view text, const Locale& l, std::string& plai
             k += decimal.size();
             continue;
         }
-        // A group separator stands between digits of the whole part.
-        if (!afterPoint && digitBefore && rest.substr(0, group.size()) == group &&
-            k + group.size() < text.size() && text[k + group.size()] >= '0' &&
-            text[k + group.size()] <= '9') {
-            k += group.size();
+        // A group separator stands between digits of the whole part; where it
+        // is a no-break space, a plain space does as well.
+        size_t groupBytes = rest.substr(0, group.size()) == group ? group.size() : 0;
+        if (!groupBytes && group == kNoBreakSpace && rest[0] == ' ') groupBytes = 1;
+        if (!afterPoint && digitBefore && groupBytes && k + groupBytes < text.size() &&
+            text[k + groupBytes] >= '0' && text[k + groupBytes] <= '9') {
+            k += groupBytes;
             continue;
         }
         const char c = text[k];

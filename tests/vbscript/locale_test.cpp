@@ -35,6 +35,7 @@ TEST(Locale, NumbersAndDatesInEachLocale) {
         {"1049", "out = CStr(1234.5) & \"|\" & (0.5 & \"\") & \"|\" & CStr(CCur(2.5))",
          "String 1234,5|0,5|2,5"},
         {"1049", "out = CDbl(\"1,5\") * 2", "Double 3"},
+        {"1049", "out = CDbl(\"1 234,5\") & \"|\" & CDate(\"31 мая 2019 г.\")", "String 1234,5|31.05.2019"},
         {"1049", "out = IsNumeric(\"1,5\") & IsNumeric(\"1.5\") & IsNumeric(\"1\u00A0000\")",
          "String TrueFalseTrue"},
         {"1049", "out = FormatNumber(1234567.891) & \"|\" & FormatPercent(0.256)",
