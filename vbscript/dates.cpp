@@ -195,16 +195,6 @@ int monthNamed(std::string_view word, const Locale* l) {
     return in(l->shortMonths);
 }
 
-bool isDayName(std::string_view word, const Locale* l) {
-    const std::string w = lowerText(word);
-    for (int k = 0; k < 7; ++k) {
-        const std::string en = lowerText(defaultLocale().days[k]);
-        if (w == en || (w.size() == 3 && en.substr(0, 3) == w)) return true;
-        if (l && l->days && w == lowerText(l->days[k])) return true;
-    }
-    return false;
-}
-
 bool letter(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
 }
@@ -214,8 +204,8 @@ int64_t fullYear(int64_t y, size_t digits) {
     return y;
 }
 
-// "October 19, 1962", "19 October 1962", "Friday, 31 May 2019 13:45": a month
-// by name, the day and the year, then perhaps a time.
+// "October 19, 1962", "19 October 1962 13:45": a month by name, the day and
+// the year, then perhaps a time.
 bool readNamedDate(Reader& r, const Locale* l, double& out) {
     int month = 0;
     int64_t nums[2] = {0, 0};
@@ -234,8 +224,8 @@ bool readNamedDate(Reader& r, const Locale* l, double& out) {
             const std::string_view word = r.s.substr(start, r.k - start);
             if (const int m = monthNamed(word, l); m && !month)
                 month = m;
-            else if (!isDayName(word, l) && !(l && l->longDate == 'R' && lowerText(word) == "г"))
-                return false;
+            else if (!(l && l->longDate == 'R' && lowerText(word) == "г"))
+                return false;  // a day of the week, too, makes no date the language reads
             continue;
         }
         const size_t start = r.k;

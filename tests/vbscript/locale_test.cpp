@@ -75,7 +75,7 @@ TEST(Locale, DatesWithMonthNames) {
         {"CDate(\"October 19, 1962\")", "Date 10/19/1962"},
         {"DateValue(\"September 11, 1963\")", "Date 9/11/1963"},
         {"CDate(\"19 Oct 1962 4:35 PM\")", "Date 10/19/1962 4:35:00 PM"},
-        {"IsDate(\"Friday, May 31, 2019\")", "Boolean True"},
+        {"IsDate(\"Friday, May 31, 2019\")", "Boolean False"},  // not with the day of the week
         {"CDate(\"31/12/2009\")", "Date 12/31/2009"},
         {"IsDate(\"13/13/2009\") Or IsDate(\"Hello\") Or IsDate(\"May\")", "Boolean False"},
     };
