@@ -8,6 +8,7 @@
 #include "vbscript/dates.h"
 #include "vbscript/formats.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/locale.h"
 #include "vbscript/operators.h"
 #include "vbscript/parser.h"
 #include "vbscript/text.h"
@@ -330,7 +331,18 @@ Value fnIsDate(Interpreter&, Args a, int) {
 Value fnTypeName(Interpreter&, Args a, int) {
     return Value::str(typeName(a[0]));
 }
+// An object with a default property has the type of that property's value; a
+// default method that wants arguments leaves it an object.
+bool hasDefault(const Value& v) {
+    const ObjObj* o = v.isObject() ? v.obj() : nullptr;
+    if (!o) return false;
+    if (o->which == ObjObj::ErrObject) return o->engine != nullptr;
+    if (o->which != ObjObj::Instance || !o->cls || !o->cls->defaultGet) return false;
+    const Proc& p = o->cls->defaultGet->proc;
+    return p.chunk->nodes[static_cast<size_t>(p.node)].a < 0;
+}
 Value fnVarType(Interpreter&, Args a, int) {
+    if (hasDefault(a[0])) return Value::integer(static_cast<int16_t>(varType(objectDefault(a[0]))));
     return Value::integer(static_cast<int16_t>(varType(a[0])));
 }
 
@@ -339,7 +351,11 @@ Value fnVarType(Interpreter&, Args a, int) {
 
 Value fnLen(Interpreter&, Args a, int) {
     if (a[0].isNull()) return Value::null();
-    if (a[0].isString()) return longValue(static_cast<int64_t>(charCount(a[0].s())));
+    if (a[0].isString()) {
+        // A lone byte at the end is half a character: Len(ChrB(65)) is 0.
+        const std::string& s = a[0].s();
+        return longValue(static_cast<int64_t>(charCount(s)) - (endsWithLoneByte(s) ? 1 : 0));
+    }
     return longValue(static_cast<int64_t>(charCount(textArg(a[0]))));
 }
 
@@ -553,7 +569,10 @@ uint32_t firstChar(const Value& v) {
     const std::string s = toText(notNull(v));
     if (s.empty()) raise(err::InvalidCall);
     size_t n = 0;
-    return decodeChar(s, 0, n);
+    const uint32_t cp = decodeChar(s, 0, n);
+    // A single byte is no character: Asc(ChrB(65)) has nothing to read.
+    if (cp >= kLoneByte && cp <= kLoneByte + 0xFF) raise(err::InvalidCall);
+    return cp;
 }
 
 // The first UTF-16 code unit: a character beyond U+FFFF gives its high surrogate.
@@ -573,7 +592,10 @@ Value fnAscW(Interpreter&, Args a, int) {
 }
 // The low byte of the first code unit; ChrB makes the character of that byte back.
 Value fnAscB(Interpreter&, Args a, int) {
-    return Value::integer(static_cast<int16_t>(firstCodeUnit(a[0]) & 0xFF));
+    const std::string s = textArg(notNull(a[0]));
+    if (s.empty()) raise(err::InvalidCall);
+    const std::string bytes = toUtf16Bytes(std::string_view(s).substr(0, charBytes(s, 0)));
+    return Value::integer(static_cast<unsigned char>(bytes[0]));
 }
 
 Value charText(uint32_t cp) {
@@ -588,10 +610,11 @@ Value fnChr(Interpreter&, Args a, int) {
     return charText(fromCp1251(static_cast<uint8_t>(c)));
 }
 
+// One byte, not a character: LenB(ChrB(65)) is 1.
 Value fnChrB(Interpreter&, Args a, int) {
     const int32_t c = longArg(a[0]);
     if (c < 0 || c > 255) raise(err::InvalidCall);
-    return charText(static_cast<uint32_t>(c));
+    return charText(kLoneByte + static_cast<uint32_t>(c));
 }
 
 Value fnChrW(Interpreter&, Args a, int) {
@@ -924,6 +947,8 @@ Value fnMonthName(Interpreter&, Args a, int n) {
     const int32_t m = longArg(a[0]);
     if (m < 1 || m > 12) raise(err::InvalidCall);
     const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
+    if (const Locale* l = activeLocale())
+        return Value::str(abbreviate ? l->shortMonths[m - 1] : l->months[m - 1]);
     const std::string name = kMonths[m - 1];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
 }
@@ -933,6 +958,10 @@ Value fnWeekdayName(Interpreter&, Args a, int n) {
     if (d < 1 || d > 7) raise(err::InvalidCall);
     const bool abbreviate = given(a, n, 1) && toBool(notNull(a[1]));
     const int first = firstDayArg(a, n, 2);
+    if (const Locale* l = activeLocale()) {
+        const int k = (d - 1 + first - 1) % 7;
+        return Value::str(abbreviate ? l->shortDays[k] : l->days[k]);
+    }
     const std::string name = kDays[(d - 1 + first - 1) % 7];
     return Value::str(abbreviate ? name.substr(0, 3) : name);
 }
@@ -1014,7 +1043,8 @@ Value fnFormatPercent(Interpreter&, Args a, int n) {
     return formatted(a, n, 100, "", "%", false);
 }
 Value fnFormatCurrency(Interpreter&, Args a, int n) {
-    return formatted(a, n, 1, "$", "", true);
+    const CurrencyStyle c = currencyStyle();
+    return formatted(a, n, 1, c.prefix, c.suffix, c.parentheses);
 }
 
 Value fnFormatDateTime(Interpreter&, Args a, int n) {
@@ -1051,29 +1081,25 @@ Value fnScriptEngineBuildVersion(Interpreter&, Args, int) {
     return Value::lng(16384);
 }
 
-// The script works in its one locale, English (United States): SetLocale
-// takes it (by number, by name, or 0 for the default) and refuses others.
-Value fnGetLocale(Interpreter&, Args, int) {
-    return Value::lng(kScriptLocale);
+// The script's regional settings: 1033 until SetLocale chooses another by its
+// number or short string ("en-gb", "ru"); 0 or nothing goes back to 1033.
+Value fnGetLocale(Interpreter& in, Args, int) {
+    return Value::lng(in.locale() ? in.locale()->id : kScriptLocale);
 }
-Value fnSetLocale(Interpreter&, Args a, int n) {
+Value fnSetLocale(Interpreter& in, Args a, int n) {
+    const Value previous = fnGetLocale(in, a, n);
+    const Locale* chosen = &defaultLocale();
     if (given(a, n, 0)) {
         const Value& v = a[0];
-        bool known = false;
-        if (v.isString()) {
-            const std::string name = lowerText(v.s());
-            known = name.empty() || name == "en-us" || name == "en_us";
-            if (!known) {
-                double d = 0;
-                known = parseNumber(v.s(), d) && (d == 0 || d == kScriptLocale);
-            }
-        } else {
-            const int32_t id = longArg(v);
-            known = id == 0 || id == kScriptLocale;
-        }
-        if (!known) raise(err::InvalidCall);
+        double d = 0;
+        if (v.isString() && !v.s().empty() && !parseNumber(v.s(), d))
+            chosen = localeByTag(v.s());
+        else if (!v.isString() || !v.s().empty())
+            chosen = localeById(longArg(v));
+        if (!chosen) raise(err::InvalidCall);
     }
-    return Value::lng(kScriptLocale);
+    in.setLocale(chosen);
+    return previous;
 }
 
 Value fnFilter(Interpreter& in, Args a, int n) {

@@ -4,6 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
+
+#include "vbscript/formats.h"
+#include "vbscript/locale.h"
+#include "vbscript/text.h"
 
 namespace mcplot::vbs {
 
@@ -84,6 +89,8 @@ double dateSerial(int64_t y, int64_t m, int64_t d, bool& ok) {
 }
 
 std::string dateText(double serial) {
+    if (activeLocale()) [[unlikely]]
+        return localDateText(serial);
     const DateParts p = splitDate(serial);
     const double whole = std::trunc(serial);
     const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
@@ -164,7 +171,92 @@ bool validDay(int64_t y, int64_t m, int64_t d) {
 
 }  // namespace
 
-bool parseDate(std::string_view text, double& out) {
+namespace {
+
+// The month a word names (1 to 12): in English, full or its first three
+// letters, or in the words of the locale; 0 for none.
+int monthNamed(std::string_view word, const Locale* l) {
+    const std::string w = lowerText(word);
+    const auto in = [&w](const char* const* names) {
+        if (!names) return 0;
+        for (int k = 0; k < 12; ++k) {
+            std::string name = lowerText(names[k]);
+            if (!name.empty() && name.back() == '.') name.pop_back();
+            if (w == name) return k + 1;
+        }
+        return 0;
+    };
+    if (w.size() >= 3)
+        for (int k = 0; k < 12; ++k)
+            if (lowerText(std::string_view(defaultLocale().months[k]).substr(0, w.size())) == w) return k + 1;
+    if (!l) return 0;
+    if (int m = in(l->months)) return m;
+    if (int m = in(l->monthsOf)) return m;
+    return in(l->shortMonths);
+}
+
+bool letter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80;
+}
+
+int64_t fullYear(int64_t y, size_t digits) {
+    if (digits <= 2) return y < 30 ? y + 2000 : y + 1900;
+    return y;
+}
+
+// "October 19, 1962", "19 October 1962 13:45": a month by name, the day and
+// the year, then perhaps a time.
+bool readNamedDate(Reader& r, const Locale* l, double& out) {
+    int month = 0;
+    int64_t nums[2] = {0, 0};
+    size_t digits[2] = {0, 0};
+    int count = 0;
+    double seconds = 0;
+    while (!r.done()) {
+        const unsigned char c = static_cast<unsigned char>(r.s[r.k]);
+        if (c == ',' || c == '-' || c == '/' || c == '.') {
+            ++r.k;
+            continue;
+        }
+        if (letter(c)) {
+            const size_t start = r.k;
+            while (r.k < r.s.size() && letter(static_cast<unsigned char>(r.s[r.k]))) ++r.k;
+            const std::string_view word = r.s.substr(start, r.k - start);
+            if (const int m = monthNamed(word, l); m && !month)
+                month = m;
+            else if (!(l && l->longDate == 'R' && lowerText(word) == "г"))
+                return false;  // a day of the week, too, makes no date the language reads
+            continue;
+        }
+        const size_t start = r.k;
+        int64_t v = 0;
+        if (!r.number(v)) return false;
+        if (r.k < r.s.size() && r.s[r.k] == ':') {
+            r.k = start;
+            if (!readTime(r, seconds) || !r.done()) return false;
+            break;
+        }
+        if (count == 2) return false;
+        digits[count] = r.k - start;
+        nums[count++] = v;
+    }
+    if (!month || count == 0) return false;
+    int64_t y = 0, d = 1;
+    if (count == 2) {
+        const bool yearFirst = digits[0] >= 3 || nums[0] > 31;
+        y = fullYear(yearFirst ? nums[0] : nums[1], yearFirst ? digits[0] : digits[1]);
+        d = yearFirst ? nums[1] : nums[0];
+    } else if (nums[0] > 31 || digits[0] >= 3) {
+        y = fullYear(nums[0], digits[0]);
+    } else {
+        d = nums[0];
+        y = splitDate(nowSerial()).year;
+    }
+    if (!validDay(y, month, d)) return false;
+    return makeDate(daysFromCivil(y, month, static_cast<int>(d)), seconds, out);
+}
+
+bool readDate(std::string_view text, double& out, const Locale* l) {
     Reader r{text};
     r.blanks();
     const size_t start = r.k;
@@ -172,31 +264,52 @@ bool parseDate(std::string_view text, double& out) {
     if (readTime(r, seconds) && r.done()) return makeDate(0, seconds, out);
     r.k = start;
     int64_t a = 0, b = 0, c = 0;
-    if (!r.number(a)) return false;
+    if (!r.number(a)) {
+        r.k = start;
+        return readNamedDate(r, l, out);
+    }
     const size_t afterFirst = r.k;
     char sep = 0;
     if (r.take('/'))
         sep = '/';
     else if (r.take('-'))
         sep = '-';
-    else
-        return false;
-    if (!r.number(b) || !r.take(sep) || !r.number(c)) return false;
+    else if (r.take('.'))
+        sep = '.';
+    if (!sep || !r.number(b)) {
+        r.k = start;
+        return readNamedDate(r, l, out);
+    }
+    if (!r.take(sep)) return false;
+    const size_t beforeYear = r.k;
+    if (!r.number(c)) return false;
     int64_t y, m, d;
     if (afterFirst - start >= 3) {  // year first
         y = a, m = b, d = c;
     } else {
-        m = a, d = b, y = c;
-        if (y < 30)
-            y += 2000;
-        else if (y < 100)
-            y += 1900;
+        // The order of the regional settings; when that is no date, the
+        // other order of day and month (13/1/2020 and 1/13/2020 alike).
+        const bool dayFirst = l && l->dateOrder == 'D';
+        m = dayFirst ? b : a;
+        d = dayFirst ? a : b;
+        y = fullYear(c, r.k - beforeYear);
+        if (!validDay(y, m, d) && validDay(y, d, m)) std::swap(m, d);
     }
     if (!validDay(y, m, d)) return false;
     if (!r.done()) {
         if (!readTime(r, seconds) || !r.done()) return false;
     }
     return makeDate(daysFromCivil(y, static_cast<int>(m), static_cast<int>(d)), seconds, out);
+}
+
+}  // namespace
+
+bool parseDate(std::string_view text, double& out) {
+    return readDate(text, out, activeLocale());
+}
+
+bool parseDateLiteral(std::string_view text, double& out) {
+    return readDate(text, out, nullptr);
 }
 
 double nowSerial() {

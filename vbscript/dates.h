@@ -25,13 +25,18 @@ DateParts splitDate(double serial);
 bool makeDate(int64_t days, double secondsOfDay, double& out);
 double dateSerial(int64_t y, int64_t m, int64_t d, bool& ok);  // months and days may overflow
 
-// Text form, fixed so it does not depend on the machine's regional settings:
+// Text form in the script's regional settings, not the machine's: by default
 // "m/d/yyyy h:mm:ss AM" (US order); the date alone when the time is midnight,
 // the time alone when the date is 30/12/1899.
 std::string dateText(double serial);
-// Reads "m/d/yyyy", "m/d/yy", "yyyy-mm-dd", "yyyy/m/d", each optionally
-// followed by a time "h:mm[:ss] [AM|PM]", or a time alone.
+// Reads "m/d/yyyy", "m/d/yy", "yyyy-mm-dd", "yyyy/m/d" (with "/", "-" or "."),
+// or a month by name ("October 19, 1962", "19 Oct 1962"), each optionally
+// followed by a time "h:mm[:ss] [AM|PM]", or a time alone. Day and month come
+// in the order of the script's regional settings, or the other way round
+// when only that makes a date.
 bool parseDate(std::string_view text, double& out);
+// The same in US order whatever the settings: the #...# literals of a script.
+bool parseDateLiteral(std::string_view text, double& out);
 
 // Local now as a serial.
 double nowSerial();

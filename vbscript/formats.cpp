@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vbscript/dates.h"
+#include "vbscript/locale.h"
 #include "vbscript/text.h"
 
 namespace mcplot::vbs {
@@ -72,11 +73,13 @@ void forEachUnit(std::string_view s, F&& f) {
         size_t n = 0;
         const uint32_t cp = decodeChar(s, pos, n);
         pos += n;
-        if (cp >= 0x10000) {
-            f(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            f(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        if (cp >= kLoneByte && cp <= kLoneByte + 0xFF) {
+            f(static_cast<uint16_t>(cp - kLoneByte), true);
+        } else if (cp >= 0x10000) {
+            f(static_cast<uint16_t>(0xD800 + ((cp - 0x10000) >> 10)), false);
+            f(static_cast<uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), false);
         } else {
-            f(static_cast<uint16_t>(cp));
+            f(static_cast<uint16_t>(cp), false);
         }
     }
 }
@@ -116,13 +119,14 @@ std::string formatNumberText(double v, const NumberStyle& style, std::string_vie
     whole = firstDigit == std::string::npos ? "0" : whole.substr(firstDigit);
     const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
     if (whole == "0" && !style.leadingZero && !fraction.empty()) whole.clear();
+    const Locale* l = activeLocale();
     if (style.groupDigits)
-        for (size_t k = whole.size(); k > 3; k -= 3) whole.insert(k - 3, 1, ',');
+        for (size_t k = whole.size(); k > 3; k -= 3) whole.insert(k - 3, l ? l->group : ",");
 
     std::string body(prefix);
     body += whole;
     if (!fraction.empty()) {
-        body += '.';
+        body += l ? l->decimal : ".";
         body += fraction;
     }
     body += suffix;
@@ -130,20 +134,61 @@ std::string formatNumberText(double v, const NumberStyle& style, std::string_vie
     return style.parensForNegative ? "(" + body + ")" : "-" + body;
 }
 
+CurrencyStyle currencyStyle() {
+    const Locale* l = activeLocale();
+    if (!l) return {"$", "", true};
+    const std::string space = l->currencySpace ? " " : "";
+    CurrencyStyle c;
+    if (l->currencyFirst)
+        c.prefix = l->currency + space;
+    else
+        c.suffix = space + l->currency;
+    c.parentheses = l->negativeAmount == Locale::NegativeAmount::Parentheses;
+    return c;
+}
+
 std::string longDateText(double serial) {
     const DateParts p = splitDate(serial);
-    return std::string(kDayNames[p.weekday - 1]) + ", " + kMonthNames[p.month - 1] + " " +
-           std::to_string(p.day) + ", " + std::to_string(p.year);
+    const Locale* l = activeLocale();
+    const std::string day = std::to_string(p.day), year = std::to_string(p.year);
+    if (!l || l->longDate == 'U') {
+        const char* const* days = l ? l->days : kDayNames;
+        const char* const* months = l ? l->monthsOf : kMonthNames;
+        return std::string(days[p.weekday - 1]) + ", " + months[p.month - 1] + " " + day + ", " + year;
+    }
+    const std::string weekday = l->days[p.weekday - 1], month = l->monthsOf[p.month - 1];
+    switch (l->longDate) {
+        case 'G':
+            return (p.day < 10 ? "0" : "") + day + " " + month + " " + year;
+        case 'R':
+            return day + " " + month + " " + year + " г.";
+        case 'D':
+            return weekday + ", " + day + ". " + month + " " + year;
+        default:
+            return weekday + " " + day + " " + month + " " + year;
+    }
 }
 
 std::string shortDateText(double serial) {
     const DateParts p = splitDate(serial);
-    return std::to_string(p.month) + "/" + std::to_string(p.day) + "/" + std::to_string(p.year);
+    const Locale* l = activeLocale();
+    if (!l) return std::to_string(p.month) + "/" + std::to_string(p.day) + "/" + std::to_string(p.year);
+    char day[8], month[8];
+    std::snprintf(day, sizeof day, l->padDayMonth ? "%02d" : "%d", p.day);
+    std::snprintf(month, sizeof month, l->padDayMonth ? "%02d" : "%d", p.month);
+    const std::string sep = l->dateSeparator;
+    if (l->dateOrder == 'D') return day + sep + month + sep + std::to_string(p.year);
+    return month + sep + day + sep + std::to_string(p.year);
 }
 
 std::string longTimeText(double serial) {
     const DateParts p = splitDate(serial);
     char buf[32];
+    if (const Locale* l = activeLocale(); l && !l->hour12) {
+        std::snprintf(buf, sizeof buf, l->padHour ? "%02d:%02d:%02d" : "%d:%02d:%02d", p.hour, p.minute,
+                      p.second);
+        return buf;
+    }
     const int h12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
     std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, p.minute, p.second, p.hour < 12 ? "AM" : "PM");
     return buf;
@@ -156,10 +201,22 @@ std::string shortTimeText(double serial) {
     return buf;
 }
 
+std::string localDateText(double serial) {
+    const DateParts p = splitDate(serial);
+    const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
+    std::string out;
+    if (std::trunc(serial) != 0 || !hasTime) out = shortDateText(serial);
+    if (hasTime) {
+        if (!out.empty()) out += ' ';
+        out += longTimeText(serial);
+    }
+    return out;
+}
+
 std::string escapeText(std::string_view s) {
     std::string out;
     char buf[8];
-    forEachUnit(s, [&](uint16_t u) {
+    forEachUnit(s, [&](uint16_t u, bool) {
         if (plainChar(u)) {
             out += static_cast<char>(u);
         } else if (u <= 0xFF) {
@@ -208,11 +265,15 @@ std::string unescapeText(std::string_view s) {
 std::string toUtf16Bytes(std::string_view s) {
     std::string out;
     out.reserve(s.size() * 2);
-    forEachUnit(s, [&](uint16_t u) {
+    forEachUnit(s, [&](uint16_t u, bool loneByte) {
         out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+        if (!loneByte) out += static_cast<char>(u >> 8);
     });
     return out;
+}
+
+std::string joinBytes(std::string_view a, std::string_view b) {
+    return fromUtf16Bytes(toUtf16Bytes(a) + toUtf16Bytes(b));
 }
 
 std::string fromUtf16Bytes(std::string_view bytes) {
@@ -221,9 +282,9 @@ std::string fromUtf16Bytes(std::string_view bytes) {
     for (size_t k = 0; k + 1 < bytes.size(); k += 2)
         units.push_back(static_cast<uint16_t>(static_cast<unsigned char>(bytes[k]) |
                                               (static_cast<unsigned char>(bytes[k + 1]) << 8)));
-    if (bytes.size() % 2 != 0) units.push_back(static_cast<unsigned char>(bytes.back()));
     std::string out;
     appendUnits(out, units.data(), units.size());
+    if (bytes.size() % 2 != 0) appendChar(out, kLoneByte + static_cast<unsigned char>(bytes.back()));
     return out;
 }
 

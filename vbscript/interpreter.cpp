@@ -82,6 +82,11 @@ const char* threadStackLow() {
 
 constexpr size_t kStackMargin = 256 * 1024;
 
+// Err.Source of the language's own run-time errors and of Err.Raise without one.
+constexpr const char* kRuntimeErrorSource = "Microsoft VBScript runtime error";
+// ... and of a syntax error in a text given to Execute or Eval.
+constexpr const char* kCompileErrorSource = "Microsoft VBScript compilation error";
+
 }  // namespace
 
 Interpreter::Interpreter() {
@@ -144,10 +149,9 @@ void Interpreter::reset() {
     if (work_->nodes.capacity() > kKeptNodes) work_ = std::make_unique<Chunk>();
     globalFrame_ = Frame{};
     frame_ = &globalFrame_;
-    errNumber = 0;
-    errDescription.clear();
-    errSource.clear();
+    clearErr();
     explicit_ = false;
+    locale_ = nullptr;
 }
 
 void Interpreter::addObject(std::string_view name, const std::shared_ptr<HostObject>& object) {
@@ -190,6 +194,7 @@ void Interpreter::startCall() {
 
 void Interpreter::execute(std::string_view code) {
     BudgetScope scope(&budget_);
+    LocaleScope regional(locale_);
     startCall();
     if (code.size() > maxSourceBytes_) throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
     work_->text = code;  // read in place: copied only if the chunk outlives this call
@@ -205,6 +210,7 @@ void Interpreter::execute(std::string_view code) {
 
 Value Interpreter::evaluate(std::string_view expression) {
     BudgetScope scope(&budget_);
+    LocaleScope regional(locale_);
     startCall();
     if (expression.size() > maxSourceBytes_)
         throw ScriptError(err::OutOfMemory, "слишком длинный текст сценария");
@@ -424,6 +430,13 @@ Interpreter::Flow Interpreter::execBlock(int32_t s) {
                     throw;
                 errNumber = e.number;
                 errDescription = e.what();
+                errSource = !e.source.empty()                     ? e.source
+                            : e.number >= 1000 && e.number < 1100 ? kCompileErrorSource
+                                                                  : kRuntimeErrorSource;
+                if (e.source.empty()) {
+                    errHelpFile.clear();
+                    errHelpContext = 0;
+                }
                 continue;
             }
         }
@@ -534,8 +547,7 @@ Interpreter::Flow Interpreter::exec(int32_t s) {
             return Flow::Normal;
         case NK::OnError:
             frame_->resumeNext = nd.op == 1;
-            errNumber = 0;
-            errDescription.clear();
+            clearErr();
             return Flow::Normal;
         case NK::Erase: {
             Var& var = varForWrite(nd);
@@ -658,7 +670,11 @@ void Interpreter::execDim(const Node& nd, bool redim) {
             continue;
         }
         const std::vector<int32_t> ub = evalBounds(it.a);
-        if (!var) var = &varForWrite(it);
+        // ReDim declares the name, Option Explicit or not.
+        if (!var) {
+            if (findObject(name, it.hash) || findProc(name, it.hash) || it.k >= 0) raise(err::IllegalAssign);
+            var = &declare(name, it.hash);
+        }
         Value& v = var->val();
         if (v.isArray()) {
             ArrObj* a = v.mutableArr();
@@ -684,12 +700,8 @@ void Interpreter::assign(int32_t target, Value v, bool isSet) {
         if (!v.isObject()) raise(err::ObjectRequired);
     } else if (v.isObject()) {
         // Without Set an object gives the value of its default member.
-        ObjObj* o = v.obj();
-        if (!o) raise(err::ObjectNotSet);
-        if (o->which != ObjObj::Instance || !o->cls->defaultGet) raise(err::NoMember);
-        Value holder = v;
-        v = callProc(o->cls->defaultGet->proc, -1, o);
-        if (v.isObject()) raise(err::NoMember);
+        if (!v.obj()) raise(err::ObjectNotSet);
+        v = objectDefault(v);
     }
     const Node& t = nodes_[target];
     switch (t.kind) {
@@ -839,7 +851,13 @@ void Interpreter::evalIndexes(int32_t firstArg, Indexes& out) {
 }
 
 Value Interpreter::indexValue(const Value& arr, int32_t firstArg) {
-    if (!arr.isArray()) raise(err::TypeMismatch);
+    if (!arr.isArray()) {
+        // obj(args) calls the default member of a script's instance with them.
+        ObjObj* o = arr.isObject() ? arr.obj() : nullptr;
+        if (o && o->which == ObjObj::Instance && o->cls && o->cls->defaultGet)
+            return callProc(o->cls->defaultGet->proc, firstArg, o);
+        raise(arr.isObject() && !o ? err::ObjectRequired : err::TypeMismatch);
+    }
     // The array is held while the indexes run: they may change the variable.
     const Value held = arr;
     Indexes idx;
@@ -983,7 +1001,9 @@ Value Interpreter::getMember(const Value& obj, const Node& nd) {
         if (sameName(n, "number")) return Value::lng(errNumber);
         if (sameName(n, "description")) return Value::str(errDescription);
         if (sameName(n, "source")) return Value::str(errSource);
-        if (sameName(n, "clear")) return callMember(obj, nd);
+        if (sameName(n, "helpfile")) return Value::str(errHelpFile);
+        if (sameName(n, "helpcontext")) return Value::lng(errHelpContext);
+        if (sameName(n, "clear") || sameName(n, "raise")) return callMember(obj, nd);
         raise(err::NoMember);
     }
     Value out;
@@ -998,16 +1018,32 @@ Value Interpreter::callMember(const Value& obj, const Node& nd) {
     Value args[kMaxBuiltinArgs];
     const int n = evalArgs(nd.b, args, kMaxBuiltinArgs);
     const std::string_view name = nd.nameView();
-    if (sameName(name, "clear") && n == 0) {
-        errNumber = 0;
-        errDescription.clear();
-        errSource.clear();
+    if (sameName(name, "clear")) {
+        if (n != 0) raise(err::WrongArgs);
+        clearErr();
         return Value();
     }
-    if (sameName(name, "raise") && n >= 1 && n <= 5) {
+    if (sameName(name, "raise")) {
+        if (n < 1 || n > 5) raise(err::WrongArgs);
         const int32_t number = toLong(args[0]);
-        if (number <= 0 || number > 65535) raise(err::InvalidCall);
-        raise(number);
+        if (number == 0) raise(err::InvalidCall);
+        // An argument left out keeps what Err holds from an error not yet
+        // cleared; with nothing there, the language's own text for the number.
+        const auto text = [&](int k, std::string& field) {
+            if (k < n && !args[k].isMissing()) field = toText(args[k]);
+        };
+        const bool fresh = errNumber == 0;
+        if (fresh) clearErr();
+        text(1, errSource);
+        text(2, errDescription);
+        text(3, errHelpFile);
+        if (4 < n && !args[4].isMissing()) errHelpContext = toLong(args[4]);
+        if (errSource.empty()) errSource = kRuntimeErrorSource;
+        if (errDescription.empty()) errDescription = errorMessage(number);
+        errNumber = number;
+        ScriptError e(number, errDescription);
+        e.source = errSource;
+        throw e;
     }
     raise(err::NoMember);
 }
@@ -1024,6 +1060,10 @@ void Interpreter::setMember(const Value& obj, const Node& nd, const Value& v, bo
             errDescription = toText(v);
         else if (sameName(n, "source"))
             errSource = toText(v);
+        else if (sameName(n, "helpfile"))
+            errHelpFile = toText(v);
+        else if (sameName(n, "helpcontext"))
+            errHelpContext = toLong(v);
         else
             raise(err::NoMember);
         return;
@@ -1112,8 +1152,44 @@ void Interpreter::terminateInstance(ObjObj* o) {
 }
 
 Value Interpreter::errObject() {
-    if (err_.isEmpty()) err_ = Value::object(new ObjObj(ObjObj::ErrObject, nullptr));
+    if (err_.isEmpty()) {
+        err_ = Value::object(new ObjObj(ObjObj::ErrObject, nullptr));
+        err_.obj()->engine = this;
+    }
     return err_;
+}
+
+void Interpreter::setLocale(const Locale* l) {
+    locale_ = l && l != &defaultLocale() && l->id != defaultLocale().id ? l : nullptr;
+    LocaleScope::change(locale_);
+}
+
+void Interpreter::clearErr() {
+    errNumber = 0;
+    errDescription.clear();
+    errSource.clear();
+    errHelpFile.clear();
+    errHelpContext = 0;
+}
+
+Value Interpreter::defaultMemberValue(ObjObj* o) {
+    ++o->refs;
+    const Value holder = Value::object(o);
+    return callProc(o->cls->defaultGet->proc, -1, o);
+}
+
+Value objectDefault(const Value& v) {
+    ObjObj* o = v.obj();
+    if (!o) raise(err::ObjectRequired);
+    Value out;
+    if (o->which == ObjObj::ErrObject && o->engine)
+        out = Value::lng(o->engine->errNumber);
+    else if (o->which == ObjObj::Instance && o->cls && o->cls->defaultGet)
+        out = o->cls->owner->defaultMemberValue(o);
+    else
+        raise(err::NoMember);
+    if (out.isObject()) raise(err::NoMember);
+    return out;
 }
 
 // The generator the language documents: a 24-bit linear congruential one.

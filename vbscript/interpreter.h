@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vbscript/host_object.h"
+#include "vbscript/locale.h"
 #include "vbscript/parser.h"
 #include "vbscript/value.h"
 
@@ -160,6 +161,14 @@ public:
     int errNumber = 0;
     std::string errDescription;
     std::string errSource;
+    std::string errHelpFile;
+    int32_t errHelpContext = 0;
+    void clearErr();
+    // The value of the default member of a script's instance (see objectDefault).
+    Value defaultMemberValue(ObjObj* o);
+    // The script's regional settings (SetLocale); nullptr for the default.
+    const Locale* locale() const { return locale_; }
+    void setLocale(const Locale* l);
 
 private:
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
@@ -270,6 +279,7 @@ private:
     const char* stackLimit_ = nullptr;
     const std::atomic<bool>* stopFlag_ = nullptr;
 
+    const Locale* locale_ = nullptr;
     uint32_t rndState_ = 0x50000;  // the generator's documented start value
     double lastRnd_ = 0;
     Value err_;

@@ -1,5 +1,7 @@
 #include "vbscript/operators.h"
 
+#include "vbscript/formats.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -43,6 +45,8 @@ Value concat(const Value& a, const Value& b) {
     rejectNonScalar(a);
     rejectNonScalar(b);
     if (a.isNull() && b.isNull()) return Value::null();
+    if (a.isString() && endsWithLoneByte(a.s())) [[unlikely]]
+        return Value::str(joinBytes(a.s(), b.isNull() ? std::string() : toText(b)));
     if (a.isString() && b.isString()) {
         checkStringSize(a.s().size() + b.s().size());
         std::string s;
@@ -258,6 +262,9 @@ Value identity(const Value& a, const Value& b) {
 }  // namespace
 
 bool compareValues(const Value& a, const Value& b, int& result, bool textCompare) {
+    if (a.isObject() || b.isObject()) [[unlikely]]
+        return compareValues(a.isObject() ? objectDefault(a) : a, b.isObject() ? objectDefault(b) : b, result,
+                             textCompare);
     rejectNonScalar(a);
     rejectNonScalar(b);
     if (a.isNull() || b.isNull()) return false;
@@ -369,6 +376,9 @@ Value binary(BinOp op, const Value& a, const Value& b) {
         Value out;
         if (plainBinary(op, a, b, out)) return out;
     }
+    // An object operand stands for its default member, except for Is.
+    if ((a.isObject() || b.isObject()) && op != BinOp::Is) [[unlikely]]
+        return binary(op, a.isObject() ? objectDefault(a) : a, b.isObject() ? objectDefault(b) : b);
     switch (op) {
         case BinOp::Add:
         case BinOp::Sub:
@@ -413,6 +423,7 @@ Value binary(BinOp op, const Value& a, const Value& b) {
 }
 
 Value negate(const Value& a0) {
+    if (a0.isObject()) return negate(objectDefault(a0));
     rejectNonScalar(a0);
     const Value a = toArith(a0);
     switch (a.type()) {
@@ -436,6 +447,7 @@ Value negate(const Value& a0) {
 }
 
 Value logicalNot(const Value& a) {
+    if (a.isObject()) return logicalNot(objectDefault(a));
     rejectNonScalar(a);
     if (a.isNull()) return a;
     const Bits x = bitsOf(a);

@@ -465,7 +465,7 @@ private:
         while (pos_ < src_.size() && src_[pos_] != '#' && src_[pos_] != '\n' && src_[pos_] != '\r') ++pos_;
         if (pos_ >= src_.size() || src_[pos_] != '#') fail(err::Syntax);
         double d = 0;
-        if (!parseDate(src_.substr(from, pos_ - from), d)) fail(err::Syntax);
+        if (!parseDateLiteral(src_.substr(from, pos_ - from), d)) fail(err::Syntax);
         ++pos_;
         literal(Value::date(d));
     }
@@ -533,9 +533,8 @@ private:
     struct Priority {
         uint8_t left, right;
     };
-    static constexpr uint8_t kNotOperand = 5;       // Not a And b is (Not a) And b
-    static constexpr uint8_t kComparePriority = 7;  // Case Is < x & y
-    static constexpr uint8_t kSignOperand = 14;     // -3^2 is (-3)^2 in this language
+    static constexpr uint8_t kNotOperand = 5;    // Not a And b is (Not a) And b
+    static constexpr uint8_t kSignOperand = 14;  // -3^2 is (-3)^2 in this language
 
     // The binary operator of the current token and its priorities; false if none.
     bool binaryOperator(BinOp& op, Priority& pr) const {
@@ -748,9 +747,12 @@ private:
     int32_t postfixExpr() {
         int32_t e = primary();
         for (;;) {
-            if (tok_ == Tok::LParen && (at(e).flags & nf::Parenthesised) == 0 &&
-                (at(e).kind == NK::Name || at(e).kind == NK::Member || at(e).kind == NK::Call ||
-                 at(e).kind == NK::Index || at(e).kind == NK::MemberCall)) {
+            // (New C)(args) calls the new instance's default member.
+            const bool newInstance = at(e).kind == NK::New && (at(e).flags & nf::Parenthesised);
+            if (tok_ == Tok::LParen && (newInstance || ((at(e).flags & nf::Parenthesised) == 0 &&
+                                                        (at(e).kind == NK::Name || at(e).kind == NK::Member ||
+                                                         at(e).kind == NK::Call || at(e).kind == NK::Index ||
+                                                         at(e).kind == NK::MemberCall)))) {
                 next();
                 const int32_t a = args();
                 Node& nd = at(e);
@@ -1105,51 +1107,16 @@ private:
             } else {
                 List tests;
                 for (;;) {
+                    // The language has no Case Is and no Case a To b: Is cannot
+                    // start an expression, and To ends none.
                     const int32_t t = node(NK::CaseTest);
-                    if (tok_ == Tok::Ident && kw_ == Kw::Is) {
-                        next();
-                        BinOp op;
-                        switch (tok_) {
-                            case Tok::Eq:
-                                op = BinOp::Eq;
-                                break;
-                            case Tok::Ne:
-                                op = BinOp::Ne;
-                                break;
-                            case Tok::Lt:
-                                op = BinOp::Lt;
-                                break;
-                            case Tok::Gt:
-                                op = BinOp::Gt;
-                                break;
-                            case Tok::Le:
-                                op = BinOp::Le;
-                                break;
-                            case Tok::Ge:
-                                op = BinOp::Ge;
-                                break;
-                            default:
-                                fail(err::Syntax);
-                        }
-                        next();
-                        const int32_t v = subexpr(kComparePriority);
-                        at(t).op = 2;
-                        at(t).c = static_cast<int32_t>(op);
-                        at(t).a = v;
-                    } else {
-                        const int32_t v = expr();
-                        at(t).a = v;
-                        if (tok_ == Tok::Ident && kw_ == Kw::To) {
-                            next();
-                            const int32_t hi = expr();
-                            at(t).op = 1;
-                            at(t).b = hi;
-                        }
-                    }
+                    const int32_t v = expr();
+                    at(t).a = v;
                     append(tests, t);
                     if (tok_ != Tok::Comma) break;
                     next();
                 }
+                if (!atStatementEnd()) fail(err::ExpectEndOfStatement);
                 at(clause).a = tests.head;
             }
             const int32_t body = block();
@@ -1184,7 +1151,7 @@ private:
             next();
             const int32_t group = expr();
             at(n).a = group;
-            const int32_t body = block();
+            const int32_t body = loopBody(forDepth_);
             at(n).d = body;
             closeNext(n);
             return n;
@@ -1202,7 +1169,7 @@ private:
             const int32_t step = expr();
             at(n).c = step;
         }
-        const int32_t body = block();
+        const int32_t body = loopBody(forDepth_);
         at(n).d = body;
         closeNext(n);
         return n;
@@ -1217,7 +1184,7 @@ private:
             const int32_t cond = expr();
             at(n).a = cond;
         }
-        const int32_t body = block();
+        const int32_t body = loopBody(doDepth_);
         at(n).d = body;
         expectKw(Kw::Loop, err::ExpectLoop);
         if (tok_ == Tok::Ident && (kw_ == Kw::While || kw_ == Kw::Until)) {
@@ -1244,27 +1211,36 @@ private:
         return n;
     }
 
+    // The body of a loop; Exit Do and Exit For must be inside one of their kind.
+    int32_t loopBody(int& depth) {
+        ++depth;
+        const int32_t body = block();
+        --depth;
+        return body;
+    }
+
+    // Exit leaves only a loop or procedure of its own kind that encloses it.
     int32_t exitStatement() {
         next();
         const int32_t n = node(NK::Exit);
-        if (tok_ != Tok::Ident) fail(err::Syntax);
-        switch (kw_) {
-            case Kw::Do:
-                at(n).op = static_cast<uint8_t>(ExitKind::Do);
-                break;
-            case Kw::For:
-                at(n).op = static_cast<uint8_t>(ExitKind::For);
-                break;
-            case Kw::Function:
-                at(n).op = static_cast<uint8_t>(ExitKind::Function);
-                break;
-            case Kw::Sub:
-                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
-                break;
-            default:
-                if (!isWord("property")) fail(err::Syntax);
-                at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+        bool valid = false;
+        if (tok_ == Tok::Ident && kw_ == Kw::Do) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Do);
+            valid = doDepth_ > 0;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::For) {
+            at(n).op = static_cast<uint8_t>(ExitKind::For);
+            valid = forDepth_ > 0;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::Function) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Function);
+            valid = procKind_ == ProcHere::Function;
+        } else if (tok_ == Tok::Ident && kw_ == Kw::Sub) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+            valid = procKind_ == ProcHere::Sub;
+        } else if (isWord("property")) {
+            at(n).op = static_cast<uint8_t>(ExitKind::Sub);
+            valid = procKind_ == ProcHere::Property;
         }
+        if (!valid) fail(err::InvalidExit);
         next();
         return n;
     }
@@ -1334,7 +1310,13 @@ private:
         // Let and Set take the assigned value as their last parameter.
         if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && at(n).a < 0)
             fail(err::LetSetNeedsArgument);
+        // No "As Type" and nothing else after the parameters.
+        if (!atStatementEnd()) fail(err::ExpectEndOfStatement);
+        procKind_ = kind != ProcKind::Method ? ProcHere::Property
+                    : isFunction             ? ProcHere::Function
+                                             : ProcHere::Sub;
         const int32_t body = block();
+        procKind_ = ProcHere::None;
         at(n).d = body;
         expectKw(Kw::End, err::ExpectEnd);
         if (kind != ProcKind::Method) {
@@ -1380,10 +1362,13 @@ private:
                 if (kw_ == Kw::Private) flags |= nf::Private;
                 scoped = true;
                 next();
-                if (!(flags & nf::Private) && isWord("default")) {
+                if (isWord("default")) {
+                    if (flags & nf::Private) fail(err::DefaultNeedsPublic);
                     flags |= nf::Default;
                     next();
                 }
+            } else if (isWord("default")) {
+                fail(err::DefaultNeedsPublic);
             }
             int32_t member = -1;
             if (tok_ == Tok::Ident && (kw_ == Kw::Function || kw_ == Kw::Sub)) {
@@ -1405,6 +1390,7 @@ private:
                     kind = ProcKind::PropertySet;
                 else
                     fail(err::ExpectLetSetGet);
+                if ((flags & nf::Default) && kind != ProcKind::PropertyGet) fail(err::DefaultOnlyOnGet);
                 next();
                 member = procedureRest(flags, kind, kind == ProcKind::PropertyGet);
             } else if ((flags & nf::Default) == 0 &&
@@ -1413,8 +1399,11 @@ private:
                 member = dimList(NK::Dim);
                 at(member).flags |= flags;
             } else {
-                fail(err::ExpectStatement);
+                fail((flags & nf::Default) ? err::DefaultOnlyOnProcedure : err::ExpectStatement);
             }
+            if (flags & nf::Default)
+                for (int32_t m = members.head; m >= 0; m = at(m).next)
+                    if (at(m).flags & nf::Default) fail(err::TwoDefaults);
             for (int32_t m = members.head; m >= 0; m = at(m).next)
                 if (at(m).kind == NK::ProcDef && at(member).kind == NK::ProcDef &&
                     sameName(at(m).nameView(), at(member).nameView()) && at(m).op == at(member).op)
@@ -1449,6 +1438,11 @@ private:
     NameIndex procIndex_;
     int inlineIf_ = 0;
     bool topLevel_ = false;
+    // Where an Exit may lead: the loops around the statement, the procedure.
+    int doDepth_ = 0;
+    int forDepth_ = 0;
+    enum class ProcHere : uint8_t { None, Function, Sub, Property };
+    ProcHere procKind_ = ProcHere::None;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "numbers/number.h"
 #include "vbscript/dates.h"
 #include "vbscript/host_object.h"
+#include "vbscript/locale.h"
 
 namespace mcplot::vbs {
 
@@ -372,7 +373,21 @@ bool tinyNumber(std::string_view digits) {
     return e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
 }
 
+namespace {
+bool parsePlainNumber(std::string_view s, double& out);
+}  // namespace
+
 bool parseNumber(std::string_view s, double& out) {
+    // A script that chose its regional settings reads their separators.
+    if (const Locale* l = activeLocale()) [[unlikely]] {
+        std::string plain;
+        return toPlainNumberText(s, *l, plain) && parsePlainNumber(plain, out);
+    }
+    return parsePlainNumber(s, out);
+}
+
+namespace {
+bool parsePlainNumber(std::string_view s, double& out) {
     size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
     while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
@@ -415,6 +430,7 @@ bool parseNumber(std::string_view s, double& out) {
     out = negative ? -v : v;
     return true;
 }
+}  // namespace
 
 Value checkedDouble(double d) {
     if (!std::isfinite(d)) raise(err::Overflow);
@@ -457,7 +473,7 @@ double toDouble(const Value& v) {
             return d;
         }
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return toDouble(objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }
@@ -516,7 +532,7 @@ Value toArith(const Value& v) {
         case vtDate:
             return v;
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return toArith(objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }
@@ -564,19 +580,21 @@ void appendText(std::string& out, const Value& v) {
             out += v.s();
             return;
         case vtSingle:
-            out += singleText(static_cast<float>(v.d()));
-            return;
         case vtDouble:
-            out += numberText15(v.d());
+        case vtCurrency: {
+            std::string text = v.type() == vtSingle   ? singleText(static_cast<float>(v.d()))
+                               : v.type() == vtDouble ? numberText15(v.d())
+                                                      : currencyText(v.i());
+            if (const Locale* l = activeLocale()) [[unlikely]]
+                text = localNumberText(std::move(text), *l);
+            out += text;
             return;
-        case vtCurrency:
-            out += currencyText(v.i());
-            return;
+        }
         case vtDate:
             out += dateText(v.d());
             return;
         case vtObject:
-            raise(v.obj() ? err::NoMember : err::ObjectRequired);
+            return appendText(out, objectDefault(v));
         default:
             raise(err::TypeMismatch);
     }

@@ -57,15 +57,20 @@ inline constexpr int ExpectEndOfStatement = 1025;
 inline constexpr int ExpectWhileUntil = 1028;
 inline constexpr int InvalidChar = 1032;
 inline constexpr int Unterminated = 1033;
+inline constexpr int InvalidExit = 1039;
 inline constexpr int NameRedefined = 1041;
 inline constexpr int ParensOnSub = 1044;
 inline constexpr int ExpectIn = 1046;
 inline constexpr int ExpectClass = 1047;
 inline constexpr int ExpectLetSetGet = 1049;
 inline constexpr int ExpectProperty = 1050;
+inline constexpr int TwoDefaults = 1052;
 inline constexpr int NoArgsOnInitialize = 1053;
 inline constexpr int LetSetNeedsArgument = 1054;
 inline constexpr int ExpectWith = 1029;
+inline constexpr int DefaultOnlyOnProcedure = 1056;
+inline constexpr int DefaultNeedsPublic = 1057;
+inline constexpr int DefaultOnlyOnGet = 1058;
 inline constexpr int Internal = 51;
 inline constexpr int ObjectNotSet = 91;
 // The script ran longer than its host allows: the aborted operation (E_ABORT).
@@ -86,6 +91,8 @@ public:
         return message_.empty() ? errorMessage(number) : message_.c_str();
     }
     bool located() const { return line > 0; }
+    // Who raised it, as Err.Source shows; empty for the language's own errors.
+    std::string source;
     // Sets line and column from a byte offset into the text, unless set already.
     void locate(std::string_view text, size_t offset);
 
@@ -186,6 +193,7 @@ struct ArrObj : HeapObj {
 class HostObject;
 struct ClassInfo;
 struct ObjObj;
+class Interpreter;
 
 // The instances of one class that are alive, so that the interpreter can
 // break reference cycles among them when a script ends.
@@ -204,6 +212,7 @@ struct ObjObj : HeapObj {
     // An instance of a script's class: the class and the fields' values. The
     // fields never move, so a running method may alias them.
     const ClassInfo* cls = nullptr;
+    Interpreter* engine = nullptr;  // the interpreter whose errors the Err object shows
     std::vector<Value> fields;
     // Runs the class's Class_Terminate when the last reference goes.
     void (*terminate)(ObjObj* self) = nullptr;
@@ -305,7 +314,13 @@ private:
     } u_;
 };
 
-// Conversions. They raise the language's errors (13, 6, 94, 438).
+// The value of an object's default member where a plain value is wanted: the
+// Default Property Get or Function of a script's class, Err's Number. Raises
+// 424 for Nothing and 438 for an object without one; never gives an object.
+Value objectDefault(const Value& v);
+
+// Conversions. They raise the language's errors (13, 6, 94, 438); an object
+// stands for its default member.
 double toDouble(const Value& v);
 bool toBool(const Value& v);
 int32_t toLong(const Value& v);      // halves to even; Overflow beyond the Long range

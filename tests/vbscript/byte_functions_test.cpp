@@ -47,5 +47,31 @@ TEST(ByteFunctions, InStrBCountsBytes) {
     EXPECT_EQ(show("InStrB(\"ab\", ChrW(&H6200))"), "Long 2");
 }
 
+TEST(ByteFunctions, StringsOfSingleBytes) {
+    // ChrB and the B slices give single bytes; joined, they make characters.
+    const struct {
+        const char* expression;
+        const char* shown;
+    } cases[] = {
+        {"LenB(ChrB(65))", "Long 1"},
+        {"LenB(LeftB(\"abc\", 3))", "Long 3"},
+        {"LenB(RightB(\"abc\", 3))", "Long 3"},
+        {"LenB(MidB(\"abcd\", 2, 3))", "Long 3"},
+        {"LenB(\"abc\" & ChrB(1))", "Long 7"},
+        {"LenB(ChrB(65) & ChrB(66))", "Long 2"},
+        {"ChrB(65) & ChrB(0) = \"A\"", "Boolean True"},
+        {"AscW(ChrB(65) & ChrB(1))", "Integer 321"},
+        {"LeftB(\"abc\", 3) & ChrB(0)", "String ab"},
+        {"Len(ChrB(65))", "Long 0"},
+        {"Asc(ChrB(65))", "Error 5"},
+        {"AscB(ChrB(200))", "Integer 200"},
+        {"AscB(RightB(\"ab\", 1))", "Integer 0"},
+        {"InStrB(\"abc\", ChrB(98))", "Long 3"},
+        {"InStrB(\"abc\", ChrB(0))", "Long 2"},
+        {"MidB(ChrB(65) & ChrB(0) & ChrB(66) & ChrB(0), 3)", "String B"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(show(c.expression), c.shown) << c.expression;
+}
+
 }  // namespace
 }  // namespace mcplot::testing

@@ -213,3 +213,65 @@ TEST(Classes, Errors) {
 
 }  // namespace
 }  // namespace mcplot::testing
+
+namespace mcplot::testing {
+namespace {
+
+TEST(Classes, DefaultMembers) {
+    const std::string classes =
+        "Class Greeter\r\n"
+        "  Public Default Function SayHello(name)\r\n"
+        "    SayHello = \"Hello, \" & name\r\n"
+        "  End Function\r\n"
+        "End Class\r\n"
+        "Class Rectangle\r\n"
+        "  Private height, width\r\n"
+        "  Public Default Function Constructor(h, w)\r\n"
+        "    height = h : width = w\r\n"
+        "    Set Constructor = Me\r\n"
+        "  End Function\r\n"
+        "  Public Property Get Area : Area = height * width : End Property\r\n"
+        "End Class\r\n"
+        "Class Temp\r\n"
+        "  Public Default Property Get Value : Value = 21.5 : End Property\r\n"
+        "End Class\r\n"
+        "Set g = New Greeter : Set t = New Temp\r\n";
+    const struct {
+        const char* code;
+        const char* out;
+    } cases[] = {
+        {"out = g(\"demon\")", "String Hello, demon"},
+        {"Set r = (New Rectangle)(6, 8) : out = r.Area", "Integer 48"},
+        {"out = t + 1", "Double 22.5"},
+        {"out = t & \"\"", "String 21.5"},
+        {"y = t : out = TypeName(y)", "String Double"},
+        {"out = VarType(t) & TypeName(t) & IsObject(t)", "String 5TempTrue"},
+        {"out = VarType(g)", "Integer 9"},  // the default wants an argument
+        {"out = (t > 20) And (t = 21.5) And -t = -21.5", "Boolean True"},
+        {"Select Case t\r\nCase 21.5: out = 1\r\nEnd Select", "Integer 1"},
+        {"out = Abs(t) + CDbl(t)", "Double 43"},
+        {"out = g", "Error 450"},
+        {"Set r = New Rectangle : out = r + 1", "Error 450"},
+        {"out = Res + 1", "Error 438"},  // no default member
+    };
+    for (const auto& c : cases) EXPECT_EQ(runOut(classes + c.code), c.out) << c.code;
+}
+
+TEST(Classes, DefaultMemberDeclarationErrors) {
+    const struct {
+        const char* members;
+        int number;
+    } cases[] = {
+        {"Private Default Function f\r\nEnd Function", 1057},
+        {"Default Function f\r\nEnd Function", 1057},
+        {"Public Default Property Let p(v)\r\nEnd Property", 1058},
+        {"Public Default Function f\r\nEnd Function\r\nPublic Default Function g\r\nEnd Function", 1052},
+        {"Public Default x", 1056},
+        {"Public Default Property Get p(i)\r\np = i\r\nEnd Property", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(runError(std::string("Class A\r\n") + c.members + "\r\nEnd Class"), c.number) << c.members;
+}
+
+}  // namespace
+}  // namespace mcplot::testing

@@ -71,3 +71,64 @@ TEST(Errors, OnErrorResumeNextContinuesAndRecords) {
 
 }  // namespace
 }  // namespace mcplot::testing
+
+namespace mcplot::testing {
+namespace {
+
+TEST(Errors, RaiseFillsTheErrObject) {
+    const std::string all =
+        "out = Err.Number & \"|\" & Err.Source & \"|\" & Err.Description & \"|\" & "
+        "Err.HelpFile & \"|\" & Err.HelpContext";
+    const struct {
+        std::string code;
+        std::string out;
+    } cases[] = {
+        {"Err.Raise vbObjectError + 513, \"MyApp\", \"Custom\", \"h.chm\", 42 : " + all,
+         "String -2147220991|MyApp|Custom|h.chm|42"},
+        {"Err.Raise 6 : " + all, "String 6|Microsoft VBScript runtime error|переполнение||0"},
+        {"Err.Raise 1000, , \"Mine\" : " + all, "String 1000|Microsoft VBScript runtime error|Mine||0"},
+        {"x = 1 / 0 : " + all, "String 11|Microsoft VBScript runtime error|деление на ноль||0"},
+        {"Execute \"x = (\" : out = Err.Number & \" \" & Err.Source",
+         "String 1023 Microsoft VBScript compilation error"},
+        // What a Raise leaves out comes from an error not cleared yet.
+        {"Err.Raise 6, \"A\" : Err.Raise 11 : " + all, "String 11|A|переполнение||0"},
+        {"Err.Raise 6, \"A\" : Err.Clear : " + all, "String 0||||0"},
+        {"Err.Raise 0 : out = Err.Number", "Long 5"},
+        // Number is the default property.
+        {"Err.Raise 6 : out = Err + 1", "Long 7"},
+        {"Err.Raise 6 : out = VarType(Err) & TypeName(Err) & (Err = 6)", "String 3ErrObjectTrue"},
+        {"Err.Raise 6 : n = Err : out = n", "Long 6"},
+        {"Err.Raise 6 : If Err Then out = \"yes\"", "String yes"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runOut("On Error Resume Next : " + c.code), c.out) << c.code;
+    const RunResult r = run("Err.Raise vbObjectError + 1, \"SomeObject\", \"Custom text\"");
+    EXPECT_EQ(r.status.number, -2147221503);
+    EXPECT_EQ(r.status.description, "Custom text");
+}
+
+TEST(Errors, ConstructsTheLanguageRejects) {
+    const struct {
+        const char* code;
+        int number;
+    } cases[] = {
+        {"Select Case 5\r\nCase Is > 2\r\nEnd Select", 1023},
+        {"Select Case 5\r\nCase 1 To 6\r\nEnd Select", 1025},
+        {"Exit Do", 1039},
+        {"For i = 1 To 2\r\nExit Do\r\nNext", 1039},
+        {"Do\r\nExit For\r\nLoop", 1039},
+        {"While True\r\nExit Do\r\nWend", 1039},
+        {"Sub s\r\nExit Function\r\nEnd Sub", 1039},
+        {"Exit Sub", 1039},
+        {"If True Then Exit If", 1039},
+        {"Function f() As Integer\r\nEnd Function", 1025},
+        {"Dim x As Integer", 1025},
+        {"Do\r\nFor i = 1 To 3\r\nExit Do\r\nNext\r\nLoop", 0},
+        {"Function f\r\nDo\r\nExit Function\r\nLoop\r\nEnd Function", 0},
+        {"Option Explicit\r\nReDim a(3)\r\na(3) = 1", 0},
+        {"Option Explicit\r\nSub s\r\nReDim b(1)\r\nEnd Sub\r\ns\r\nb = 1", 500},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runError(c.code), c.number) << c.code;
+}
+
+}  // namespace
+}  // namespace mcplot::testing

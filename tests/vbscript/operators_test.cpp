@@ -53,8 +53,6 @@ TEST(Precedence, SignsAndNotWhereTheyMayStand) {
     EXPECT_EQ(show("1 Or Not 1"), "Integer -1");
     EXPECT_EQ(show("1 + Not 1"), "Error 1023");
     EXPECT_EQ(show("1 = Not 1"), "Error 1023");
-    EXPECT_EQ(runP("Select Case 5\r\nCase Is = 2 + 3\r\nRes.p = 1\r\nCase Else\r\nRes.p = 2\r\nEnd Select"),
-              1.0);
 }
 
 TEST(Arithmetic, IntegerResultsWidenOnOverflow) {

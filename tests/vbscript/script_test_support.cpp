@@ -46,4 +46,16 @@ int runError(std::string_view code) {
     return run(code).status.number;
 }
 
+std::string runOut(std::string_view code) {
+    VBScriptHost host;
+    host.Reset();
+    host.AddObject("Res", std::make_shared<PubResults>());
+    const ScriptStatus s = host.ExecuteStatement(code);
+    if (!s.ok) return "Error " + std::to_string(s.number);
+    const auto r = host.Evaluate("out");
+    if (!r.status.ok) return "Error " + std::to_string(r.status.number);
+    if (r.typeName == "Empty" || r.typeName == "Null") return r.typeName;
+    return r.typeName + " " + r.text;
+}
+
 }  // namespace mcplot::testing

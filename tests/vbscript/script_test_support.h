@@ -28,5 +28,8 @@ RunResult run(std::string_view code);
 double runP(std::string_view code);
 // The error number of running the statements, 0 on success.
 int runError(std::string_view code);
+// Runs the statements and describes the variable `out` as show() does, or
+// "Error N" when the statements fail.
+std::string runOut(std::string_view code);
 
 }  // namespace mcplot::testing

@@ -38,8 +38,8 @@ TEST(Statements, BlockIfWithElseIf) {
 
 TEST(Statements, SelectCase) {
     const char* code =
-        "Select Case x\r\nCase 1, 2\r\n Res.p = 12\r\nCase 3 To 5\r\n Res.p = 35\r\n"
-        "Case Is > 100\r\n Res.p = 100\r\nCase Else\r\n Res.p = -1\r\nEnd Select";
+        "Select Case x\r\nCase 1, 2\r\n Res.p = 12\r\nCase 3, 4.5, 2 + 3\r\n Res.p = 35\r\n"
+        "Case 100 + 1\r\n Res.p = 100\r\nCase Else\r\n Res.p = -1\r\nEnd Select";
     EXPECT_EQ(runP(std::string("x = 2\r\n") + code), 12.0);
     EXPECT_EQ(runP(std::string("x = 4.5\r\n") + code), 35.0);
     EXPECT_EQ(runP(std::string("x = 101\r\n") + code), 100.0);
