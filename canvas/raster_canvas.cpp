@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QTextLayout>
+#include <QTextOption>
 
 #include <algorithm>
 #include <cmath>
@@ -290,6 +291,10 @@ QStringList wrapNotice(const QString& text, const QFont& font, const QFontMetric
                        int maxLines, bool& whole) {
     QStringList lines;
     QTextLayout layout(text, font);
+    // A long formula without blanks breaks anywhere rather than run off the box.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     whole = true;
     for (;;) {

@@ -7,6 +7,7 @@
 
 #include "core/failure_text.h"
 #include "numbers/number.h"
+#include "vbscript/builtins.h"
 #include "vbscript/operators.h"
 #include "vbscript/syntax_walk.h"
 
@@ -315,7 +316,8 @@ std::string_view tokenAt(std::string_view text, size_t k) {
                static_cast<unsigned char>(c) >= 0x80;
     };
     size_t end = k;
-    if (wordChar(text[k])) {
+    // A name or number starts with a Latin letter, a digit or a point.
+    if (static_cast<unsigned char>(text[k]) < 0x80 && wordChar(text[k])) {
         while (end < text.size() && wordChar(text[end])) ++end;
     } else {
         codePointAt(text, k, &end);
@@ -439,6 +441,13 @@ Advice runTimeAdvice(const FailureRecord& f, size_t at) {
                 return {"power", "Отрицательное число в дробной степени (или 0 в отрицательной) при x = " +
                                      x + ": возьмите Abs(…) или сдвиньте пределы."};
             return {"argument", "Функция получила недопустимый аргумент при x = " + x + "."};
+        case vbs::err::WrongArgs:
+            if (isCall)
+                return {
+                    "args",
+                    "У " + std::string(op->nameView()) +
+                        " не то число аргументов: аргументы разделяет запятая, а дробь пишется с точкой."};
+            break;
         case vbs::err::DivisionByZero:
             return {"div0", "Деление на ноль при x = " + x +
                                 ": знаменатель здесь равен 0; сдвиньте предел или обойдите эту точку."};
@@ -458,6 +467,20 @@ Advice runTimeAdvice(const FailureRecord& f, size_t at) {
 Advice adviceFor(const FailureRecord& f) {
     const size_t at = failureOffset(f);
     return isSyntaxError(f.status.number) ? syntaxAdvice(f, at) : runTimeAdvice(f, at);
+}
+
+// Where an expression's text starts: a binary operation, an index or a
+// member is placed at its operator, its left operand comes first.
+uint32_t startOf(const Reading& r, const Node& nd) {
+    const bool leftFirst =
+        nd.kind == NK::Binary || nd.kind == NK::Index || nd.kind == NK::Member || nd.kind == NK::MemberCall;
+    return leftFirst && nd.a >= 0 ? startOf(r, r.node(nd.a)) : nd.pos;
+}
+
+int argumentCount(const Reading& r, const Node& call) {
+    int n = 0;
+    for (int32_t a = call.a; a >= 0; a = r.node(a).next) ++n;
+    return n;
 }
 
 // The hints a parsed text gives, unordered.
@@ -489,10 +512,12 @@ void treeFindings(const Reading& r, std::string_view userText, std::vector<Findi
             else if (!r.assigned(name) && !r.procedure(name))
                 out.push_back({kUnknownFunction, "fn:" + name, unknownFunctionText(nd.nameView())});
         }
-        if (nd.kind == NK::Call || nd.kind == NK::MemberCall) {
-            // Sin(0,5*x): a decimal comma splits the argument in two.
-            for (int32_t a = nd.kind == NK::Call ? nd.a : nd.b; a >= 0; a = r.node(a).next) {
-                const size_t argAt = r.userOffset(r.node(a));
+        if (nd.kind == NK::Call && nd.k >= 0 && argumentCount(r, nd) > vbs::builtinAt(nd.k).maxArgs) {
+            // Sin(0,5*x): a decimal comma split the argument in two.
+            for (int32_t a = nd.a; a >= 0; a = r.node(a).next) {
+                Node start = r.node(a);
+                start.pos = startOf(r, start);
+                const size_t argAt = r.userOffset(start);
                 std::string typed, meant;
                 if (argAt != std::string_view::npos && argAt > 0 &&
                     decimalCommaAt(userText, argAt - 1, typed, meant))
