@@ -282,8 +282,9 @@ namespace {
 
 // The note keeps this far from the box's edges and from other texts.
 constexpr double kNoticeMargin = 4, kNoticeGap = 2;
-// Lines of the note at most.
+// Lines of the note at most, and the characters of it that are laid out.
 constexpr int kNoticeLines = 2;
+constexpr qsizetype kNoticeLongest = 1000;
 
 // The text broken into lines of at most `width`; past the last allowed line
 // the rest is shortened with "…". `whole` tells whether all of it fits.
@@ -317,7 +318,11 @@ QStringList wrapNotice(const QString& text, const QFont& font, const QFontMetric
 }  // namespace
 
 bool RasterCanvas::PrintNotice(const std::string& text) {
-    const QString note = QString::fromStdString(text);
+    // Two lines of the widest box hold far fewer characters; a formula of
+    // thousands is laid out only as far as it can show.
+    QString note = QString::fromStdString(text);
+    const bool cut = note.size() > kNoticeLongest;
+    if (cut) note = note.left(kNoticeLongest) + QChar(0x2026);
     const QFontMetricsF fm(font_, &image_);
     // Where the texts printed so far lie, in pixels.
     std::vector<QRectF> taken;
@@ -338,6 +343,7 @@ bool RasterCanvas::PrintNotice(const std::string& text) {
     }
     std::stable_sort(columns.begin(), columns.end(),
                      [](const auto& a, const auto& b) { return a.second - a.first > b.second - b.first; });
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
 
     struct Place {
         QStringList lines;
@@ -394,7 +400,7 @@ bool RasterCanvas::PrintNotice(const std::string& text) {
         painter.drawText(QPointF(best.rect.left(), best.rect.top() + k * lineHeight + fontAscent_),
                          best.lines[k]);
     settleVectorState();
-    return best.whole;
+    return best.whole && !cut;
 }
 
 void RasterCanvas::setDrawWidth(int width) {
