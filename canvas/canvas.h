@@ -45,6 +45,13 @@ public:
     virtual void setCurrentY(double y) = 0;
     // Text with its upper-left corner at the current point, in the canvas font.
     virtual void Print(const std::string& text) = 0;
+    // A note over the finished plot, about the current point. A surface that
+    // knows its texts' sizes may move, wrap or shorten it so that it covers
+    // none of the labels; false when it had to leave part of the text out.
+    virtual bool PrintNotice(const std::string& text) {
+        Print(text);
+        return true;
+    }
     virtual void setDrawWidth(int width) = 0;
     virtual int drawWidth() const = 0;
 };

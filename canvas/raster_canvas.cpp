@@ -1,7 +1,10 @@
 #include "canvas/raster_canvas.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
+#include <QTextLayout>
+#include <QTextOption>
 
 #include <algorithm>
 #include <cmath>
@@ -273,6 +276,131 @@ void RasterCanvas::Print(const std::string& text) {
     painter.setPen(Qt::black);
     painter.drawText(QPointF(p.x(), p.y() + fontAscent_), QString::fromStdString(text));
     settleVectorState();
+}
+
+namespace {
+
+// The note keeps this far from the box's edges and from other texts.
+constexpr double kNoticeMargin = 4, kNoticeGap = 2;
+// Lines of the note at most, and the characters of it that are laid out.
+constexpr int kNoticeLines = 2;
+constexpr qsizetype kNoticeLongest = 1000;
+
+// The text broken into lines of at most `width`; past the last allowed line
+// the rest is shortened with "…". `whole` tells whether all of it fits.
+QStringList wrapNotice(const QString& text, const QFont& font, const QFontMetricsF& fm, double width,
+                       int maxLines, bool& whole) {
+    QStringList lines;
+    QTextLayout layout(text, font);
+    // A long formula without blanks breaks anywhere rather than run off the box.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    whole = true;
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            const QString rest = text.mid(line.textStart());
+            const QString shown = fm.elidedText(rest, Qt::ElideRight, width);
+            whole = shown == rest;
+            lines << shown;
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+}  // namespace
+
+bool RasterCanvas::PrintNotice(const std::string& text) {
+    // Two lines of the widest box hold far fewer characters; a formula of
+    // thousands is laid out only as far as it can show.
+    QString note = QString::fromStdString(text);
+    const bool cut = note.size() > kNoticeLongest;
+    if (cut) note = note.left(kNoticeLongest) + QChar(0x2026);
+    const QFontMetricsF fm(font_, &image_);
+    // Where the texts printed so far lie, in pixels.
+    std::vector<QRectF> taken;
+    for (const PrintedText& t : texts_) {
+        const QPointF p = toPixels(t.x, t.y);
+        if (!finite(p.x(), p.y())) continue;
+        taken.push_back(
+            QRectF(p.x(), p.y(), fm.horizontalAdvance(QString::fromStdString(t.text)), fm.height())
+                .adjusted(-kNoticeGap, -kNoticeGap, kNoticeGap, kNoticeGap));
+    }
+    // Stretches of the width to try: all of it, then beside each text (the
+    // numbers of a y axis in the middle stand in every row).
+    const double left = kNoticeMargin, right = width_ - kNoticeMargin;
+    std::vector<std::pair<double, double>> columns{{left, right}};
+    for (const QRectF& r : taken) {
+        if (r.left() > left) columns.emplace_back(left, std::min(right, r.left()));
+        if (r.right() < right) columns.emplace_back(std::max(left, r.right()), right);
+    }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const auto& a, const auto& b) { return a.second - a.first > b.second - b.first; });
+    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+
+    struct Place {
+        QStringList lines;
+        QRectF rect;
+        int covered = -1;
+        bool whole = false;
+        qsizetype shown = 0;  // characters of the text on the plot
+    } best;
+    // Least covered, then most of the text shown.
+    auto better = [](const Place& a, const Place& b) {
+        if (b.covered < 0) return true;
+        if (a.covered != b.covered) return a.covered < b.covered;
+        return a.shown > b.shown;
+    };
+    const double lineHeight = fm.lineSpacing();
+    for (const auto& [from, to] : columns) {
+        const double w = to - from;
+        if (w < fm.averageCharWidth() * 8 && best.covered >= 0) continue;
+        // Two lines where they fit between the labels, else one.
+        for (int maxLines = kNoticeLines; maxLines >= 1; --maxLines) {
+            Place p;
+            p.lines = wrapNotice(note, font_, fm, std::max(1.0, w), maxLines, p.whole);
+            double blockWidth = 0;
+            for (const QString& l : p.lines) {
+                blockWidth = std::max(blockWidth, fm.horizontalAdvance(l));
+                p.shown += l.size() - (l.endsWith(QChar(0x2026)) ? 1 : 0);
+            }
+            const double blockHeight = p.lines.size() * lineHeight;
+            for (double y = kNoticeMargin; y == kNoticeMargin || y + blockHeight <= height_ - kNoticeMargin;
+                 y += 2) {
+                const QRectF r(from, y, blockWidth, blockHeight);
+                p.covered = 0;
+                for (const QRectF& t : taken)
+                    if (t.intersects(r)) ++p.covered;
+                p.rect = r;
+                if (better(p, best)) best = p;
+                if (p.covered == 0) break;
+            }
+            if (best.covered == 0 && best.whole) break;
+        }
+        if (best.covered == 0 && best.whole) break;
+    }
+
+    const QPointF at = toPixels_.inverted().map(best.rect.topLeft());
+    texts_.push_back({at.x(), at.y(), text});
+    touched();
+    QPainter& painter = batchPainter();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // A light ground keeps the note readable over the grid and the throws.
+    painter.fillRect(best.rect.adjusted(-kNoticeGap, 0, kNoticeGap, 0), QColor(255, 255, 255, 225));
+    painter.setFont(font_);
+    painter.setPen(Qt::black);
+    for (int k = 0; k < best.lines.size(); ++k)
+        painter.drawText(QPointF(best.rect.left(), best.rect.top() + k * lineHeight + fontAscent_),
+                         best.lines[k]);
+    settleVectorState();
+    return best.whole && !cut;
 }
 
 void RasterCanvas::setDrawWidth(int width) {

@@ -43,6 +43,10 @@ public:
     void setCurrentX(double x) override { currentX_ = x; }
     void setCurrentY(double y) override { currentY_ = y; }
     void Print(const std::string& text) override;
+    // Wraps the note within the box in two lines at most, shortened with "…"
+    // if need be, on a light ground, in the first place from the top where it
+    // covers no text printed since Cls; recorded with its whole text.
+    bool PrintNotice(const std::string& text) override;
     void setDrawWidth(int width) override;
     int drawWidth() const override { return drawWidth_; }
 

@@ -240,20 +240,34 @@ void PlotCommands::plotSequence() {
 }
 
 void PlotCommands::showUndefinedNotice() {
-    std::string notice;
+    Explanation e;
     if (const int undefined = evaluator_.undefinedPoints(); undefined != 0)
-        notice = texts::undefinedPoints + std::to_string(undefined);
-    if (const ExpressionFailures& failures = evaluator_.expressionFailures(); failures.any()) {
+        e.text = texts::undefinedPoints + std::to_string(undefined);
+    const ExpressionFailures& failures = evaluator_.expressionFailures();
+    const int16_t nfun = s_.nfun;
+    e.userFunction = nfun == 0;
+    if (failures.any()) {
         // The user's expression: say what failed and where, on the plot and
         // on the button that turned red.
-        notice = failures.summary();
-        controls_.showExpressionFailure(notice);
+        e.failed = true;
+        e.text = failures.summary();
+        e.span = failureSpan(failures.first());
+        e.marked = markedExpression(failures.first());
     }
-    if (notice.empty()) return;
-    const double x1 = s_.x1.value(), x2 = s_.x2.value(), y1 = s_.y1.value(), y2 = s_.y2;
-    canvas_.setCurrentX(x1 + kNoticeLeft * (x2 - x1));
-    canvas_.setCurrentY(y1 - kNoticeDrop * (y1 - y2));
-    canvas_.Print(notice);
+    // Looked at once per command, from the text as written.
+    if (nfun == 0)
+        e.hints = expressionHints(controls_.text1(), failures.any() ? &failures.first() : nullptr);
+    else if (nfun == 9)
+        e.hints = temperatureHints(controls_.text2());
+    for (const std::string& hint : e.hints) e.text += (e.text.empty() ? "" : " ") + hint;
+    if (!e.text.empty()) {
+        const double x1 = s_.x1.value(), x2 = s_.x2.value(), y1 = s_.y1.value(), y2 = s_.y2;
+        canvas_.setCurrentX(x1 + kNoticeLeft * (x2 - x1));
+        canvas_.setCurrentY(y1 - kNoticeDrop * (y1 - y2));
+        e.shortened = !canvas_.PrintNotice(e.text);
+    }
+    explanation_ = e;
+    controls_.showExplanation(explanation_);
 }
 
 void PlotCommands::replot() {

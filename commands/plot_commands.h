@@ -19,11 +19,24 @@
 #include "canvas/canvas.h"
 #include "commands/calc_state.h"
 #include "core/evaluation.h"
+#include "core/expression_hints.h"
 #include "core/monte_carlo.h"
 #include "core/random.h"
 #include "core/script_host.h"
 
 namespace mcplot {
+
+// The line on the plot after a command and what goes with it: hints on the
+// expression as written and, when the user's expression failed, where.
+struct Explanation {
+    std::string text;  // the whole line; "" when there is nothing to say
+    std::vector<std::string> hints;
+    bool userFunction = false;  // the run was of the user's expression
+    bool failed = false;        // and it failed in this command
+    TextSpan span;              // the failure's place in the expression
+    std::string marked;         // the expression with that place marked
+    bool shortened = false;     // the plot shows only part of the text
+};
 
 // The few controls the commands read or write.
 class PlotControls {
@@ -35,8 +48,8 @@ public:
     virtual void setCommand1Caption(const std::string& caption) = 0;
     virtual void setLabel6Caption(const std::string& caption) = 0;  // Monte Carlo value
     virtual void setLabel2Caption(const std::string& caption) = 0;  // trapezoid value
-    // After a command in which the user's expression failed: what failed and where.
-    virtual void showExpressionFailure(const std::string& /*text*/) {}
+    // After every plot run and Monte Carlo command: what the plot's line says.
+    virtual void showExplanation(const Explanation& /*explanation*/) {}
 };
 
 namespace texts {
@@ -99,6 +112,8 @@ public:
     int undefinedPoints() const { return evaluator_.undefinedPoints(); }
     // The user's expression in the last plot run or Monte Carlo command.
     const ExpressionFailures& expressionFailures() const { return evaluator_.expressionFailures(); }
+    // The explanation of the last plot run or Monte Carlo command.
+    const Explanation& explanation() const { return explanation_; }
     // Throws drawn blue and red since the last clear.
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }
@@ -134,6 +149,7 @@ private:
     int blueThrows_ = 0;
     int redThrows_ = 0;
     std::vector<Dot> dots_;  // the throws of a run, drawn as one batch
+    Explanation explanation_;
 };
 
 }  // namespace mcplot

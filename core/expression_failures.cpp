@@ -54,10 +54,7 @@ void ExpressionFailures::PointSet::clear() {
 void ExpressionFailures::clear() {
     tried_.clear();
     failed_.clear();
-    first_ = ScriptStatus::success();
-    firstKod_.clear();
-    firstUserText_.clear();
-    firstX_ = 0;
+    first_ = FailureRecord{};
 }
 
 void ExpressionFailures::recordSuccess(double x) {
@@ -69,10 +66,7 @@ void ExpressionFailures::recordFailure(double x, const ScriptStatus& status, con
     if (x == 0) x = 0.0;
     tried_.add(x);
     if (failed_.empty()) {
-        first_ = status;
-        firstKod_ = kod;
-        firstUserText_ = userText;
-        firstX_ = x;
+        first_ = FailureRecord{status, kod, userText, x};
     }
     failed_.add(x);
 }
@@ -87,9 +81,17 @@ int ExpressionFailures::failedPoints() const {
 
 std::string ExpressionFailures::summary() const {
     if (failed_.empty()) return {};
-    const int failed = failedPoints();
-    return texts::failedPoints + std::to_string(failed) + " " + pointWord(failed) + " из " +
-           std::to_string(points()) + ". " + failureText(first_, firstKod_, firstUserText_, firstX_);
+    std::string text;
+    if (isSyntaxError(first_.status.number)) {
+        text = texts::notParsed;
+    } else {
+        const int failed = failedPoints();
+        text = texts::failedPoints + std::to_string(failed) + " " + pointWord(failed) + " из " +
+               std::to_string(points()) + ". ";
+    }
+    text += failureText(first_.status, first_.kod, first_.userText, first_.x);
+    if (const std::string advice = failureAdvice(first_); !advice.empty()) text += ". " + advice;
+    return text;
 }
 
 }  // namespace mcplot

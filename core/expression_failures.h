@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "core/expression_hints.h"
 #include "core/script_host.h"
 
 namespace mcplot {
 
 namespace texts {
 inline constexpr const char* failedPoints = "f(x) не вычисляется в ";
+inline constexpr const char* notParsed = "Формула записана с ошибкой. ";
 }  // namespace texts
 
 class ExpressionFailures {
@@ -29,8 +31,11 @@ public:
 
     // One line for the plot and the button's tooltip, e.g. "f(x) не
     // вычисляется в 1 точке из 101. Ошибка 11: деление на ноль (позиция 2,
-    // x = 0)"; empty when nothing failed.
+    // x = 0). Деление на ноль при x = 0: ..."; a text that does not parse is
+    // told without points and x. Empty when nothing failed.
     std::string summary() const;
+    // The first failure, while any() holds.
+    const FailureRecord& first() const { return first_; }
 
 private:
     // Arguments appended on every evaluation (the hot path) and made
@@ -52,9 +57,7 @@ private:
         int beyond_ = 0;
     };
     PointSet tried_, failed_;
-    ScriptStatus first_;
-    std::string firstKod_, firstUserText_;
-    double firstX_ = 0;
+    FailureRecord first_;
 };
 
 }  // namespace mcplot

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/expression_hints.h"
+
 #include "numbers/number.h"
 
 namespace mcplot {
@@ -55,15 +57,12 @@ std::string failureText(const ScriptStatus& status, std::string_view kod, std::s
     text += number;
     text += ": ";
     text += status.description;
-    text += " (";
-    if (const int pos = positionInUserText(kod, userText, status.line, status.column); pos > 0) {
-        text += "позиция ";
-        text += std::to_string(pos);
-        text += ", ";
-    }
-    text += "x = ";
-    text += numberText15(x);
-    text += ")";
+    std::string place;
+    if (const int pos = positionInUserText(kod, userText, status.line, status.column); pos > 0)
+        place = "позиция " + std::to_string(pos);
+    // A text that does not parse fails whatever x is.
+    if (!isSyntaxError(status.number)) place += (place.empty() ? "x = " : ", x = ") + numberText15(x);
+    if (!place.empty()) text += " (" + place + ")";
     return text;
 }
 

@@ -10,7 +10,8 @@ namespace mcplot {
 
 // "Ошибка 11: деление на ноль (позиция 3, x = 0)": the error number, its
 // message, the position in the user's text (in characters, from 1) and the
-// argument at which it failed. kod is the script text that ran, which ends
+// argument at which it failed (not for a syntax error, which fails whatever
+// x is). kod is the script text that ran, which ends
 // with the user's text; a failure outside the user's text (in the lines the
 // program puts before it) has no position, and neither has one the host
 // could not place.

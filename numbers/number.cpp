@@ -333,14 +333,20 @@ std::string shortNumber(double v) {
 }
 
 double readLeadingNumber(std::string_view text) {
+    return scanLeadingNumber(text).value;
+}
+
+LeadingNumber scanLeadingNumber(std::string_view text) {
+    LeadingNumber out;
     std::string s;
     for (char c : text)
         if (c != ' ' && c != '\t' && c != '\n') s += c;
+    out.rest = s.size();
 
     if (s.size() >= 2 && s[0] == '&') {
         const char kind = static_cast<char>(s[1] | 0x20);
         const int base = kind == 'h' ? 16 : kind == 'o' ? 8 : 0;
-        if (base == 0) return 0;
+        if (base == 0) return out;
         unsigned long long value = 0;
         bool any = false, huge = false;
         double wide = 0;
@@ -351,18 +357,25 @@ double readLeadingNumber(std::string_view text) {
             if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
             if (d < 0 || d >= base) break;
             any = true;
+            out.rest = s.size() - k - 1;
             wide = wide * base + d;
             if (!huge) {
                 value = value * static_cast<unsigned>(base) + static_cast<unsigned>(d);
                 if (value > 0xFFFFFFFFull) huge = true;
             }
         }
-        if (!any) return 0;
-        if (huge) return wide;
+        if (!any) return out;
+        if (huge) {
+            out.value = wide;
+            return out;
+        }
         // Like the language's literals: up to 16 bits read as an Integer, up
         // to 32 bits as a Long, so &HFFFF is -1.
-        if (value <= 0xFFFF) return static_cast<int16_t>(static_cast<uint16_t>(value));
-        return static_cast<int32_t>(static_cast<uint32_t>(value));
+        if (value <= 0xFFFF)
+            out.value = static_cast<int16_t>(static_cast<uint16_t>(value));
+        else
+            out.value = static_cast<int32_t>(static_cast<uint32_t>(value));
+        return out;
     }
 
     size_t k = 0;
@@ -374,7 +387,7 @@ double readLeadingNumber(std::string_view text) {
         num += s[k++];
         while (k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]))) num += s[k++], mantissa = true;
     }
-    if (!mantissa) return 0;
+    if (!mantissa) return out;
     if (k < s.size() && (s[k] == 'e' || s[k] == 'E' || s[k] == 'd' || s[k] == 'D')) {
         size_t e = k + 1;
         std::string exp = "e";
@@ -382,9 +395,14 @@ double readLeadingNumber(std::string_view text) {
         bool expDigits = false;
         while (e < s.size() && std::isdigit(static_cast<unsigned char>(s[e])))
             exp += s[e++], expDigits = true;
-        if (expDigits) num += exp;
+        if (expDigits) {
+            num += exp;
+            k = e;
+        }
     }
-    return parseDecimal(num);
+    out.value = parseDecimal(num);
+    out.rest = s.size() - k;
+    return out;
 }
 
 }  // namespace mcplot

@@ -159,5 +159,12 @@ bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent);
 // separator, an exponent part belongs to the number, &H and &O introduce
 // hexadecimal and octal integers; no leading number gives 0.
 double readLeadingNumber(std::string_view text);
+// The same reading, and how many of the text's characters other than those
+// blanks are left after the number (0 when the number is the whole text).
+struct LeadingNumber {
+    double value = 0;
+    size_t rest = 0;
+};
+LeadingNumber scanLeadingNumber(std::string_view text);
 
 }  // namespace mcplot

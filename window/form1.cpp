@@ -554,8 +554,19 @@ void Form1::setCommand1Caption(const std::string& caption) {
     if (caption != texts::errorsCaption) Command1->setToolTip(QString());
 }
 
-void Form1::showExpressionFailure(const std::string& text) {
-    if (Command1->Caption() == texts::errorsCaption) Command1->setToolTip(QString::fromStdString(text));
+void Form1::showExplanation(const Explanation& e) {
+    // The plot shows the whole line unless it had to shorten it.
+    Picture1->setToolTip(e.shortened ? QString::fromStdString(e.text) : QString());
+    if (!e.userFunction) return;
+    if (e.failed) {
+        // The place in the box itself; a selection is no edit, so the button stays red.
+        Text1->setSelection(e.span.start, e.span.length);
+        if (Command1->Caption() == texts::errorsCaption)
+            Command1->setToolTip(QString::fromStdString(e.text + "\nВ формуле: " + e.marked));
+    } else if (Command1->Caption() != texts::errorsCaption) {
+        // The red button keeps the explanation of its failure until an edit.
+        Command1->setToolTip(QString::fromStdString(e.text));
+    }
 }
 void Form1::setLabel6Caption(const std::string& caption) {
     Label6->setCaption(caption);

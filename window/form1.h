@@ -149,7 +149,7 @@ private:
     void setCommand1Caption(const std::string& caption) override;
     void setLabel6Caption(const std::string& caption) override;
     void setLabel2Caption(const std::string& caption) override;
-    void showExpressionFailure(const std::string& text) override;
+    void showExplanation(const Explanation& explanation) override;
 
     void buildTemplate();
     void buildMenus();

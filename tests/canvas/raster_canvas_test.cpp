@@ -1,6 +1,8 @@
 // The plot box's drawing surface, checked on its pixels.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <cfloat>
 #include <cmath>
 
@@ -160,4 +162,59 @@ TEST(RasterCanvas, DrawingGoesOnAfterTheImageWasLookedAt) {
     EXPECT_EQ(bgrFromArgb(shown.pixel(20, 19)), colors::red);
     EXPECT_EQ(bgrFromArgb(shown.pixel(25, 10)), colors::blue);
     EXPECT_EQ(canvas.pixelAt(20, 39), colors::black);
+}
+
+// The explanation line over a plot: labels in a column in the middle (a y
+// axis), a row across (an x axis) and captions at the top, as the axes print
+// them; at the template's size and at a small one.
+TEST(RasterCanvas, TheNoteCoversNoLabelAndWrapsOrShortens) {
+    struct Case {
+        int width, height;
+        const char* note;
+        bool whole;
+    };
+    const std::string longNote(400, 'w');
+    const Case cases[] = {{596, 264, "Подсказка: −x^2 здесь — это (−x)²; для −x² пишите -(x^2)", true},
+                          {596, 84, "Подсказка: −x^2 здесь — это (−x)²; для −x² пишите -(x^2)", true},
+                          {596, 264, longNote.c_str(), false},
+                          {596, 84, longNote.c_str(), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " " + std::string(c.note).substr(0, 10));
+        RasterCanvas canvas;
+        canvas.resize(c.width, c.height);
+        canvas.Scale(-6, 10, 18, -2);
+        for (int k = -5; k <= 5; ++k) {
+            canvas.PSet(k * 4, 0);
+            canvas.Print(std::to_string(k * 4));
+            canvas.PSet(0, k * 2);
+            canvas.Print(std::to_string(k * 2));
+        }
+        canvas.setCurrentX(0.5);
+        canvas.setCurrentY(10);
+        canvas.Print("f(x)");
+        canvas.setCurrentX(6);
+        canvas.Print("Ymax= 10");
+        const QImage before = canvas.image().copy();
+        const size_t textsBefore = canvas.texts().size();
+        EXPECT_EQ(canvas.PrintNotice(c.note), c.whole);
+        const QImage after = canvas.image();
+        int changed = 0, drawn = 0;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x) {
+                if (before.pixel(x, y) != after.pixel(x, y)) ++drawn;
+                if (before.pixel(x, y) != QColor(Qt::white).rgb() && before.pixel(x, y) != after.pixel(x, y))
+                    ++changed;
+            }
+        EXPECT_EQ(changed, 0) << "no label's pixel is touched";
+        EXPECT_GT(drawn, 0) << "the note is drawn";
+        ASSERT_EQ(canvas.texts().size(), textsBefore + 1);
+        EXPECT_EQ(canvas.texts().back().text, c.note) << "recorded whole";
+        // Two lines at most: the note's ink spans no more than two line heights.
+        int top = before.height(), bottom = -1;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                if (before.pixel(x, y) != after.pixel(x, y))
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+        EXPECT_LE(bottom - top, 2 * QFontMetrics(QFont("Times New Roman", 12)).lineSpacing() + 2);
+    }
 }

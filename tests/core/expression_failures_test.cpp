@@ -23,8 +23,10 @@ TEST(ExpressionFailures, CountsDistinctPointsAndKeepsTheFirstFailure) {
     EXPECT_TRUE(f.any());
     EXPECT_EQ(f.points(), 3);
     EXPECT_EQ(f.failedPoints(), 2);
-    EXPECT_EQ(f.summary(),
-              "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (позиция 2, x = 0)");
+    EXPECT_EQ(
+        f.summary(),
+        "f(x) не вычисляется в 2 точках из 3. Ошибка 11: деление на ноль (позиция 2, x = 0). Деление на "
+        "ноль при x = 0: знаменатель здесь равен 0; сдвиньте предел или обойдите эту точку.");
     f.clear();
     EXPECT_FALSE(f.any());
     EXPECT_EQ(f.points(), 0);
@@ -37,7 +39,7 @@ TEST(ExpressionFailures, TheCountAgreesWithItsNoun) {
     for (const auto& [n, word] : cases) {
         ExpressionFailures f;
         for (int k = 0; k < n; ++k)
-            f.recordFailure(k, ScriptStatus::failure(1002, "синтаксическая ошибка"), "x=0\r\nRes.p=(", "(");
+            f.recordFailure(k, ScriptStatus::failure(11, "деление на ноль"), "x=0\r\nRes.p=1/x", "1/x");
         const std::string expected =
             "f(x) не вычисляется в " + std::to_string(n) + " " + word + " из " + std::to_string(n) + ". ";
         EXPECT_EQ(f.summary().substr(0, expected.size()), expected) << n;

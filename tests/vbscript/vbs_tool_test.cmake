@@ -14,7 +14,7 @@ expect_output("-e;x < 1" "Boolean True" 0)
 expect_output("-e;Empty" "Empty" 0)
 expect_output("-e;Null" "Null" 0)
 expect_output("-e;1/0" "Ошибка 11: деление на ноль (позиция 2, x = 0.5)" 1)
-expect_output("-e;(" "Ошибка 1023: ожидается выражение (позиция 2, x = 0.5)" 1)
+expect_output("-e;(" "Ошибка 1023: ожидается выражение (позиция 2)" 1)
 
 set(file ${CMAKE_CURRENT_BINARY_DIR}/vbs_tool_test.vbs)
 file(WRITE ${file} "Function sq(v)\r\n  sq = v * v\r\nEnd Function\r\nRes.p = sq(1.5)\r\n")

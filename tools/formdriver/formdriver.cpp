@@ -562,7 +562,13 @@ private:
         for (Label* l : {form_.Label1, form_.Label2, form_.Label3, form_.Label4, form_.Label5, form_.Label6})
             controls.raw(l->objectName().toStdString(), control(l).str("caption", l->Caption()).json());
         for (TextBox* t : {form_.Text1, form_.Text2})
-            controls.raw(t->objectName().toStdString(), control(t).str("text", t->Text()).json());
+            controls.raw(t->objectName().toStdString(),
+                         control(t)
+                             .str("text", t->Text())
+                             // The selected stretch: start and length in characters.
+                             .raw("selection", array({std::to_string(t->selectionStart()),
+                                                      std::to_string(t->selectedText().size())}))
+                             .json());
         controls.raw("Command1", control(form_.Command1)
                                      .str("caption", form_.Command1->Caption())
                                      .integer("backColor", form_.Command1->BackColor())
@@ -685,6 +691,12 @@ private:
                          .json());
         root.raw("state", state.json());
         root.integer("plots", plots);
+        {
+            // The hints of the last plot run or Monte Carlo command.
+            std::vector<std::string> hints;
+            for (const std::string& h : engine.explanation().hints) hints.push_back(quote(h));
+            root.raw("hints", array(hints));
+        }
         root.raw("canvas", canvasObj.json());
         root.raw("messages", array(messages));
         root.raw("launched", array(launched));

@@ -33,7 +33,7 @@ int failedFile(const mcplot::ScriptStatus& s) {
     mcplot::ScriptStatus bare = s;
     bare.line = bare.column = 0;
     std::string text = mcplot::failureText(bare, "", "", 0);
-    text.erase(text.rfind(" ("));
+    if (const size_t place = text.rfind(" ("); place != std::string::npos) text.erase(place);
     if (s.line > 0)
         text += " (строка " + std::to_string(s.line) + ", позиция " + std::to_string(s.column) + ")";
     std::printf("%s\n", text.c_str());
