@@ -5,6 +5,7 @@
 
 #include "vbscript/builtins.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/locale.h"
 #include "vbscript/operators.h"
 
 namespace mcplot::vbs {
@@ -44,6 +45,8 @@ std::unique_ptr<Chunk> Interpreter::prepare(std::string_view code) {
 
 void Interpreter::runPrepared(const Chunk& chunk, bool sameNames) {
     BudgetScope scope(&budget_);
+    // SetLocale in the text changes this run's locale only, as in execute.
+    LocaleScope regional(locale_);
     startCall();
     // Otherwise a name found as a global in an earlier run may be another
     // variable now, or none.
