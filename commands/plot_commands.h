@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "core/evaluation.h"
 #include "core/monte_carlo.h"
 #include "core/random.h"
+#include "core/run_record.h"
 #include "core/script_host.h"
 
 namespace mcplot {
@@ -103,6 +105,11 @@ public:
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }
 
+    // What produced the last Monte Carlo and trapezoid values, if any.
+    const std::optional<RunRecord>& lastRun() const { return lastRun_; }
+    // The inputs a run would use now.
+    RunInputs currentInputs() const;
+
     CalcState& state() { return s_; }
     Canvas& canvas() { return canvas_; }
 
@@ -134,6 +141,7 @@ private:
     int blueThrows_ = 0;
     int redThrows_ = 0;
     std::vector<Dot> dots_;  // the throws of a run, drawn as one batch
+    std::optional<RunRecord> lastRun_;
 };
 
 }  // namespace mcplot

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace mcplot::study {
 
@@ -57,7 +58,44 @@ private:
     int nonFinite_ = 0;
 };
 
+std::string numberText(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
 }  // namespace
+
+const char* referenceKindKey(ReferenceKind kind) {
+    switch (kind) {
+        case ReferenceKind::Reliable:
+            return "reliable";
+        case ReferenceKind::Approximate:
+            return "approximate";
+        case ReferenceKind::Unreliable:
+            return "unreliable";
+        case ReferenceKind::Divergent:
+            return "divergent";
+        case ReferenceKind::Random:
+            return "random";
+        case ReferenceKind::Failed:
+            return "failed";
+    }
+    return "failed";
+}
+
+Reference crossCheck(const Reference& r, double meanValueEstimate, double standardError) {
+    if (!r.squareIntegrable || !std::isfinite(r.value) || !std::isfinite(meanValueEstimate) ||
+        !(standardError >= 0) || std::fabs(r.value - meanValueEstimate) <= 5 * standardError)
+        return r;
+    Reference out = r;
+    out.kind = ReferenceKind::Unreliable;
+    out.verdict =
+        "Квадратура и длинный опыт по среднему значению расходятся больше чем на 5 стандартных "
+        "ошибок: квадратура даёт " +
+        numberText(r.value) + ", опыт — " + numberText(meanValueEstimate) + ". Точное значение ненадёжно.";
+    return out;
+}
 
 Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop) {
     Reference r;
@@ -69,7 +107,9 @@ Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>
         return r;
     }
     if (box.a == box.b) {
-        r.reliable = true;
+        r.kind = ReferenceKind::Reliable;
+        r.value = r.error = r.squareIntegral = r.clippedIntegral = r.clippedAbsIntegral = 0;
+        r.verdict = "Отрезок нулевой длины: интеграл равен нулю.";
         return r;
     }
     Evaluator eval(f, cancel, stop);
@@ -93,23 +133,30 @@ Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>
 
         const double scale = std::max(std::fabs(l1), std::fabs(r.value));
         if (eval.nonFinite() > 0) {
+            r.kind = ReferenceKind::Failed;
+            r.value = Reference::NaN;
             r.verdict =
                 "Функция не имеет конечного значения в некоторых точках отрезка (полюс или деление "
                 "на ноль): точное значение интеграла получить нельзя.";
         } else if (!std::isfinite(r.value) || !std::isfinite(r.error)) {
-            r.verdict = "Квадратура не сошлась: интеграл, по-видимому, расходится.";
+            r.kind = ReferenceKind::Divergent;
+            r.value = Reference::NaN;
+            r.verdict = "Интеграл расходится.";
         } else if (r.error > trustedRelativeError * scale && r.error > 1e-14) {
+            r.kind = ReferenceKind::Approximate;
             r.verdict =
                 "Квадратура не достигла малой погрешности: у функции, по-видимому, есть полюс или "
                 "скачок на отрезке. Значение приближённое.";
         } else {
-            r.reliable = true;
+            r.kind = ReferenceKind::Reliable;
+            r.verdict = "Точное значение надёжно: оценка его погрешности мала.";
         }
     } catch (const Abort&) {
         return Reference{};
     } catch (const std::exception&) {
         r = Reference{};
-        r.verdict = "Квадратура не сошлась: интеграл, по-видимому, расходится.";
+        r.kind = ReferenceKind::Divergent;
+        r.verdict = "Интеграл расходится.";
     }
     return r;
 }

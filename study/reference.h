@@ -5,33 +5,36 @@
 #pragma once
 
 #include <atomic>
+#include <limits>
 #include <optional>
 #include <string>
 
+#include "core/monte_carlo.h"
 #include "study/integrand.h"
 
 namespace mcplot::study {
 
 // The box [a, b] × [ymin, ymax] the throws fall into.
-struct Box {
-    double a = 0, b = 0;
-    double ymin = 0, ymax = 0;
-    double width() const { return b - a; }
-    double height() const { return ymax - ymin; }
-    double area() const { return (ymax - ymin) * (b - a); }
-};
+using Box = mcplot::Box;
+
+enum class ReferenceKind { Reliable, Approximate, Unreliable, Divergent, Random, Failed };
+// "reliable", "approximate", "unreliable", "divergent", "random", "failed".
+const char* referenceKindKey(ReferenceKind kind);
 
 struct Reference {
-    double value = 0;       // I*
-    double error = 0;       // the quadrature's own error estimate
-    bool reliable = false;  // the error is small against the size of the integral
-    std::string verdict;    // why not, in Russian; empty when reliable
+    static constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    ReferenceKind kind = ReferenceKind::Failed;
+    double value = NaN;                 // I*; NaN for Divergent, Random, Failed
+    double error = NaN;                 // the quadrature's own error estimate
+    std::string verdict;                // plain Russian, always set
+    std::optional<double> singularity;  // x ≈ c where known
+    bool squareIntegrable = true;       // false: the mean-value standard error means nothing
 
     // ∫ f² dx; ∫ c(f) dx and ∫ |c(f)| dx with c(f) the value clipped to the
     // box's height on its own side of the axis: what a throw can see.
-    double squareIntegral = 0;
-    double clippedIntegral = 0;
-    double clippedAbsIntegral = 0;
+    double squareIntegral = NaN, clippedIntegral = NaN, clippedAbsIntegral = NaN;
+
+    bool reliable() const { return kind == ReferenceKind::Reliable; }
 };
 
 // Why a computation on the integrand stopped early.
@@ -43,5 +46,10 @@ struct Stop {
 // Computes the reference over the box's [a, b]. A failure of f stops it and
 // fills *stop; so does the cancel flag, which is checked at every evaluation.
 Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop);
+
+// Turns the reference Unreliable (verdict shows both values) when I* and the
+// long mean-value run differ by more than 5 standard errors; returns it
+// unchanged otherwise or when !squareIntegrable.
+Reference crossCheck(const Reference& r, double meanValueEstimate, double standardError);
 
 }  // namespace mcplot::study

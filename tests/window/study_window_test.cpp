@@ -54,7 +54,7 @@ TEST(StudyWindow, RunsInTheBackgroundWithProgressAndButtons) {
     EXPECT_EQ(w.windowTitle(), "Точность метода Монте-Карло");
     EXPECT_FALSE(cancel->isEnabled());
     EXPECT_GT(w.seed(), 0u);  // filled at random
-    EXPECT_EQ(w.maxThrows(), 1'000'000);
+    EXPECT_EQ(w.maxThrows(), 100'000);
     EXPECT_EQ(w.runs(), 200);
 
     w.setSeed(11);
