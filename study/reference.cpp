@@ -142,6 +142,11 @@ Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>
             r.kind = ReferenceKind::Divergent;
             r.value = Reference::NaN;
             r.verdict = "Интеграл расходится.";
+        } else if (r.error > scale) {
+            // An error estimate on the scale of the integral itself: the area is not finite.
+            r.kind = ReferenceKind::Divergent;
+            r.value = Reference::NaN;
+            r.verdict = "Интеграл, по-видимому, расходится: у функции полюс на отрезке.";
         } else if (r.error > trustedRelativeError * scale && r.error > 1e-14) {
             r.kind = ReferenceKind::Approximate;
             r.verdict =

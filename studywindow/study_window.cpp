@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
@@ -125,6 +126,28 @@ const RowText rowTexts[] = {
 
 }  // namespace
 
+// A spin box showing its count as the rest of the window does: 100 000.
+class CountSpinBox : public QSpinBox {
+protected:
+    QString textFromValue(int value) const override {
+        return QString::fromStdString(study::plainCount(value));
+    }
+    int valueFromText(const QString& text) const override {
+        QString digits = text;
+        digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+        return digits.toInt();
+    }
+    QValidator::State validate(QString& text, int&) const override {
+        QString digits = text;
+        digits.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}]")));
+        if (digits.isEmpty()) return QValidator::Intermediate;
+        bool ok = false;
+        const int v = digits.toInt(&ok);
+        if (!ok) return QValidator::Invalid;
+        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+    }
+};
+
 QString StudyTarget::key() const {
     QString k = entry + '\n' + formula;
     for (double v : {box.a, box.b, box.ymin, box.ymax, double(throws)})
@@ -142,6 +165,8 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     : QWidget(parent, Qt::Window), source_(std::move(source)) {
     setObjectName(QStringLiteral("StudyWindow"));
     setWindowTitle(QString::fromUtf8(texts::studyCaption));
+    // First: the texts below take the main window's decimal separator from it.
+    target_ = source_();
 
     header_ = new QLabel;
     header_->setObjectName(QStringLiteral("header"));
@@ -154,12 +179,11 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     seedEdit_->setToolTip(QStringLiteral("Одно и то же зерно даёт одни и те же броски и графики."));
     seedEdit_->setText(QString::number(QRandomGenerator::global()->bounded(1, 1'000'000'000)));
     seedEdit_->setMaximumWidth(110);
-    maxThrowsBox_ = new QSpinBox;
+    maxThrowsBox_ = new CountSpinBox;
     maxThrowsBox_->setObjectName(QStringLiteral("nmax"));
     maxThrowsBox_->setRange(1000, 10'000'000);
     maxThrowsBox_->setSingleStep(1000);
     maxThrowsBox_->setValue(100'000);
-    maxThrowsBox_->setGroupSeparatorShown(true);
     maxThrowsBox_->setToolTip(
         QStringLiteral("Сколько бросков в каждом из 16 длинных опытов для графика сходимости (от 1 000 до "
                        "10 000 000)."));
@@ -211,14 +235,14 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     int line = 0;
     for (const RowText& t : rowTexts) {
         Row row;
-        row.name = new QLabel(QString::fromUtf8(t.name));
+        row.name = new QLabel(withSeparator(QString::fromUtf8(t.name)));
         row.name->setWordWrap(true);
         row.value = new QLabel;
         row.value->setObjectName(QStringLiteral("row_") + QString::fromUtf8(t.id));
         row.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row.value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         for (QLabel* l : {row.name, row.value}) {
-            l->setToolTip(QString::fromUtf8(t.tip));
+            l->setToolTip(withSeparator(QString::fromUtf8(t.tip)));
             l->hide();
         }
         rowsLayout_->addWidget(row.name, line, 0);
@@ -370,6 +394,12 @@ StudyWindow::~StudyWindow() {
 
 QSize StudyWindow::contentMinimumSize() const {
     return content_->minimumSizeHint().expandedTo(content_->minimumSize());
+}
+
+QString StudyWindow::withSeparator(QString text) const {
+    return text.replace(
+        QStringLiteral("1,96"),
+        QStringLiteral("1") + QString::fromStdString(target_.decimalSeparator) + QStringLiteral("96"));
 }
 
 QString StudyWindow::num(double v, int digits) const {
@@ -684,8 +714,10 @@ void StudyWindow::drawConvergence() {
         hundred = {QPointF(0, std::log10(c.trapezoid100Error)),
                    QPointF(xmax, std::log10(c.trapezoid100Error))};
     trap100_->replace(hundred);
+    for (QLineSeries* s : {oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_})
+        for (QLegendMarker* m : convergenceChart_->legend()->markers(s)) m->setVisible(s->count() > 0);
     trapN_->setName(std::isfinite(c.trapezoidSlope)
-                        ? QStringLiteral("трапеции, наклон %1").arg(num(c.trapezoidSlope, 2))
+                        ? QStringLiteral("трапеции, наклон %1 по данным").arg(num(c.trapezoidSlope, 2))
                         : QStringLiteral("трапеции"));
 
     double ymin = INFINITY, ymax = -INFINITY;
@@ -737,8 +769,9 @@ void StudyWindow::drawHistogram() {
     const QString separator = QString::fromStdString(target_.decimalSeparator);
     coverage_->setText(
         r.runsDone > 0 && std::isfinite(r.coverage)
-            ? QStringLiteral("Опытов: %1 по N = %2 бросков. 95 % интервал (результат ± 1,96·σ̂ по своим "
-                             "броскам) накрыл I* в %3 опытов.")
+            ? withSeparator(
+                  QStringLiteral("Опытов: %1 по N = %2 бросков. 95 % интервал (результат ± 1,96·σ̂ по "
+                                 "своим броскам) накрыл I* в %3 опытов."))
                   .arg(QString::fromStdString(study::plainCount(r.runsDone)),
                        QString::fromStdString(study::plainCount(r.summary.throws)),
                        QLocale::c().toString(r.coverage * 100, 'f', 1).replace('.', separator) +
@@ -783,6 +816,9 @@ void StudyWindow::drawHistogram() {
     density_->replace(density);
     exactLine_->replace(exact);
     centerLine_->replace(center);
+    for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{density_, exactLine_, centerLine_})
+        for (QLegendMarker* m : histogramChart_->legend()->markers(s))
+            m->setVisible(static_cast<QLineSeries*>(s)->count() > 0);
 
     clearCategories(histogramX_);
     const double step = roundStep(to - from, 6);

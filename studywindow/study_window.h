@@ -104,6 +104,8 @@ private:
     void askSaveChart(const QString& which);
     void refreshHeader();
     QString num(double v, int digits) const;
+    // A fixed text with "1,96" written with the main window's separator.
+    QString withSeparator(QString text) const;
     struct Row {
         QLabel* name = nullptr;
         QLabel* value = nullptr;

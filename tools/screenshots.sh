@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Remakes the README's screenshots of the explained failure and the value
-# editor: the real window on a virtual X server, driven by build/formdriver.
+# Remakes the README's screenshots (the explained failure, the value editor and
+# the study window): the real window on a virtual X server, driven by build/formdriver.
 #   tools/screenshots.sh            (after a build into build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,5 +16,41 @@ click Command1
 shot $root/docs/screenshot-failure.png
 edit Label4 1e9
 shot $root/docs/screenshot-value-editor.png
+quit
+EOS
+
+# The study window: after the main window's function changed, a function with
+# a pole on the interval, and a narrow peak the box of throws cuts.
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
+start
+select 1
+click CmdOK
+select 4
+study open
+study seed 7
+study run
+study shot $root/docs/screenshot-study-stale.png
+quit
+EOS
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
+start
+select 7
+edit Label3 -1
+click CmdOK
+study open
+study seed 7
+study run
+study shot $root/docs/screenshot-study-divergent.png
+quit
+EOS
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
+start
+select 9
+text 1 exp(0-((x-7.55)/0.05)^2)
+click CmdOK
+study open
+study seed 7
+study run
+study shot $root/docs/screenshot-study-clipped.png
 quit
 EOS

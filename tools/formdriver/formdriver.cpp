@@ -554,6 +554,7 @@ private:
                                .json());
         const QSize minimum = w->contentMinimumSize();
         o.raw("minimumSize", array({std::to_string(minimum.width()), std::to_string(minimum.height())}));
+        o.raw("geometry", rect(w->frameGeometry()));
         o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
         return o.json();
     }
