@@ -436,10 +436,27 @@ namespace {
 // takes seconds to lay out.
 QString shownFormula(const QString& formula) {
     constexpr qsizetype kShown = 200;
-    if (formula.size() <= kShown) return formula;
-    qsizetype cut = kShown;
-    if (formula.at(cut - 1).isHighSurrogate()) --cut;  // keep a character whole
-    return formula.left(cut) + QStringLiteral("…");
+    QString shown = formula;
+    if (formula.size() > kShown) {
+        qsizetype cut = kShown;
+        if (formula.at(cut - 1).isHighSurrogate()) --cut;  // keep a character whole
+        shown = formula.left(cut) + QStringLiteral("…");
+    }
+    // A formula has few spaces: let the line break after an operator, or
+    // inside a long run of anything else, so the header never widens the window.
+    QString out;
+    int run = 0;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        const QChar c = shown.at(k);
+        out += c;
+        run = c.isSpace() ? 0 : run + 1;
+        const bool breakable = QStringLiteral("+-*/^),").contains(c) || run >= 30;
+        if (breakable && !c.isHighSurrogate() && k + 1 < shown.size()) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return out;
 }
 
 }  // namespace
