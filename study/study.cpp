@@ -351,9 +351,12 @@ StudyResults Study::snapshot() const {
         if (main->monteCarlo) {
             s.monteCarlo = *main->monteCarlo;
             s.runSigma = observedSigma(area, blue, main->blueAbove - main->blueBelow, all);
-            s.intervalLow = s.monteCarlo - z95 * s.runSigma;
-            s.intervalHigh = s.monteCarlo + z95 * s.runSigma;
-            if (hasValue) s.monteCarloError = std::fabs(s.monteCarlo - iStar);
+            // An interval for a value that does not exist would only mislead.
+            if (hasValue) {
+                s.intervalLow = s.monteCarlo - z95 * s.runSigma;
+                s.intervalHigh = s.monteCarlo + z95 * s.runSigma;
+                s.monteCarloError = std::fabs(s.monteCarlo - iStar);
+            }
         }
         if (main->trapezoid) {
             s.trapezoid = *main->trapezoid;

@@ -656,7 +656,8 @@ void StudyWindow::showSummary() {
             if (std::isfinite(s.sigma) && s.sigma > 0)
                 setRow("sigmaMultiple", num(s.monteCarloError / s.sigma, 2));
         }
-        setRow("interval", QStringLiteral("[%1; %2]").arg(num(s.intervalLow, 5), num(s.intervalHigh, 5)));
+        if (std::isfinite(s.intervalLow))
+            setRow("interval", QStringLiteral("[%1; %2]").arg(num(s.intervalLow, 5), num(s.intervalHigh, 5)));
     }
     if (s.mainCurrent)
         setRow("share", QStringLiteral("%1 / %2").arg(num(s.observedShare, 4), num(s.blueShare, 4)));

@@ -277,3 +277,25 @@ TEST(Statistics, NumbersReadAsAStudentWritesThem) {
     EXPECT_EQ(plainNumber(0.5, 3, "."), "0.5");
     EXPECT_EQ(plainCount(32000), "32\u00A0000");  // a space no line breaks at
 }
+
+TEST(Statistics, NoValueMeansNoErrorsIntervalsOrNormalCurve) {
+    // 1/(x − 0.3)² has infinite area on [0, 1]: nothing may be measured against a value.
+    StudySettings s;
+    s.box = Box{0, 1, 0, 400};
+    s.throws = 200;
+    s.mainRun = mainRun(s.box, 20, 0, 180, 40, 300);
+    s.maxThrows = 1000;
+    s.runs = 20;
+    const StudyResults r = runStudy(s, [](double x) { return 1 / ((x - 0.3) * (x - 0.3)); });
+    EXPECT_EQ(r.reference.kind, ReferenceKind::Divergent) << r.reference.verdict;
+    EXPECT_EQ(std::string(referenceKindKey(r.reference.kind)), "divergent");
+    const Summary& m = r.summary;
+    for (double v : {m.reference, m.monteCarloError, m.trapezoidError, m.trapezoidOwnError, m.intervalLow,
+                     m.intervalHigh, r.coverage, r.histogram.center, r.histogram.sigma})
+        EXPECT_TRUE(std::isnan(v));
+    EXPECT_FALSE(m.clipped);
+    EXPECT_TRUE(r.convergence.rmsHitOrMiss.empty());
+    EXPECT_TRUE(r.convergence.trapezoidError.empty());
+    EXPECT_EQ(r.runsDone, 20);  // the experiments themselves still show their spread
+    EXPECT_DOUBLE_EQ(m.monteCarlo, 40);
+}
