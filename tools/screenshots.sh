@@ -21,36 +21,13 @@ EOS
 
 # The study window: after the main window's function changed, a function with
 # a pole on the interval, and a narrow peak the box of throws cuts.
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
-start
-select 1
-click CmdOK
-select 4
-study open
-study seed 7
-study run
-study shot $root/docs/screenshot-study-stale.png
-quit
-EOS
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
-start
-select 7
-edit Label3 -1
-click CmdOK
-study open
-study seed 7
-study run
-study shot $root/docs/screenshot-study-divergent.png
-quit
-EOS
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver" <<EOS
-start
-select 9
-text 1 exp(0-((x-7.55)/0.05)^2)
-click CmdOK
-study open
-study seed 7
-study run
-study shot $root/docs/screenshot-study-clipped.png
-quit
-EOS
+study_shot() {
+    local name=$1
+    shift
+    { echo start; printf '%s\n' "$@"; printf 'study open\nstudy seed 7\nstudy run\nstudy shot %s\nquit\n' \
+        "$root/docs/screenshot-study-$name.png"; } |
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver"
+}
+study_shot stale "select 1" "click CmdOK" "select 4"
+study_shot divergent "select 7" "edit Label3 -1" "click CmdOK"
+study_shot clipped "select 9" "text 1 exp(0-((x-7.55)/0.05)^2)" "click CmdOK"
