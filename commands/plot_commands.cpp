@@ -15,6 +15,10 @@ constexpr double kNoticeLeft = 0.02, kNoticeDrop = 0.1;
 // stays in the processor's cache between throwing and drawing.
 constexpr size_t kDotBatch = 2048;
 
+int plus(const ThrowTally& tally) {
+    return static_cast<int>(tally.nplus.value());
+}
+
 }  // namespace
 
 // One step's use of the evaluator: it starts from the state's x, y and result
@@ -143,6 +147,8 @@ bool PlotCommands::everyOneFailed(EvaluationCount before, EvaluationCount after)
 }
 
 void PlotCommands::karlo() {
+    // A run cut short leaves no record: its values would not be the labels'.
+    lastRun_.reset();
     random_.reseedFromClock();
     canvas_.Box(s_.a.value(), s_.ymin.value(), s_.b, s_.ymax, colors::black);
 
@@ -204,9 +210,30 @@ void PlotCommands::karlo() {
     s_.htrap = trap.htrap;
     s_.yleft = trap.yleft;
     s_.yright = trap.yright;
-    controls_.setLabel2Caption(everyOneFailed(beforeTrapezoid, evaluationCount())
-                                   ? std::string("I=") + texts::noIntegral
-                                   : resultCaption(s_.itrap.value()));
+    const bool trapezoidFailed = everyOneFailed(beforeTrapezoid, evaluationCount());
+    controls_.setLabel2Caption(trapezoidFailed ? std::string("I=") + texts::noIntegral
+                                               : resultCaption(s_.itrap.value()));
+
+    RunRecord run;
+    run.inputs = currentInputs();
+    run.box = box.plain();
+    run.blueAbove = plus(tally);
+    run.blueBelow = tally.counted - run.blueAbove;
+    run.red = tally.missed;
+    if (s_.nbros > 0 && !throwsFailed) run.monteCarlo = s_.ikarlo;
+    if (!trapezoidFailed) run.trapezoid = s_.itrap.value();
+    lastRun_ = std::move(run);
+}
+
+RunInputs PlotCommands::currentInputs() const {
+    RunInputs in;
+    in.nfun = s_.nfun;
+    if (s_.nfun == 0) in.formula = controls_.text1();
+    if (s_.nfun == 9) in.formula = controls_.text2();
+    in.a = s_.a.value();
+    in.b = s_.b;
+    in.throws = s_.nbros;
+    return in;
 }
 
 // ---- Run commands ----

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "core/expression_hints.h"
 #include "core/monte_carlo.h"
 #include "core/random.h"
+#include "core/run_record.h"
 #include "core/script_host.h"
 
 namespace mcplot {
@@ -118,6 +120,11 @@ public:
     int blueThrows() const { return blueThrows_; }
     int redThrows() const { return redThrows_; }
 
+    // What produced the last Monte Carlo and trapezoid values, if any.
+    const std::optional<RunRecord>& lastRun() const { return lastRun_; }
+    // The inputs a run would use now.
+    RunInputs currentInputs() const;
+
     CalcState& state() { return s_; }
     Canvas& canvas() { return canvas_; }
 
@@ -150,6 +157,7 @@ private:
     int redThrows_ = 0;
     std::vector<Dot> dots_;  // the throws of a run, drawn as one batch
     Explanation explanation_;
+    std::optional<RunRecord> lastRun_;
 };
 
 }  // namespace mcplot

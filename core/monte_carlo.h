@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/evaluation.h"
 #include "core/random.h"
@@ -33,12 +34,24 @@ inline ThrowKind classifyThrow(double yr, double y) {
     return static_cast<ThrowKind>(2 - 2 * above - below);
 }
 
+// The box [a, b] x [ymin, ymax] in plain doubles, as the study and the run
+// record see it.
+struct Box {
+    double a = 0, b = 0;
+    double ymin = 0, ymax = 0;
+    double width() const { return b - a; }
+    double height() const { return ymax - ymin; }
+    double area() const { return (ymax - ymin) * (b - a); }
+    bool operator==(const Box&) const = default;
+};
+
 // The box the points are thrown into, in the calculation's typed values.
 struct ThrowBox {
     Number a;     // lower limit, a double
     float b = 0;  // upper limit, a single
     Number ymin;  // the range scan's smallest value
     float ymax = 0;
+    Box plain() const { return Box{a.value(), double(b), ymin.value(), double(ymax)}; }
 };
 
 // The counts of a run of throws. nplus and nminus are typed as the
@@ -134,5 +147,21 @@ inline constexpr int kTrapezoidIntervals = 100;
 // single; sum (yleft + yright)/2; then times htrap. The evaluator is left on the
 // right end of the last interval; the loop counter ends at 100.
 TrapezoidResult trapezoid(Evaluator& f, Number a, float b);
+
+// The composite trapezoid rule with n intervals in plain double, for
+// comparisons with the above. value(x) gives f(x), or nothing to stop the sum.
+template <class Value>
+std::optional<double> trapezoidRule(Value&& value, double a, double b, int64_t n) {
+    const double h = (b - a) / static_cast<double>(n);
+    const std::optional<double> ya = value(a), yb = value(b);
+    if (!ya || !yb) return std::nullopt;
+    double sum = (*ya + *yb) / 2;
+    for (int64_t k = 1; k < n; ++k) {
+        const std::optional<double> y = value(a + static_cast<double>(k) * h);
+        if (!y) return std::nullopt;
+        sum += *y;
+    }
+    return sum * h;
+}
 
 }  // namespace mcplot

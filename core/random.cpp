@@ -8,7 +8,7 @@ void ClockRandom::reseedFromClock() {
     const uint64_t seed =
         fixedSeed_ ? *fixedSeed_
                    : static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    state_ = seed ^ kGolden;
+    bits_.setState(seed ^ SplitMix64::golden);
 }
 
 }  // namespace mcplot

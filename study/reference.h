@@ -15,18 +15,13 @@
 #include <optional>
 #include <string>
 
+#include "core/monte_carlo.h"
 #include "study/integrand.h"
 
 namespace mcplot::study {
 
 // The box [a, b] × [ymin, ymax] the throws fall into.
-struct Box {
-    double a = 0, b = 0;
-    double ymin = 0, ymax = 0;
-    double width() const { return b - a; }
-    double height() const { return ymax - ymin; }
-    double area() const { return (ymax - ymin) * (b - a); }
-};
+using Box = mcplot::Box;
 
 enum class ReferenceKind {
     Reliable,     // I* with a small error

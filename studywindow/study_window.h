@@ -11,12 +11,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "core/run_record.h"
 #include "study/study.h"
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
+class QGridLayout;
 class QLabel;
+class QLineSeries;
+class QAreaSeries;
+class QScrollArea;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -25,15 +34,19 @@ class QTimer;
 
 namespace mcplot {
 
-// What the main window's last plot run used: the function, its limits and the
-// box, the number of throws and the last results.
+// The main window's current function, limits, box of the last plot and
+// number of throws, with the record of its last Monte Carlo run.
 struct StudyTarget {
     QString entry;    // the list entry, "парабола"
     QString formula;  // f(x) as the user reads it
     study::Box box;
     int64_t throws = 0;
-    std::optional<double> monteCarlo, trapezoid;
+    RunInputs inputs;                  // what a run would use now
+    std::optional<RunRecord> mainRun;  // the last run, whatever it was for
+    std::string decimalSeparator = ".";
     study::IntegrandFactory integrand;
+
+    bool mainCurrent() const { return mainRun && !changesBetween(mainRun->inputs, inputs).any(); }
 
     // Everything but the factory: two targets with the same key study the same thing.
     QString key() const;
@@ -75,6 +88,8 @@ public:
     bool saveChart(const QString& which, const QString& file);
 
     QLabel* statusLabel() const { return status_; }
+    // The size the content needs without scrolling.
+    QSize contentMinimumSize() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +103,15 @@ private:
     void showStatus();
     void askSaveChart(const QString& which);
     void refreshHeader();
+    QString num(double v, int digits) const;
+    // A fixed text with "1,96" written with the main window's separator.
+    QString withSeparator(QString text) const;
+    struct Row {
+        QLabel* name = nullptr;
+        QLabel* value = nullptr;
+    };
+    // Shows one summary row; the rows not shown in a pass are hidden.
+    void setRow(const char* id, const QString& value, const QString& name = {});
 
     std::function<StudyTarget()> source_;
     StudyTarget target_;
@@ -104,11 +128,25 @@ private:
     QPushButton* cancelButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
-    QLabel* summary_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* content_ = nullptr;
+    QLabel* verdict_ = nullptr;
+    QGridLayout* rowsLayout_ = nullptr;
+    std::vector<std::pair<std::string, Row>> rows_;
+    std::vector<std::string> shownRows_;
+    QLabel* conclusion_ = nullptr;
     QChart* convergenceChart_ = nullptr;
     QChartView* convergenceView_ = nullptr;
+    QLabel* convergenceNote_ = nullptr;
+    QLineSeries *rmsHit_ = nullptr, *rmsMean_ = nullptr, *hitSigma_ = nullptr, *meanSigma_ = nullptr,
+                *oneRun_ = nullptr, *trapN_ = nullptr, *trap100_ = nullptr;
+    QCategoryAxis *convergenceX_ = nullptr, *convergenceY_ = nullptr;
     QChart* histogramChart_ = nullptr;
     QChartView* histogramView_ = nullptr;
+    QLineSeries *barsUpper_ = nullptr, *barsLower_ = nullptr, *density_ = nullptr, *exactLine_ = nullptr,
+                *centerLine_ = nullptr;
+    QAreaSeries* bars_ = nullptr;
+    QCategoryAxis *histogramX_ = nullptr, *histogramY_ = nullptr;
     QLabel* coverage_ = nullptr;
     QTimer* timer_ = nullptr;
 };

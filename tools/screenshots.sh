@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Remakes the README's screenshots of the explained failure, the value editor
-# and the hints (at the template's size and at the smallest one that shows
-# the whole bottom row): the real window on a virtual X server, driven by
-# build/formdriver.
+# Remakes the README's screenshots (the explained failure, the value editor, the
+# hints at the template's size and at the smallest one that shows the whole
+# bottom row, and the study window): the real window on a virtual X server,
+# driven by build/formdriver.
 #   tools/screenshots.sh            (after a build into build/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,3 +35,16 @@ shot $root/docs/screenshot-hint$suffix.png
 quit
 EOS
 done
+
+# The study window: after the main window's function changed, a function with
+# a pole on the interval, and a narrow peak the box of throws cuts.
+study_shot() {
+    local name=$1
+    shift
+    { echo start; printf '%s\n' "$@"; printf 'study open\nstudy seed 7\nstudy run\nstudy shot %s\nquit\n' \
+        "$root/docs/screenshot-study-$name.png"; } |
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver"
+}
+study_shot stale "select 1" "click CmdOK" "select 4"
+study_shot divergent "select 7" "edit Label3 -1" "click CmdOK"
+study_shot clipped "select 9" "text 1 exp(0-((x-7.55)/0.05)^2)" "click CmdOK"

@@ -56,8 +56,9 @@ StudyTarget Form1::studyTarget() const {
     t.entry = QString::fromStdString(List1->Text());
     t.box = study::Box{state_.a.value(), double(state_.b), state_.ymin.value(), double(state_.ymax)};
     t.throws = state_.nbros;
-    if (!Label6->Caption().empty() && state_.nbros > 0) t.monteCarlo = double(state_.ikarlo);
-    if (!Label2->Caption().empty()) t.trapezoid = state_.itrap.value();
+    t.inputs = engine_->currentInputs();
+    t.mainRun = engine_->lastRun();
+    t.decimalSeparator = decimalSeparator_;
     if (nfun == 0) {
         const std::string expression = Text1->Text();
         t.formula = QStringLiteral("f(x) = ") + QString::fromStdString(expression);

@@ -1,6 +1,8 @@
 // Monte Carlo throws and the trapezoid rule.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/support/fakes.h"
 
 using namespace mcplot;
@@ -218,4 +220,44 @@ TEST(MonteCarlo, ClockRandomIsReproducibleWithAFixedSeed) {
     }
     random.reseedFromClock();
     for (int k = 0; k < 100; ++k) EXPECT_EQ(random.next(), first[static_cast<size_t>(k)]);
+}
+
+TEST(MonteCarlo, TheRunRecordKeepsWhatMadeTheLabelsValues) {
+    // sin on [0, 2π] with the four quarters of throws: blue above, blue below and red.
+    MonteCarloRig rig({0.1f, 0.3f, 0.6f, 0.2f, 0.3f, 0.9f, 0.8f, 0.45f});
+    rig.setUp(0, 6.2831855f, 4, [](double x) { return std::sin(x); });
+    rig.controls.expression = "sin(x)";
+    EXPECT_FALSE(rig.engine.lastRun().has_value());
+    rig.engine.CmdOK_Click();
+    ASSERT_TRUE(rig.engine.lastRun().has_value());
+    const RunRecord& run = *rig.engine.lastRun();
+    EXPECT_EQ(run.inputs, rig.engine.currentInputs());
+    EXPECT_EQ(run.inputs.formula, "sin(x)");
+    EXPECT_EQ(run.inputs.throws, 4);
+    EXPECT_EQ(run.blueAbove, rig.state.nplus.value());
+    EXPECT_EQ(run.blueBelow, rig.state.nminus.value());
+    EXPECT_EQ(run.blueAbove + run.blueBelow + run.red, 4);
+    EXPECT_EQ(*run.monteCarlo, double(rig.state.ikarlo));
+    EXPECT_EQ(*run.trapezoid, rig.state.itrap.value());
+    EXPECT_EQ(run.box, (Box{0, double(6.2831855f), rig.state.ymin.value(), double(rig.state.ymax)}));
+
+    // What changed since is named by the part it belongs to.
+    const struct {
+        std::function<void(RunInputs&)> change;
+        bool function, limits, throws;
+    } cases[] = {
+        {[](RunInputs& in) { in.nfun = 3; }, true, false, false},
+        {[](RunInputs& in) { in.formula = "cos(x)"; }, true, false, false},
+        {[](RunInputs& in) { in.b = 3; }, false, true, false},
+        {[](RunInputs& in) { in.throws = 1000; }, false, false, true},
+    };
+    for (const auto& c : cases) {
+        RunInputs now = run.inputs;
+        c.change(now);
+        const RunChanges changed = changesBetween(run.inputs, now);
+        EXPECT_EQ(changed.function, c.function);
+        EXPECT_EQ(changed.limits, c.limits);
+        EXPECT_EQ(changed.throws, c.throws);
+    }
+    EXPECT_FALSE(changesBetween(run.inputs, run.inputs).any());
 }

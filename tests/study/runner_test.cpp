@@ -90,12 +90,7 @@ TEST(StudyRunner, PartialResultsGrowIntoTheFinalOnes) {
     StudySettings s = parabolaSettings();
     s.maxThrows = 100'000;
     s.maxTrapezoidIntervals = 100;
-    std::atomic<int> calls{0};
-    std::atomic<double> last{0};
-    Study study(s, factoryOf(slowSquare), [&](double p) {
-        ++calls;
-        last = p;
-    });
+    Study study(s, factoryOf(slowSquare));
     study.start();
     StudyResults partial;
     for (int k = 0; k < 400 && study.running(); ++k) {
@@ -106,8 +101,7 @@ TEST(StudyRunner, PartialResultsGrowIntoTheFinalOnes) {
     study.wait();
     const StudyResults done = study.snapshot();
     ASSERT_TRUE(done.finished);
-    EXPECT_GT(calls.load(), 1);
-    EXPECT_EQ(last.load(), 1.0);
+    EXPECT_LT(partial.progress, 1.0);
     EXPECT_DOUBLE_EQ(done.progress, 1.0);
     ASSERT_LE(partial.convergence.n.size(), done.convergence.n.size());
     for (size_t k = 0; k < partial.convergence.n.size(); ++k) {
@@ -152,7 +146,7 @@ TEST(StudyRunner, FailingFunctionGivesItsExplanationAndNoFigures) {
 TEST(StudyRunner, LogSpacedCountsAndTrapezoidRule) {
     EXPECT_EQ(logSpacedCounts(10, 100), (std::vector<int64_t>{10, 13, 16, 20, 25, 32, 40, 50, 63, 79, 100}));
     EXPECT_EQ(logSpacedCounts(10, 45).back(), 45);
-    FunctionIntegrand f([](double x) { return x * x; });
-    EXPECT_NEAR(trapezoidRule(f, 0, 3, 100), 9 + 27.0 / 60000, 1e-12);
-    EXPECT_NEAR(trapezoidRule(f, 3, 0, 100), -(9 + 27.0 / 60000), 1e-12);
+    auto f = [](double x) -> std::optional<double> { return x * x; };
+    EXPECT_NEAR(*mcplot::trapezoidRule(f, 0, 3, 100), 9 + 27.0 / 60000, 1e-12);
+    EXPECT_NEAR(*mcplot::trapezoidRule(f, 3, 0, 100), -(9 + 27.0 / 60000), 1e-12);
 }

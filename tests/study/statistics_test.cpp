@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "study/number_text.h"
 #include "study/study.h"
 #include "tests/study/presets.h"
 
@@ -19,21 +20,6 @@ StudyResults runStudy(StudySettings settings, const std::function<double(double)
     study.start();
     study.wait();
     return study.snapshot();
-}
-
-// Least-squares slope of log y against log x over x in [from, to].
-template <class X>
-double logSlope(const std::vector<X>& xs, const std::vector<double>& ys, double from, double to) {
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    int m = 0;
-    for (size_t k = 0; k < xs.size(); ++k) {
-        const double x = static_cast<double>(xs[k]);
-        if (x < from || x > to || !(ys[k] > 0)) continue;
-        const double lx = std::log(x), ly = std::log(ys[k]);
-        sx += lx, sy += ly, sxx += lx * lx, sxy += lx * ly;
-        ++m;
-    }
-    return (m * sxy - sx * sy) / (m * sxx - sx * sx);
 }
 
 }  // namespace
@@ -64,73 +50,252 @@ TEST(Statistics, EveryPresetEstimatesWithoutBiasAndHonestIntervals) {
     }
 }
 
-TEST(Statistics, SummaryFollowsTheTheoryOfThrows) {
-    // x² on [0, 3] in the box up to 9: p = 9/27 = 1/3, σ = S·√(p(1 − p)/N).
-    StudySettings s;
-    s.box = Box{0, 3, 0, 9};
-    s.throws = 200;
-    s.monteCarlo = 8.5;
-    s.trapezoid = 9.00045;
-    s.maxThrows = 1000;
-    s.runs = 10;
-    const StudyResults r = runStudy(s, [](double x) { return x * x; });
-    EXPECT_NEAR(r.summary.reference, 9, 1e-12);
-    EXPECT_DOUBLE_EQ(r.summary.area, 27);
-    EXPECT_NEAR(r.summary.blueShare, 1.0 / 3, 1e-12);
-    const double sigma = 27 * std::sqrt((1.0 / 3) * (2.0 / 3) / 200);
-    EXPECT_NEAR(r.summary.sigma, sigma, 1e-12);
-    EXPECT_NEAR(r.summary.intervalLow, 8.5 - 1.959963984540054 * sigma, 1e-9);
-    EXPECT_NEAR(r.summary.intervalHigh, 8.5 + 1.959963984540054 * sigma, 1e-9);
-    EXPECT_NEAR(r.summary.monteCarloError, 0.5, 1e-12);
-    EXPECT_NEAR(r.summary.trapezoidError, 0.00045, 1e-12);
-    // 100 trapezoids of x² on [0, 3] are off by 27/(6·100²).
-    EXPECT_NEAR(r.convergence.trapezoid100Error, 27.0 / 60000, 1e-12);
+// The main window's run as the record keeps it.
+mcplot::RunRecord mainRun(const Box& box, int above, int below, int red, double value, double trapezoid) {
+    mcplot::RunRecord run;
+    run.box = box;
+    run.inputs.throws = above + below + red;
+    run.blueAbove = above;
+    run.blueBelow = below;
+    run.red = red;
+    run.monteCarlo = value;
+    run.trapezoid = trapezoid;
+    return run;
 }
 
-TEST(Statistics, SignChangingFunctionsUseTheSignedCount) {
-    // sin on [0, 2π]: blue throws cancel, and the variance is p − q², not p(1 − p).
-    StudySettings s;
-    s.box = Box{0, 2 * M_PI, -1, 1};
-    s.throws = 10'000;
-    s.runs = 400;
-    s.maxThrows = 1000;
-    s.maxTrapezoidIntervals = 10;
-    s.seed = 7;
-    const StudyResults r = runStudy(s, [](double x) { return std::sin(x); });
-    EXPECT_NEAR(r.summary.blueShare, 4 / (4 * M_PI), 1e-9);
-    EXPECT_NEAR(r.summary.sigma, 4 * M_PI * std::sqrt((1 / M_PI) / 10'000), 1e-9);
-    EXPECT_LT(std::fabs(r.meanEstimate), 4 * r.summary.sigma / std::sqrt(400.0));
-    EXPECT_GE(r.coverage, 0.92);
+TEST(Statistics, SigmaAndIntervalAreTheOnesAStudentCanCheck) {
+    // σ by the theory S·√((p − q²)/N) and σ̂ from the run's own counts, for a
+    // function that keeps its sign and one that changes it.
+    struct Case {
+        const char* name;
+        std::function<double(double)> f;
+        Box box;
+        double p, q;  // the theory's shares
+        int above, below, red;
+        bool keepsSign;
+    } cases[] = {
+        {"x² on [0, 3]", [](double x) { return x * x; }, Box{0, 3, 0, 9}, 1.0 / 3, 1.0 / 3, 61, 0, 139, true},
+        {"sin on [0, 2π]", [](double x) { return std::sin(x); }, Box{0, 2 * M_PI, -1, 1}, 1 / M_PI, 0, 30, 35,
+         135, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int n = c.above + c.below + c.red;
+        const double area = c.box.area();
+        const double value = area * (c.above - c.below) / n;
+        StudySettings s;
+        s.box = c.box;
+        s.throws = n;
+        s.mainRun = mainRun(c.box, c.above, c.below, c.red, value, 1.5);
+        s.maxThrows = 1000;
+        s.runs = 10;
+        const StudyResults r = runStudy(s, c.f);
+        const Summary& m = r.summary;
+        EXPECT_TRUE(m.mainCurrent);
+        EXPECT_EQ(m.keepsSign, c.keepsSign);
+        EXPECT_EQ(m.sigmaFormula.find("(p − q²)") != std::string::npos, true) << m.sigmaFormula;
+        EXPECT_EQ(m.sigmaFormula.find("p(1 − p)") != std::string::npos, c.keepsSign) << m.sigmaFormula;
+        EXPECT_NEAR(m.blueShare, c.p, 1e-9);
+        EXPECT_NEAR(m.meanShare, c.q, 1e-9);
+        EXPECT_NEAR(m.sigma, std::fabs(area) * std::sqrt((c.p - c.q * c.q) / n), 1e-9);
+        const double p = double(c.above + c.below) / n, q = double(c.above - c.below) / n;
+        const double own = std::fabs(area) * std::sqrt((p - q * q) / n);
+        EXPECT_DOUBLE_EQ(m.observedShare, p);
+        EXPECT_NEAR(m.runSigma, own, 1e-12);
+        EXPECT_NEAR(m.intervalLow, value - 1.959963984540054 * own, 1e-9);
+        EXPECT_NEAR(m.intervalHigh, value + 1.959963984540054 * own, 1e-9);
+        EXPECT_NEAR(m.monteCarloError, std::fabs(value - r.reference.value), 1e-12);
+    }
 }
 
-TEST(Statistics, ErrorFallsLikeOneOverRootNAndTrapezoidLikeOneOverNSquared) {
-    double hitSlopes = 0, meanSlopes = 0;
-    const int seeds = 20;
-    std::vector<int64_t> trapezoidN;
-    std::vector<double> trapezoidError;
-    for (int seed = 1; seed <= seeds; ++seed) {
+TEST(Statistics, MainValuesOfAnotherRunAreNamedAndNotCompared) {
+    const Box box{0, 3, 0, 9};
+    struct Case {
+        bool hasRun;
+        mcplot::RunChanges changes;
+        std::vector<const char*> said;
+    } cases[] = {
+        {false, {}, {"ещё не нажимали"}},
+        {true, {true, false, false}, {"другой функции"}},
+        {true, {false, true, false}, {"других пределов"}},
+        {true, {false, false, true}, {"числа бросков N"}},
+        {true, {true, true, true}, {"другой функции", "других пределов", "числа бросков N", "Монте-Карло"}},
+    };
+    for (const Case& c : cases) {
+        StudySettings s;
+        s.box = box;
+        if (c.hasRun) s.mainRun = mainRun(box, 70, 0, 130, 9.45, 9.0004);
+        s.mainChanges = c.changes;
+        s.maxThrows = 1000;
+        s.runs = 10;
+        const StudyResults r = runStudy(s, [](double x) { return x * x; });
+        const Summary& m = r.summary;
+        EXPECT_FALSE(m.mainCurrent);
+        for (const char* part : c.said)
+            EXPECT_NE(m.mainStaleReason.find(part), std::string::npos) << m.mainStaleReason;
+        for (double v : {m.monteCarlo, m.monteCarloError, m.trapezoid, m.trapezoidError, m.intervalLow,
+                         m.runSigma, m.observedShare})
+            EXPECT_TRUE(std::isnan(v));
+        EXPECT_NEAR(m.trapezoidOwn, 9 + 27.0 / 60000, 1e-12);  // the study's own trapezoids stay
+    }
+}
+
+TEST(Statistics, ConstantFunctionIsExactAndCovered) {
+    // Every throw lands under the line: each run gives S exactly, σ̂ = 0.
+    StudySettings s;
+    s.box = Box{0, 2, 0, 0.5};
+    s.throws = 300;
+    s.mainRun = mainRun(s.box, 300, 0, 0, 1.0, 1.0);
+    s.maxThrows = 1000;
+    s.runs = 50;
+    const StudyResults r = runStudy(s, [](double) { return 0.5; });
+    EXPECT_TRUE(r.summary.exact);
+    EXPECT_NEAR(r.summary.sigma, 0, 1e-6);
+    EXPECT_EQ(r.summary.runSigma, 0);
+    EXPECT_EQ(r.coverage, 1.0);
+    EXPECT_EQ(r.histogram.counts, std::vector<int>{50});
+    EXPECT_TRUE(r.summary.trapezoidRoundingOnly);
+}
+
+TEST(Statistics, ABoxThatCutsTheGraphIsSaidAndTheCurveCentredOnItsLimit) {
+    // A peak of height 1 that the box stops at 0.5: the method converges to ∫ min(f, 0.5).
+    auto peak = [](double x) { return std::exp(-x * x); };
+    const double cut = std::sqrt(std::log(2.0));  // where the peak crosses 0.5
+    const double clipped = 0.5 * 2 * cut + 2 * (std::sqrt(M_PI) / 2) * (std::erf(2.0) - std::erf(cut));
+    StudySettings s;
+    s.box = Box{-2, 2, 0, 0.5};
+    s.maxThrows = 100'000;
+    s.runs = 100;
+    s.throws = 1000;
+    const StudyResults r = runStudy(s, peak);
+    EXPECT_TRUE(r.summary.clipped);
+    EXPECT_NEAR(r.summary.clippedIntegral, clipped, 1e-8);
+    EXPECT_NEAR(r.summary.clippedBias, clipped - std::sqrt(M_PI) * std::erf(2.0), 1e-8);
+    EXPECT_DOUBLE_EQ(r.histogram.center, r.summary.clippedIntegral);
+    EXPECT_DOUBLE_EQ(r.histogram.reference, r.reference.value);
+    EXPECT_NEAR(r.meanEstimate, clipped, 4 * r.summary.sigma / std::sqrt(100.0));
+
+    // The same peak in a box that holds it: nothing to say.
+    s.box.ymax = 1;
+    EXPECT_FALSE(runStudy(s, peak).summary.clipped);
+}
+
+TEST(Statistics, HistogramBinsAreWholeMultiplesOfTheGridStep) {
+    const struct {
+        Box box;
+        int64_t throws;
+        int runs;
+    } cases[] = {{Box{0, 3, 0, 9}, 200, 200},
+                 {Box{0, 3, 0, 9}, 10'000, 1000},
+                 {Box{3, 0, 0, 9}, 500, 300},
+                 {Box{0, 2 * M_PI, -1, 1}, 1000, 500}};
+    for (const auto& c : cases) {
+        StudySettings s;
+        s.box = c.box;
+        s.throws = c.throws;
+        s.runs = c.runs;
+        s.maxThrows = 1000;
+        const StudyResults r = runStudy(s, [](double x) { return x * x * std::sin(x) + x; });
+        const Histogram& h = r.histogram;
+        ASSERT_GE(h.counts.size(), 1u);
+        const double step = std::fabs(c.box.area()) / c.throws;
+        EXPECT_NEAR(h.gridStep, step, 1e-12);
+        const double width = h.edges[1] - h.edges[0];
+        EXPECT_NEAR(width / step, std::round(width / step), 1e-6);
+        for (size_t k = 1; k < h.edges.size(); ++k)
+            EXPECT_NEAR(h.edges[k] - h.edges[k - 1], width, 1e-9 * width);
+        // Edges halfway between grid values: no estimate lies on one.
+        const double offset = h.edges[0] / step - std::floor(h.edges[0] / step);
+        EXPECT_NEAR(offset, 0.5, 1e-6);
+        EXPECT_EQ(std::accumulate(h.counts.begin(), h.counts.end(), 0), c.runs);
+    }
+}
+
+TEST(Statistics, RootMeanSquareErrorFallsLikeOneOverRootNOnEverySeed) {
+    for (uint64_t seed : {1u, 2u, 3u, 17u, 20261207u}) {
+        SCOPED_TRACE(seed);
         StudySettings s;
         s.box = Box{0, 3, 0, 9};
-        s.seed = static_cast<uint64_t>(seed);
-        s.maxThrows = 1'000'000;
+        s.seed = seed;
+        s.maxThrows = 100'000;
         s.runs = 0;
         s.maxTrapezoidIntervals = seed == 1 ? 100'000 : 1;
         const StudyResults r = runStudy(s, [](double x) { return x * x; });
         ASSERT_TRUE(r.finished);
-        ASSERT_EQ(r.convergence.n.back(), 1'000'000);
-        hitSlopes += logSlope(r.convergence.n, r.convergence.hitOrMiss, 1e3, 1e6);
-        meanSlopes += logSlope(r.convergence.n, r.convergence.meanValue, 1e3, 1e6);
+        const Convergence& c = r.convergence;
+        EXPECT_GE(c.rmsRuns, 16);
+        const std::vector<double> n(c.n.begin(), c.n.end());
+        for (const auto* curve : {&c.rmsHitOrMiss, &c.rmsMeanValue}) {
+            const double slope = logLogSlope(n, *curve, 100, 1e5);
+            EXPECT_GE(slope, -0.6);
+            EXPECT_LE(slope, -0.4);
+        }
+        EXPECT_NEAR(logLogSlope(n, c.hitOrMissSigma), -0.5, 1e-9);
         if (seed == 1) {
-            trapezoidN = r.convergence.trapezoidN;
-            trapezoidError = r.convergence.trapezoidError;
-            // The theory line falls with slope −1/2 exactly.
-            EXPECT_NEAR(logSlope(r.convergence.n, r.convergence.hitOrMissSigma, 1e3, 1e6), -0.5, 1e-9);
+            EXPECT_NEAR(c.trapezoidSlope, -2, 0.05);
         }
     }
-    EXPECT_GE(hitSlopes / seeds, -0.6);
-    EXPECT_LE(hitSlopes / seeds, -0.4);
-    EXPECT_GE(meanSlopes / seeds, -0.6);
-    EXPECT_LE(meanSlopes / seeds, -0.4);
-    ASSERT_EQ(trapezoidN.back(), 100'000);
-    EXPECT_NEAR(logSlope(trapezoidN, trapezoidError, 10, 1e5), -2, 0.05);
+}
+
+TEST(Statistics, TrapezoidCurveMissingOrExactIsExplained) {
+    const struct {
+        std::function<double(double)> f;
+        Box box;
+        const char* note;  // empty: a curve with a fitted slope
+    } cases[] = {
+        {[](double x) { return 2 * x + 1; }, Box{0, 3, 0, 7}, "для линейной функции трапеции точны"},
+        {[](double x) { return std::pow(x, 3) / (std::exp(x) - 1); }, Box{0, 12, 0, 1.5},
+         "f не определена в узле x = 0"},
+        {[](double x) { return x * x; }, Box{0, 3, 0, 9}, ""},
+    };
+    for (const auto& c : cases) {
+        StudySettings s;
+        s.box = c.box;
+        s.maxThrows = 1000;
+        s.runs = 10;
+        const Convergence conv = runStudy(s, c.f).convergence;
+        EXPECT_NE(conv.trapezoidNote.find(c.note), std::string::npos) << conv.trapezoidNote;
+        EXPECT_EQ(std::isfinite(conv.trapezoidSlope), *c.note == 0) << conv.trapezoidSlope;
+    }
+}
+
+TEST(Statistics, NumbersReadAsAStudentWritesThem) {
+    const struct {
+        double v;
+        int digits;
+        const char* text;
+    } cases[] = {{6.49e-07, 2, "6,5·10⁻⁷"},
+                 {1'000'000, 7, "1\u00A0000\u00A0000"},
+                 {-0.0123, 3, "−0,0123"},
+                 {9.000449999, 6, "9,00045"},
+                 {2.5e9, 3, "2,5·10⁹"},
+                 {9.96e-5, 2, "1·10⁻⁴"},
+                 {NAN, 3, "—"},
+                 {0, 3, "0"},
+                 {1234, 3, "1230"}};
+    for (const auto& c : cases) EXPECT_EQ(plainNumber(c.v, c.digits, ","), c.text) << c.v;
+    EXPECT_EQ(plainNumber(0.5, 3, "."), "0.5");
+    EXPECT_EQ(plainCount(32000), "32\u00A0000");  // a space no line breaks at
+}
+
+TEST(Statistics, NoValueMeansNoErrorsIntervalsOrNormalCurve) {
+    // 1/(x − 0.3)² has infinite area on [0, 1]: nothing may be measured against a value.
+    StudySettings s;
+    s.box = Box{0, 1, 0, 400};
+    s.throws = 200;
+    s.mainRun = mainRun(s.box, 20, 0, 180, 40, 300);
+    s.maxThrows = 1000;
+    s.runs = 20;
+    const StudyResults r = runStudy(s, [](double x) { return 1 / ((x - 0.3) * (x - 0.3)); });
+    EXPECT_EQ(r.reference.kind, ReferenceKind::Divergent) << r.reference.verdict;
+    EXPECT_EQ(std::string(referenceKindKey(r.reference.kind)), "divergent");
+    const Summary& m = r.summary;
+    for (double v : {m.reference, m.monteCarloError, m.trapezoidError, m.trapezoidOwnError, m.intervalLow,
+                     m.intervalHigh, r.coverage, r.histogram.center, r.histogram.sigma})
+        EXPECT_TRUE(std::isnan(v));
+    EXPECT_FALSE(m.clipped);
+    EXPECT_TRUE(r.convergence.rmsHitOrMiss.empty());
+    EXPECT_TRUE(r.convergence.trapezoidError.empty());
+    EXPECT_EQ(r.runsDone, 20);  // the experiments themselves still show their spread
+    EXPECT_DOUBLE_EQ(m.monteCarlo, 40);
 }

@@ -50,7 +50,18 @@ TEST(Study, ParabolaRunGivesTheFiguresOfTheMainWindowsFunction) {
     EXPECT_NEAR(sum["area"].toDouble(), 27, 1e-9);  // [0, 3] × [0, 9]
     EXPECT_NEAR(sum["blueShare"].toDouble(), 1.0 / 3, 1e-9);
     EXPECT_NEAR(sum["sigma"].toDouble(), 27 * std::sqrt(2.0 / 9 / 200), 1e-9);
-    EXPECT_NEAR(sum["intervalHigh"].toDouble() - sum["intervalLow"].toDouble(), 2 * 1.96 * 0.9, 1e-3);
+    // The interval is the run's own: σ̂ from its share of blue throws.
+    EXPECT_TRUE(sum["mainCurrent"].toBool());
+    const double p = sum["observedShare"].toDouble();
+    EXPECT_NEAR(p * 27, state["ikarlo"].toDouble(), 1e-4);  // the share behind the main window's value
+    EXPECT_NEAR(sum["intervalHigh"].toDouble() - sum["intervalLow"].toDouble(),
+                2 * 1.959963984540054 * 27 * std::sqrt(p * (1 - p) / 200), 1e-9);
+    EXPECT_EQ(st["referenceKind"].toString(), "reliable");
+    EXPECT_NE(sum["sigmaFormula"].toString().indexOf("p(1 − p)"), -1);
+    const auto minimum = numbersOf(st["minimumSize"]);
+    ASSERT_EQ(minimum.size(), 2u);
+    EXPECT_LE(minimum[0], 1000);
+    EXPECT_LE(minimum[1], 680);
 
     const QJsonObject c = st["convergence"].toObject();
     const auto n = numbersOf(c["n"]);
@@ -70,6 +81,9 @@ TEST(Study, ParabolaRunGivesTheFiguresOfTheMainWindowsFunction) {
     const QJsonObject h = st["histogram"].toObject();
     const auto counts = numbersOf(h["counts"]);
     EXPECT_EQ(numbersOf(h["edges"]).size(), counts.size() + 1);
+    EXPECT_NEAR(h["center"].toDouble(), 9, 1e-12);
+    EXPECT_EQ(numbersOf(c["rmsHitOrMiss"]).size(), n.size());
+    EXPECT_NEAR(c["trapezoidSlope"].toDouble(), -2, 0.05);
     double total = 0;
     for (double k : counts) total += k;
     EXPECT_EQ(total, 100);
@@ -99,6 +113,32 @@ TEST(Study, SameSeedSameFiguresAndOutOfDateAfterAChange) {
     const QJsonObject gauss = study(d[3]);
     EXPECT_FALSE(gauss["outOfDate"].toBool());
     EXPECT_NEAR(gauss["reference"].toDouble(), std::sqrt(M_PI) / 2 * std::erf(3.0), 1e-12);
+}
+
+TEST(Study, MainWindowValuesOfAnotherFunctionLimitsOrNAreNotCompared) {
+    const struct {
+        const char* change;
+        const char* said;
+    } cases[] = {
+        {"select 5", "другой функции"},
+        {"scroll 2 500", "других пределов"},
+        {"scroll 3 1000", "числа бросков N"},
+        {"text 1 x*x\nclick Command1", "другой функции"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        DriverSession s;
+        const QJsonObject st =
+            study(s.runOne({"start", "select 9", "click CmdOK", c.change, "study open", "study seed 3",
+                            "study nmax 1000", "study runs 10", "study run", "dump"}));
+        const QJsonObject sum = st["summary"].toObject();
+        EXPECT_FALSE(sum["mainCurrent"].toBool());
+        EXPECT_NE(sum["mainStaleReason"].toString().indexOf(c.said), -1)
+            << sum["mainStaleReason"].toString().toStdString();
+        for (const char* field :
+             {"monteCarlo", "monteCarloError", "intervalLow", "observedShare", "trapezoid"})
+            EXPECT_EQ(sum[field].toString(), "NaN") << field;
+    }
 }
 
 TEST(Study, UserExpressionStudiedAndItsFailureExplained) {

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QtCharts/QChartView>
 
 #include <chrono>
 #include <cmath>
@@ -54,7 +56,7 @@ TEST(StudyWindow, RunsInTheBackgroundWithProgressAndButtons) {
     EXPECT_EQ(w.windowTitle(), "Точность метода Монте-Карло");
     EXPECT_FALSE(cancel->isEnabled());
     EXPECT_GT(w.seed(), 0u);  // filled at random
-    EXPECT_EQ(w.maxThrows(), 1'000'000);
+    EXPECT_EQ(w.maxThrows(), 100'000);
     EXPECT_EQ(w.runs(), 200);
 
     w.setSeed(11);
@@ -121,17 +123,54 @@ TEST(StudyWindow, HeaderShowsTheStartOfAVeryLongFormula) {
     w.run();
     QCoreApplication::processEvents();
     EXPECT_LT(steady_clock::now() - started, seconds(2));
-    EXPECT_LT(header->text().size(), 1000);
-    EXPECT_TRUE(header->text().contains(QStringLiteral("f(x) = ((((")));
-    EXPECT_TRUE(header->text().contains(QStringLiteral("…")));
+    // What the reader sees: the zero-width places where a line may break do not show.
+    const auto seen = [](const QLabel* label) { return QString(label->text()).remove(QChar(0x200B)); };
+    EXPECT_LT(seen(header).size(), 1000);
+    EXPECT_TRUE(seen(header).contains(QStringLiteral("f(x) = ((((")));
+    EXPECT_TRUE(seen(header).contains(QStringLiteral("…")));
     w.cancel();
 
     // A short one is shown whole.
     StudyWindow shortOne([] { return parabola(false); });
     shortOne.run();
-    EXPECT_TRUE(
-        shortOne.findChild<QLabel*>("header")->text().contains(QStringLiteral("f(x) = x² на отрезке")));
+    EXPECT_TRUE(seen(shortOne.findChild<QLabel*>("header")).contains(QStringLiteral("f(x) = x² на отрезке")));
     shortOne.cancel();
+}
+
+TEST(StudyWindow, EveryFigureExplainsItselfInTheMainWindowsNotationAndFitsAProjector) {
+    // A current run of the main window with a comma separator, a box that cuts
+    // the graph, and a long formula: the most the summary ever shows.
+    StudyTarget t = parabola(false);
+    t.box.ymax = 4;
+    t.formula = QStringLiteral("f(x) = ") + QString(190, QLatin1Char('x'));
+    t.decimalSeparator = ",";
+    RunRecord run;
+    run.box = t.box;
+    run.inputs.throws = 200;
+    run.blueAbove = 120;
+    run.red = 80;
+    run.monteCarlo = 7.2;
+    run.trapezoid = 9.00045;
+    t.inputs = run.inputs;
+    t.mainRun = run;
+    StudyWindow w([&] { return t; });
+    w.setMaxThrows(10'000);
+    w.setRuns(20);
+    w.runToEnd();
+    ASSERT_TRUE(w.results().summary.clipped);
+    int shown = 0;
+    for (const QLabel* label : w.findChild<QWidget*>("summary")->findChildren<QLabel*>()) {
+        if (label->isHidden() || label->text().isEmpty() || label->objectName() == "conclusion") continue;
+        ++shown;
+        EXPECT_FALSE(label->toolTip().isEmpty()) << label->text().toStdString();
+        EXPECT_FALSE(label->text().contains(QRegularExpression(QStringLiteral("[0-9]\\.[0-9]|e[-+][0-9]"))))
+            << label->text().toStdString();
+    }
+    EXPECT_GT(shown, 30);
+    for (const QWidget* chart : w.findChildren<QChartView*>()) EXPECT_FALSE(chart->toolTip().isEmpty());
+    const QSize minimum = w.contentMinimumSize();
+    EXPECT_LE(minimum.width(), 1000);
+    EXPECT_LE(minimum.height(), 680);
 }
 
 }  // namespace

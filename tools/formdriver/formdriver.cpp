@@ -503,6 +503,7 @@ private:
             o.raw("reference", "null").raw("referenceError", "null");
         }
         o.boolean("referenceReliable", r.hasReference && r.reference.reliable());
+        o.str("referenceKind", r.hasReference ? study::referenceKindKey(r.reference.kind) : "");
         o.str("referenceVerdict", r.reference.verdict);
         const study::Summary& s = r.summary;
         o.raw("summary", Obj()
@@ -511,27 +512,49 @@ private:
                              .num("monteCarloError", s.monteCarloError)
                              .num("trapezoid", s.trapezoid)
                              .num("trapezoidError", s.trapezoidError)
+                             .num("trapezoidOwn", s.trapezoidOwn)
+                             .num("trapezoidOwnError", s.trapezoidOwnError)
+                             .boolean("trapezoidRoundingOnly", s.trapezoidRoundingOnly)
                              .num("area", s.area)
                              .num("blueShare", s.blueShare)
+                             .num("observedShare", s.observedShare)
+                             .num("meanShare", s.meanShare)
                              .integer("throws", s.throws)
                              .num("sigma", s.sigma)
+                             .num("runSigma", s.runSigma)
+                             .str("sigmaFormula", s.sigmaFormula)
+                             .boolean("exact", s.exact)
                              .num("intervalLow", s.intervalLow)
                              .num("intervalHigh", s.intervalHigh)
+                             .boolean("mainCurrent", s.mainCurrent)
+                             .str("mainStaleReason", s.mainStaleReason)
                              .json());
+        if (s.clipped) o.num("clippedIntegral", s.clippedIntegral).num("clippedBias", s.clippedBias);
         const study::Convergence& c = r.convergence;
         o.raw("convergence", Obj()
                                  .raw("n", integers(c.n))
                                  .raw("hitOrMiss", numbers(c.hitOrMiss))
                                  .raw("meanValue", numbers(c.meanValue))
+                                 .raw("rmsHitOrMiss", numbers(c.rmsHitOrMiss))
+                                 .raw("rmsMeanValue", numbers(c.rmsMeanValue))
+                                 .integer("rmsRuns", c.rmsRuns)
                                  .raw("hitOrMissSigma", numbers(c.hitOrMissSigma))
                                  .raw("meanValueSigma", numbers(c.meanValueSigma))
                                  .raw("trapezoidN", integers(c.trapezoidN))
                                  .raw("trapezoidError", numbers(c.trapezoidError))
+                                 .num("trapezoidSlope", c.trapezoidSlope)
+                                 .str("trapezoidNote", c.trapezoidNote)
                                  .json());
         o.raw("histogram", Obj()
                                .raw("edges", numbers(r.histogram.edges))
                                .raw("counts", integers(r.histogram.counts))
+                               .num("center", r.histogram.center)
+                               .num("reference", r.histogram.reference)
+                               .num("gridStep", r.histogram.gridStep)
                                .json());
+        const QSize minimum = w->contentMinimumSize();
+        o.raw("minimumSize", array({std::to_string(minimum.width()), std::to_string(minimum.height())}));
+        o.raw("geometry", rect(w->frameGeometry()));
         o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
         return o.json();
     }
