@@ -10,6 +10,7 @@
 #include <memory>
 #include <string_view>
 
+#include "bench/ratio_report.h"
 #include "canvas/raster_canvas.h"
 #include "core/vbscript_host.h"
 #include "tests/support/fakes.h"
@@ -100,8 +101,5 @@ BENCHMARK(BM_CmdOK_SampleCompiled)->Unit(benchmark::kMillisecond)->Repetitions(3
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, {{"BM_CmdOK_SampleExpression", "BM_CmdOK_SampleCompiled"}});
 }
