@@ -4,7 +4,9 @@
 #   tools/dev.sh test   install what is missing, build into build/ and run every test
 # In CI (CI=true) the tests also run once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, random window scenarios run through the sanitizer
-# build for two minutes, and the script-language fuzzer runs for a minute.
+# build for two minutes, the script-language fuzzer runs for a minute, and a
+# ThreadSanitizer build runs the tests of the study's worker threads and of
+# interpreters on several threads.
 # The test command ends by building the Debian package and checking it with
 # lintian, appstreamcli and desktop-file-validate (tools/check_package.sh).
 set -euo pipefail
@@ -51,6 +53,20 @@ configure_and_build() {  # dir, extra cmake args...
   cmake --build "$root/$dir" -j "$(nproc)"
 }
 
+# Only the test programs that start threads, under ThreadSanitizer: all of the
+# study's tests, and the interpreter's tests that run it from another thread.
+run_thread_tests() {
+  local started=$SECONDS
+  cmake -S "$root" -B "$root/build-tsan" -G Ninja -DMCPLOT_TSAN=ON -DMCPLOT_GUI=OFF -DMCPLOT_BENCH=OFF \
+    -DMCPLOT_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  cmake --build "$root/build-tsan" -j "$(nproc)" --target study_tests vbscript_tests
+  export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+  build-tsan/study_tests
+  build-tsan/vbscript_tests --gtest_filter='*Thread*'
+  unset TSAN_OPTIONS
+  echo "ThreadSanitizer stage: $((SECONDS - started)) s"
+}
+
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 
@@ -76,6 +92,7 @@ case "${1:-}" in
       if [ -x tools/fuzz.sh ]; then
         tools/fuzz.sh 60
       fi
+      run_thread_tests
     fi
     configure_and_build build -DMCPLOT_WERROR=$werror
     (cd build && ctest --output-on-failure -j 2 --timeout 600)
