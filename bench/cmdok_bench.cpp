@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <charconv>
 #include <cmath>
 #include <memory>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "canvas/raster_canvas.h"
 #include "core/vbscript_host.h"
 #include "tests/support/fakes.h"
+#include "tests/support/point_script.h"
 
 using namespace mcplot;
 
@@ -31,18 +31,7 @@ public:
         return ScriptStatus::success();
     }
     ScriptStatus ExecuteStatement(std::string_view code) override {
-        // The text of x: a blank or "-", then the number, maybe without its
-        // leading zero (" .5"), which from_chars needs.
-        const std::string_view line = code.substr(2, code.find('\r') - 2);
-        char buf[64];
-        size_t n = 0;
-        for (char c : line) {
-            if (c == ' ' || n + 2 >= sizeof buf) continue;
-            if (c == '.' && (n == 0 || buf[n - 1] == '-')) buf[n++] = '0';
-            buf[n++] = c;
-        }
-        double x = 0;
-        std::from_chars(buf, buf + n, x);
+        const double x = testing::pointArgument(code);
         const double deg = 30 * 3.14 / 180;
         res_->p =
             5 + std::tan(deg) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(deg), 2);

@@ -33,23 +33,11 @@ constexpr int16_t kMostThrows = 32000;
 constexpr uint64_t kSeed = 20240607;
 
 // The run commands drawing on a raster canvas of the plot box's default size.
-struct Bench {
-    CalcState state;
-    RasterCanvas canvas;
-    testing::ScriptedHost host;
-    testing::FakeControls controls;
-    ClockRandom random;
-    PlotCommands engine{state, canvas, host, controls, random};
-
+struct Bench : testing::BasicEngineRig<RasterCanvas, ClockRandom> {
     Bench(int16_t nfun, double a, float b, int16_t nbros) {
         canvas.resize(kPlotWidth, kPlotHeight);
         random.fixSeed(kSeed);
-        state.nfun = nfun;
-        state.a = Number::dbl(a);
-        state.b = b;
-        state.mashtab = 2;
-        state.nbros = nbros;
-        state.n = Number::integer(100);
+        testing::setUpState(state, nfun, a, b, 2, nbros);
     }
 };
 
