@@ -42,41 +42,24 @@ private:
     std::shared_ptr<PubResults> res_;
 };
 
-struct Bench {
-    CalcState state;
-    RasterCanvas canvas;
-    testing::FakeControls controls;
-    ClockRandom random;
-    std::unique_ptr<ScriptHost> host;
-    std::unique_ptr<PlotCommands> engine;
-
-    explicit Bench(std::unique_ptr<ScriptHost> h) : host(std::move(h)) {
-        canvas.resize(596, 264);
-        controls.expression = kSample;
-        state.nfun = 0;
-        state.a = Number::dbl(0);
-        state.b = 10;
-        state.mashtab = 2;
-        state.nbros = 32000;
-        state.n = Number::integer(100);
-        engine = std::make_unique<PlotCommands>(state, canvas, *host, controls, random);
-    }
-};
-
-void run(benchmark::State& s, std::unique_ptr<ScriptHost> host) {
-    Bench bench(std::move(host));
+template <class Host>
+void run(benchmark::State& s) {
+    testing::BasicEngineRig<RasterCanvas, ClockRandom, Host> bench;
+    bench.canvas.resize(596, 264);
+    bench.controls.expression = kSample;
+    testing::setUpState(bench.state, 0, 0, 10, 2, 32000);
     for (auto _ : s) {
-        bench.engine->CmdOK_Click();
+        bench.engine.CmdOK_Click();
         benchmark::DoNotOptimize(bench.state.ikarlo);
     }
     s.SetLabel(bench.controls.label6 + " " + bench.controls.label2 + " " + bench.controls.command1Caption);
 }
 
 void BM_CmdOK_SampleExpression(benchmark::State& s) {
-    run(s, std::make_unique<VBScriptHost>());
+    run<VBScriptHost>(s);
 }
 void BM_CmdOK_SampleCompiled(benchmark::State& s) {
-    run(s, std::make_unique<CompiledHost>());
+    run<CompiledHost>(s);
 }
 
 }  // namespace

@@ -84,13 +84,14 @@ public:
 // The calculation state after the initial setup with the given bar positions.
 void setUpState(CalcState& state, int16_t nfun, double a, float b, float mashtab, int16_t nbros);
 
-// Everything the run commands need, wired together; the canvas and the random
-// source are what a test or a benchmark chooses to look at or to fix.
-template <class CanvasType = RecordingCanvas, class RandomType = ClockRandom>
+// Everything the run commands need, wired together; the canvas, the random
+// source and the script host are what a test or a benchmark chooses to look at,
+// to fix or to measure.
+template <class CanvasType = RecordingCanvas, class RandomType = ClockRandom, class HostType = ScriptedHost>
 struct BasicEngineRig {
     CalcState state;
     CanvasType canvas;
-    ScriptedHost host;
+    HostType host;
     FakeControls controls;
     RandomType random;
     PlotCommands engine{state, canvas, host, controls, random};
