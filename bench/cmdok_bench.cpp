@@ -5,14 +5,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
-#include <charconv>
 #include <cmath>
 #include <memory>
 #include <string_view>
 
+#include "bench/ratio_report.h"
 #include "canvas/raster_canvas.h"
 #include "core/vbscript_host.h"
 #include "tests/support/fakes.h"
+#include "tests/support/point_script.h"
 
 using namespace mcplot;
 
@@ -30,18 +31,7 @@ public:
         return ScriptStatus::success();
     }
     ScriptStatus ExecuteStatement(std::string_view code) override {
-        // The text of x: a blank or "-", then the number, maybe without its
-        // leading zero (" .5"), which from_chars needs.
-        const std::string_view line = code.substr(2, code.find('\r') - 2);
-        char buf[64];
-        size_t n = 0;
-        for (char c : line) {
-            if (c == ' ' || n + 2 >= sizeof buf) continue;
-            if (c == '.' && (n == 0 || buf[n - 1] == '-')) buf[n++] = '0';
-            buf[n++] = c;
-        }
-        double x = 0;
-        std::from_chars(buf, buf + n, x);
+        const double x = testing::pointArgument(code);
         const double deg = 30 * 3.14 / 180;
         res_->p =
             5 + std::tan(deg) * x - 9.8 * std::pow(x, 2) / 2 / std::pow(10, 2) / std::pow(std::cos(deg), 2);
@@ -52,41 +42,24 @@ private:
     std::shared_ptr<PubResults> res_;
 };
 
-struct Bench {
-    CalcState state;
-    RasterCanvas canvas;
-    testing::FakeControls controls;
-    ClockRandom random;
-    std::unique_ptr<ScriptHost> host;
-    std::unique_ptr<PlotCommands> engine;
-
-    explicit Bench(std::unique_ptr<ScriptHost> h) : host(std::move(h)) {
-        canvas.resize(596, 264);
-        controls.expression = kSample;
-        state.nfun = 0;
-        state.a = Number::dbl(0);
-        state.b = 10;
-        state.mashtab = 2;
-        state.nbros = 32000;
-        state.n = Number::integer(100);
-        engine = std::make_unique<PlotCommands>(state, canvas, *host, controls, random);
-    }
-};
-
-void run(benchmark::State& s, std::unique_ptr<ScriptHost> host) {
-    Bench bench(std::move(host));
+template <class Host>
+void run(benchmark::State& s) {
+    testing::BasicEngineRig<RasterCanvas, ClockRandom, Host> bench;
+    bench.canvas.resize(596, 264);
+    bench.controls.expression = kSample;
+    testing::setUpState(bench.state, 0, 0, 10, 2, 32000);
     for (auto _ : s) {
-        bench.engine->CmdOK_Click();
+        bench.engine.CmdOK_Click();
         benchmark::DoNotOptimize(bench.state.ikarlo);
     }
     s.SetLabel(bench.controls.label6 + " " + bench.controls.label2 + " " + bench.controls.command1Caption);
 }
 
 void BM_CmdOK_SampleExpression(benchmark::State& s) {
-    run(s, std::make_unique<VBScriptHost>());
+    run<VBScriptHost>(s);
 }
 void BM_CmdOK_SampleCompiled(benchmark::State& s) {
-    run(s, std::make_unique<CompiledHost>());
+    run<CompiledHost>(s);
 }
 
 }  // namespace
@@ -100,8 +73,5 @@ BENCHMARK(BM_CmdOK_SampleCompiled)->Unit(benchmark::kMillisecond)->Repetitions(3
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv, {{"BM_CmdOK_SampleExpression", "BM_CmdOK_SampleCompiled"}});
 }

@@ -15,10 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
 
+#include "bench/ratio_report.h"
 #include "canvas/raster_canvas.h"
 #include "core/evaluation.h"
 #include "core/monte_carlo.h"
@@ -35,23 +33,11 @@ constexpr int16_t kMostThrows = 32000;
 constexpr uint64_t kSeed = 20240607;
 
 // The run commands drawing on a raster canvas of the plot box's default size.
-struct Bench {
-    CalcState state;
-    RasterCanvas canvas;
-    testing::ScriptedHost host;
-    testing::FakeControls controls;
-    ClockRandom random;
-    PlotCommands engine{state, canvas, host, controls, random};
-
+struct Bench : testing::BasicEngineRig<RasterCanvas, ClockRandom> {
     Bench(int16_t nfun, double a, float b, int16_t nbros) {
         canvas.resize(kPlotWidth, kPlotHeight);
         random.fixSeed(kSeed);
-        state.nfun = nfun;
-        state.a = Number::dbl(a);
-        state.b = b;
-        state.mashtab = 2;
-        state.nbros = nbros;
-        state.n = Number::integer(100);
+        testing::setUpState(state, nfun, a, b, 2, nbros);
     }
 };
 
@@ -131,32 +117,6 @@ void BM_MonteCarloLimit(benchmark::State& s) {
         monteCarloLimit(s, 7, 0.01, 12);
 }
 
-// Prints as usual, then the command's CPU time per run over the limit's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            cpu_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_CmdOK_Parabola/repeats:5_median", "BM_MonteCarloLimit/2/repeats:5_median"},
-            {"BM_CmdOK_Planck1/repeats:5_median", "BM_MonteCarloLimit/7/repeats:5_median"}};
-        for (const auto& [command, limit] : pairs) {
-            const auto c = cpu_.find(command), l = cpu_.find(limit);
-            if (c == cpu_.end() || l == cpu_.end() || l->second <= 0) continue;
-            std::printf("%s / %s = %.2f (CPU time)\n", command, limit, c->second / l->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> cpu_;
-};
-
 }  // namespace
 
 BENCHMARK(BM_CmdOK_Parabola)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -172,9 +132,7 @@ BENCHMARK(BM_Command1_Parabola)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(
+        argc, argv,
+        {{"BM_CmdOK_Parabola", "BM_MonteCarloLimit/2"}, {"BM_CmdOK_Planck1", "BM_MonteCarloLimit/7"}});
 }

@@ -1,14 +1,12 @@
 // 10⁶ throws, each giving a hit-or-miss count and a term of the mean-value
 // sum, through the study (one worker thread, with its reference quadrature and
 // block bookkeeping) and through a plain loop with the formula inlined. The
-// reporter prints study / plain for each pair of the same run.
+// study's time over the plain loop's follows the report.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
 
+#include "bench/ratio_report.h"
 #include "study/program_integrands.h"
 #include "study/random_stream.h"
 #include "study/study.h"
@@ -82,41 +80,15 @@ void BM_SampleStudy(benchmark::State& s) {
     studyRun(s, sampleBox, expressionIntegrand(sample, [] { return std::make_unique<VBScriptHost>(); }));
 }
 
-// Prints the ratio of each "...Study" benchmark to its "...Plain" partner.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-                seconds_[r.benchmark_name().substr(0, r.benchmark_name().find('/'))] =
-                    r.real_accumulated_time / double(r.iterations);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const char* name : {"BM_Gauss", "BM_Sample"}) {
-            const auto plain = seconds_.find(std::string(name) + "Plain");
-            const auto study = seconds_.find(std::string(name) + "Study");
-            if (plain == seconds_.end() || study == seconds_.end()) continue;
-            std::printf("%s: study %.1f ms, plain loop %.1f ms, ratio %.2f\n", name + 3, study->second * 1e3,
-                        plain->second * 1e3, study->second / plain->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
-BENCHMARK(BM_GaussPlain)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-BENCHMARK(BM_GaussStudy)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-BENCHMARK(BM_SamplePlain)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_GaussPlain)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GaussStudy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SamplePlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SampleStudy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    return 0;
+    return bench::runBenchmarks(argc, argv,
+                                {{"BM_GaussStudy", "BM_GaussPlain", bench::Clock::Real},
+                                 {"BM_SampleStudy", "BM_SamplePlain", bench::Clock::Real}});
 }

@@ -7,6 +7,8 @@
 // "ratio" counter of the interpreted study.
 #include <benchmark/benchmark.h>
 
+#include "ratio_report.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -108,11 +110,13 @@ BENCHMARK(BM_SampleDefaultStudy)->Unit(benchmark::kMillisecond)->UseManualTime()
 int main(int argc, char** argv) {
     bool json = false;
     for (int k = 1; k < argc; ++k)
-        if (std::strcmp(argv[k], "--benchmark_format=json") == 0) json = true;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+        if (std::strncmp(argv[k], "--benchmark_format=", 19) == 0 && std::strcmp(argv[k] + 19, "console") != 0)
+            json = true;
+    const int status = mcplot::bench::runBenchmarks(
+        argc, argv,
+        {{"BM_SampleStudyInterpreted", "BM_SampleStudyCompiled", mcplot::bench::Clock::Real},
+         {"BM_SampleStudyInterpreted", "BM_SampleStudyCompiled", mcplot::bench::Clock::Cpu}});
+    if (status != 0) return status;
     std::FILE* out = json ? stderr : stdout;
     if (compiled.elapsed > 0 && interpretedStudy.elapsed > 0)
         std::fprintf(out,

@@ -4,9 +4,12 @@
 // point of a plot run.
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "bench/ratio_report.h"
 #include "numbers/number.h"
 #include "core/evaluation.h"
 #include "core/vbscript_host.h"
@@ -78,3 +81,10 @@ BENCHMARK(BM_MuParserPoint)->DenseRange(0, 4);
 #endif
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<mcplot::bench::Ratio> ratios;
+    for (size_t k = 0; k < std::size(kExpressions); ++k)
+        ratios.push_back({"BM_VBScriptPoint/" + std::to_string(k), "BM_MuParserPoint/" + std::to_string(k)});
+    return mcplot::bench::runBenchmarks(argc, argv, std::move(ratios));
+}

@@ -20,13 +20,11 @@
 #include <string_view>
 
 #include "core/expression_failures.h"
+#include "core/presets.h"
 #include "core/script_host.h"
 #include "numbers/number.h"
 
 namespace mcplot {
-
-// The Maxwell formula's constant: 3.14, not pi.
-inline constexpr double kMaxwellPi = 3.14;
 
 // Where the calculation reports a failure it caught and went past (the window
 // sends it to its log). Never called on the hot path of a healthy run.
@@ -37,62 +35,9 @@ using ReportSink = std::function<void(const std::string& message)>;
 // is reused from point to point.
 void writePointScript(std::string& kod, double x, std::string_view expression);
 
-// Built-in formula nfun (1..9) at x, in doubles in the formula's own order,
-// before any rounding (a study of the method's error integrates this value).
-// temperature is the Van der Waals T (formula 9).
-inline double builtInValue(int16_t nfun, double x, double temperature) {
-    double v = 0;
-    switch (nfun) {
-        case 1:
-            v = x;
-            break;
-        case 2:
-            v = std::pow(x, 2);
-            break;
-        case 3:
-            v = std::sin(x);
-            break;
-        case 4:
-            v = std::cos(x);
-            break;
-        case 5:
-            v = std::exp(-(std::pow(x, 2)));
-            break;
-        case 6: {
-            const double c = 4 / std::sqrt(kMaxwellPi);
-            v = c * std::exp(-(std::pow(x, 2)));
-            v = v * std::pow(x, 2);
-            break;
-        }
-        case 7: {
-            const double d = std::exp(x) - 1;
-            v = std::pow(x, 3) / d;
-            break;
-        }
-        case 8: {
-            const double inv = 1 / x;
-            const double d = std::exp(inv) - 1;
-            const double p = 1 / std::pow(x, 5);
-            v = p / d;
-            break;
-        }
-        case 9: {
-            const double num = 8 * temperature;
-            const double den = 3 * x - 1;
-            const double q = num / den;
-            const double r = 3 / std::pow(x, 2);
-            v = q - r;
-            break;
-        }
-        default:
-            v = 0;
-            break;
-    }
-    return v;
-}
-
-// The same rounded to single, as the window evaluates it. NaN when the formula
-// has no finite value at x or the value lies beyond the single range.
+// Built-in formula nfun (builtInValue, core/presets.h) rounded to single, as
+// the window evaluates it. NaN when the formula has no finite value at x or
+// the value lies beyond the single range.
 inline float builtInFormula(int16_t nfun, double x, double temperature) {
     const double v = builtInValue(nfun, x, temperature);
     if (!std::isfinite(v) || std::fabs(v) > kSingleMax) return NAN;

@@ -11,13 +11,11 @@
 
 // The resources live in a static library: name them once so they are linked in.
 static void loadResources() {
-#ifdef MCPLOT_HAVE_RESOURCES
     static const bool loaded = [] {
         Q_INIT_RESOURCE(mcplot);
         return true;
     }();
     (void)loaded;
-#endif
 }
 
 namespace mcplot {

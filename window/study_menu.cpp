@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "core/presets.h"
 #include "numbers/number.h"
 #include "study/program_integrands.h"
 #include "window/form1.h"
@@ -14,28 +15,8 @@ namespace mcplot {
 namespace {
 
 const char* formulaText(int nfun) {
-    switch (nfun) {
-        case 1:
-            return "f(x) = x";
-        case 2:
-            return "f(x) = x²";
-        case 3:
-            return "f(x) = sin x";
-        case 4:
-            return "f(x) = cos x";
-        case 5:
-            return "f(x) = exp(−x²)";
-        case 6:
-            return "f(x) = 4/√3,14 · exp(−x²) · x²";
-        case 7:
-            return "f(x) = x³ / (eˣ − 1)";
-        case 8:
-            return "f(x) = (1/x⁵) / (e^(1/x) − 1)";
-        case 9:
-            return "f(x) = 8T / (3x − 1) − 3/x²";
-        default:
-            return "";
-    }
+    const Preset* preset = builtInPreset(nfun);
+    return preset ? preset->formulaText : "";
 }
 
 }  // namespace

@@ -10,28 +10,13 @@ using namespace mcplot::testing;
 
 namespace {
 
-struct MonteCarloRig {
-    CalcState state;
-    RecordingCanvas canvas;
-    ScriptedHost host;
-    FakeControls controls;
-    ListRandom random;
-    PlotCommands engine{state, canvas, host, controls, random};
-
-    explicit MonteCarloRig(std::vector<float> randoms) : random(std::move(randoms)) {}
+// The user's function given in C++, thrown at with listed random numbers.
+struct MonteCarloRig : BasicEngineRig<RecordingCanvas, ListRandom> {
+    explicit MonteCarloRig(std::vector<float> randoms) : BasicEngineRig(ListRandom(std::move(randoms))) {}
 
     void setUp(double a, float b, int16_t nbros, std::function<double(double)> f) {
-        state.nfun = 0;
-        state.a = Number::dbl(a);
-        state.b = b;
-        state.mashtab = 2;
-        state.nbros = nbros;
-        state.n = Number::integer(100);
-        host.onExecute = [f](std::string_view code, PubResults* res) {
-            const std::string text(code);
-            res->p = f(readLeadingNumber(text.substr(2, text.find('\r') - 2)));
-            return ScriptStatus::success();
-        };
+        setUpState(state, 0, a, b, 2, nbros);
+        host.computes(std::move(f));
     }
 
     std::vector<CanvasOp> throws() const {
@@ -75,22 +60,12 @@ TEST(MonteCarlo, TrapezoidOfIdentityOnUnitInterval) {
 }
 
 TEST(MonteCarlo, BuiltInTrapezoidSumIsSingle) {
-    CalcState state;
-    RecordingCanvas canvas;
-    ScriptedHost host;
-    FakeControls controls;
-    ListRandom random({0.5f});
-    PlotCommands engine(state, canvas, host, controls, random);
-    state.nfun = 1;
-    state.a = Number::dbl(0);
-    state.b = 1;
-    state.mashtab = 2;
-    state.nbros = 10;
-    state.n = Number::integer(100);
-    engine.CmdOK_Click();
-    EXPECT_EQ(controls.label2, "I=0.500");
-    EXPECT_EQ(state.yleft.type(), NumType::Single);
-    EXPECT_EQ(state.itrap.type(), NumType::Double);
+    BasicEngineRig<RecordingCanvas, ListRandom> rig(ListRandom({0.5f}));
+    setUpState(rig.state, 1, 0, 1, 2, 10);
+    rig.engine.CmdOK_Click();
+    EXPECT_EQ(rig.controls.label2, "I=0.500");
+    EXPECT_EQ(rig.state.yleft.type(), NumType::Single);
+    EXPECT_EQ(rig.state.itrap.type(), NumType::Double);
 }
 
 TEST(MonteCarlo, TieBreaksOnTheAxisAndOnTheCurve) {

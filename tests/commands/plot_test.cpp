@@ -10,16 +10,6 @@ using namespace mcplot::testing;
 
 namespace {
 
-// A user function given as a C++ lambda behind the scripted host.
-void useFunction(EngineRig& rig, std::function<double(double)> f) {
-    rig.host.onExecute = [f](std::string_view code, PubResults* res) {
-        const std::string text(code);
-        const double x = readLeadingNumber(text.substr(2, text.find('\r') - 2));
-        res->p = f(x);
-        return ScriptStatus::success();
-    };
-}
-
 std::vector<std::string> between(const std::vector<std::string>& all, size_t from, size_t count) {
     return {all.begin() + static_cast<long>(from), all.begin() + static_cast<long>(from + count)};
 }
@@ -51,12 +41,12 @@ TEST(RangeScan, ParabolaOnZeroToThreeWithScaleTwo) {
 TEST(RangeScan, RangeAlwaysHoldsZeroAndMaxIsSingle) {
     EngineRig rig;
     rig.setUp(0, 0, 1, 1);
-    useFunction(rig, [](double) { return -2.0; });
+    rig.host.computes([](double) { return -2.0; });
     rig.engine.minmax();
     EXPECT_EQ(rig.state.ymax, 0.0f);
     EXPECT_EQ(rig.state.ymin.value(), -2);
     EXPECT_EQ(rig.state.y1.value(), 0) << "with scale 1 the x axis is the top edge";
-    useFunction(rig, [](double) { return 0.1; });
+    rig.host.computes([](double) { return 0.1; });
     rig.engine.minmax();
     EXPECT_EQ(static_cast<double>(rig.state.ymax), 0.100000001490116119384765625);
     EXPECT_EQ(rig.state.ymin.value(), 0);
@@ -81,7 +71,7 @@ TEST(RangeScan, WindowWithoutExtentIsWidened) {
     EXPECT_GT(scale.y1, scale.y2);
 
     rig.setUp(0, 0, 3, 2);  // f = 0 at every sample
-    useFunction(rig, [](double) { return 0.0; });
+    rig.host.computes([](double) { return 0.0; });
     rig.engine.minmax();
     scale = rig.canvas.named("Scale").back();
     EXPECT_GT(scale.y1, scale.y2);
@@ -91,7 +81,7 @@ TEST(RangeScan, WindowWithoutExtentIsWidened) {
 TEST(RangeScan, HugeUserValuesStayFinite) {
     EngineRig rig;
     rig.setUp(0, -1, 1, 5);
-    useFunction(rig, [](double x) { return x < 0 ? -1e300 : 1e300; });
+    rig.host.computes([](double x) { return x < 0 ? -1e300 : 1e300; });
     rig.engine.CmdOK_Click();
     EXPECT_EQ(rig.state.ymax, FLT_MAX) << "the largest value saturates at the single range";
     EXPECT_TRUE(rig.canvas.allFinite());
@@ -123,7 +113,7 @@ TEST(Axes, ParabolaTicksAndCaptions) {
 TEST(Axes, RangeCaptionsAreRoundedThenShort) {
     EngineRig rig;
     rig.setUp(0, 0, 1, 2);
-    useFunction(rig, [](double x) { return x < 0.5 ? 0.39894 : -4.5; });
+    rig.host.computes([](double x) { return x < 0.5 ? 0.39894 : -4.5; });
     rig.engine.Command1_Click();
     const auto printed = rig.canvas.printed();
     EXPECT_EQ(printed[24], "Ymax= .399");
@@ -171,7 +161,7 @@ TEST(Trace, HundredAndOnePointsStartingWithZeroLength) {
     EngineRig rig;
     rig.setUp(0, 0, 3, 2);
     int evaluations = 0;
-    useFunction(rig, [&](double x) {
+    rig.host.computes([&](double x) {
         ++evaluations;
         return x * x;
     });

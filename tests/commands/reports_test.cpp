@@ -19,27 +19,17 @@ public:
 }  // namespace
 
 TEST(Reports, AFailingStepIsReportedAndTheCommandGoesOn) {
-    CalcState state;
-    FailingTextCanvas canvas;
-    ScriptedHost host;
-    FakeControls controls;
-    ListRandom random({0.5f});
-    PlotCommands commands(state, canvas, host, controls, random);
+    BasicEngineRig<FailingTextCanvas, ListRandom> rig(ListRandom({0.5f}));
     std::vector<std::string> reports;
-    commands.setReportSink([&](const std::string& m) { reports.push_back(m); });
-    state.nfun = 1;
-    state.a = Number::dbl(0);
-    state.b = 1;
-    state.mashtab = 2;
-    state.nbros = 10;
-    state.n = Number::integer(100);
+    rig.engine.setReportSink([&](const std::string& m) { reports.push_back(m); });
+    setUpState(rig.state, 1, 0, 1, 2, 10);
 
-    commands.CmdOK_Click();
+    rig.engine.CmdOK_Click();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find("no font"), std::string::npos);
-    EXPECT_EQ(canvas.count("LineTo"), 0) << "the plot stopped in the axes";
-    EXPECT_EQ(controls.label2, "I=0.500") << "the Monte Carlo step still ran";
-    EXPECT_EQ(canvas.count("PSet"), 1 + 10) << "the first tick, then the throws";
+    EXPECT_EQ(rig.canvas.count("LineTo"), 0) << "the plot stopped in the axes";
+    EXPECT_EQ(rig.controls.label2, "I=0.500") << "the Monte Carlo step still ran";
+    EXPECT_EQ(rig.canvas.count("PSet"), 1 + 10) << "the first tick, then the throws";
 }
 
 TEST(Reports, AThrowingHostIsReportedOnceItFails) {

@@ -15,6 +15,8 @@
 #include "core/random.h"
 #include "core/range_scan.h"
 #include "core/trace.h"
+#include "tests/support/list_random.h"
+#include "tests/support/point_script.h"
 
 using namespace mcplot;
 
@@ -33,8 +35,7 @@ public:
     ScriptStatus ExecuteStatement(std::string_view code) override {
         ++runs;
         if (!f_) return ScriptStatus::failure(11, "Division by zero");
-        const std::string text(code);
-        res_->p = f_(readLeadingNumber(text.substr(2, text.find('\r') - 2)));
+        res_->p = f_(mcplot::testing::pointArgument(code));
         return ScriptStatus::success();
     }
     int resets = 0, runs = 0;
@@ -42,17 +43,6 @@ public:
 private:
     std::function<double(double)> f_;
     std::shared_ptr<PubResults> res_;
-};
-
-// Random numbers from a list, in order.
-class ListedRandom {
-public:
-    explicit ListedRandom(std::vector<float> values) : values_(std::move(values)) {}
-    float next() { return values_.at(next_++); }
-
-private:
-    std::vector<float> values_;
-    size_t next_ = 0;
 };
 
 Evaluator builtIn(int16_t nfun, double temperature = 0) {
@@ -212,11 +202,11 @@ TEST(CoreTrace, HundredAndOnePointsInSingleFromTheLowerLimit) {
 TEST(CoreThrows, CountsAndKindsForAFixedSequence) {
     // f(x) = x on [-1, 1]: ymin = -1, ymax = 1, x = -1 + 2 r1, yr = -1 + 2 r2.
     Evaluator f = builtIn(1);
-    ListedRandom random({0.75f, 0.625f,  // (.5, .25) under the curve, above the axis
-                         0.25f, 0.375f,  // (-.5, -.25) over the curve, below the axis
-                         0.75f, 0.875f,  // (.5, .75) above the curve
-                         0.25f, 0.125f,  // (-.5, -.75) below the curve
-                         0.5f, 0.5f});   // (0, 0) on the axis and the curve
+    mcplot::testing::ListRandom random({0.75f, 0.625f,  // (.5, .25) under the curve, above the axis
+                                        0.25f, 0.375f,  // (-.5, -.25) over the curve, below the axis
+                                        0.75f, 0.875f,  // (.5, .75) above the curve
+                                        0.25f, 0.125f,  // (-.5, -.75) below the curve
+                                        0.5f, 0.5f});   // (0, 0) on the axis and the curve
     const ThrowBox box{Number::dbl(-1), 1, Number::single(-1), 1};
     std::vector<ThrowKind> kinds;
     std::vector<double> xs;
@@ -235,6 +225,7 @@ TEST(CoreThrows, CountsAndKindsForAFixedSequence) {
     EXPECT_EQ(tally.lastYr, 0.0f);
     // 2 * 2 * (2 - 1) / 5
     EXPECT_EQ(monteCarloValue(box, tally, 5), static_cast<float>(0.8));
+    EXPECT_EQ(random.drawn, 10u) << "two numbers a throw";
 }
 
 TEST(CoreThrows, TheSameSeedGivesTheSameRunOnAnotherEvaluator) {
@@ -257,11 +248,12 @@ TEST(CoreThrows, AFailingExpressionComparesEveryThrowWithTheStaleValue) {
     FunctionHost failing(nullptr);
     Evaluator f = user(failing);
     f.setStart(Number::dbl(0), Number::dbl(0.5));
-    ListedRandom random({0.5f, 0.25f, 0.5f, 0.75f});
+    mcplot::testing::ListRandom random({0.5f, 0.25f, 0.5f, 0.75f});
     const ThrowBox box{Number::dbl(0), 1, Number::integer(0), 1};
     const ThrowTally tally = countThrows(f, box, 2, random);
     EXPECT_EQ(tally.counted, 1) << "yr = .25 lies under the stale .5, yr = .75 above it";
     EXPECT_EQ(f.failures(), 2);
+    EXPECT_EQ(random.drawn, 4u);
 }
 
 TEST(CoreTrapezoid, LinearOnTheUnitIntervalWithItsTypes) {

@@ -387,7 +387,8 @@ def run_scenario(driver, assets, lines, seed, folder):
     env["QT_QPA_PLATFORM"] = "offscreen"
     env["XDG_RUNTIME_DIR"] = folder
     env["LC_ALL"] = env["LANG"] = rng.choice(["C", "C.UTF-8", "ru_RU.UTF-8"])
-    env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
+    # See tools/dev.sh for intercept_tls_get_addr=0.
+    env.setdefault("ASAN_OPTIONS", "detect_leaks=1:intercept_tls_get_addr=0")
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
     outcome = Outcome()
     proc = subprocess.Popen([driver], cwd=folder, env=env, stdin=subprocess.PIPE,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/evaluation.h"
+#include "core/presets.h"
 #include "study/program_integrands.h"
 #include "study/reference.h"
 
@@ -23,26 +24,12 @@ struct PresetFunction {
 // The preset entries with their limits, evaluated through the study's own
 // adapter of the built-in formulas (T = 0.9 for Van der Waals).
 inline std::vector<PresetFunction> presetFunctions() {
-    const struct {
-        const char* name;
-        int nfun;
-        double a, b;
-    } entries[] = {
-        {"линейная", 1, 0, 3},
-        {"парабола", 2, 0, 3},
-        {"синус", 3, 0, 3.1415927},
-        {"косинус", 4, -3.14159265 / 2, 3.14159265 / 2},
-        {"Гаусс", 5, 0, 3},
-        {"Максвелл", 6, 0, 3},
-        {"Планк 1", 7, 0.01, 12},
-        {"Планк 2", 8, 0.01, 2},
-        {"Ван дер Ваальс", 9, 0.5, 5},
-    };
     std::vector<PresetFunction> out;
-    for (const auto& e : entries)
-        out.push_back({e.name, e.a, e.b, [nfun = e.nfun](double x) {
-                           return mcplot::builtInValue(static_cast<int16_t>(nfun), x, 0.9);
-                       }});
+    for (const mcplot::Preset& p : mcplot::presets) {
+        if (!p.formula) continue;
+        out.push_back({p.text, p.a, static_cast<double>(p.b),
+                       [nfun = p.nfun](double x) { return mcplot::builtInValue(nfun, x, 0.9); }});
+    }
     return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "tests/support/point_script.h"
+
 namespace mcplot::testing {
 
 void RecordingCanvas::Cls() {
@@ -89,22 +91,20 @@ ScriptStatus ScriptedHost::ExecuteStatement(std::string_view code) {
     return onExecute(code, added.get());
 }
 
-float ListRandom::next() {
-    if (values_.empty()) return 0;
-    const float v = values_[next_ % values_.size()];
-    ++next_;
-    return v;
+void ScriptedHost::computes(std::function<double(double)> f) {
+    onExecute = [f = std::move(f)](std::string_view code, PubResults* res) {
+        res->p = f(pointArgument(code));
+        return ScriptStatus::success();
+    };
 }
 
-void EngineRig::setUp(int16_t nfun, double a, float b, float mashtab, int16_t nbros) {
+void setUpState(CalcState& state, int16_t nfun, double a, float b, float mashtab, int16_t nbros) {
     state.nfun = nfun;
     state.a = Number::dbl(a);
     state.b = b;
     state.mashtab = mashtab;
     state.nbros = nbros;
     state.n = Number::integer(100);
-    canvas.setDrawWidth(1);
-    canvas.ops.clear();
 }
 
 }  // namespace mcplot::testing

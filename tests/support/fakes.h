@@ -10,6 +10,7 @@
 #include "commands/plot_commands.h"
 #include "core/random.h"
 #include "core/script_host.h"
+#include "tests/support/list_random.h"
 
 namespace mcplot::testing {
 
@@ -72,35 +73,40 @@ public:
     ScriptStatus AddObject(std::string_view name, std::shared_ptr<PubResults> object) override;
     ScriptStatus ExecuteStatement(std::string_view code) override;
 
+    // Answers every point with f of the point's x, as if it ran f's text.
+    void computes(std::function<double(double)> f);
+
     std::function<ScriptStatus(std::string_view code, PubResults* res)> onExecute;
     std::vector<std::string> calls;  // "Reset", "AddObject:Res", "Execute:<code>"
     std::shared_ptr<PubResults> added;
 };
 
-// Random numbers from a fixed list, cycling; counts reseeds.
-class ListRandom : public RandomSource {
-public:
-    explicit ListRandom(std::vector<float> values) : values_(std::move(values)) {}
-    void reseedFromClock() override { ++reseeds; }
-    float next() override;
-    int reseeds = 0;
+// The calculation state after the initial setup with the given bar positions.
+void setUpState(CalcState& state, int16_t nfun, double a, float b, float mashtab, int16_t nbros);
 
-private:
-    std::vector<float> values_;
-    size_t next_ = 0;
-};
-
-// Everything the run commands need, wired together.
-struct EngineRig {
+// Everything the run commands need, wired together; the canvas, the random
+// source and the script host are what a test or a benchmark chooses to look at,
+// to fix or to measure.
+template <class CanvasType = RecordingCanvas, class RandomType = ClockRandom, class HostType = ScriptedHost>
+struct BasicEngineRig {
     CalcState state;
-    RecordingCanvas canvas;
-    ScriptedHost host;
+    CanvasType canvas;
+    HostType host;
     FakeControls controls;
-    ClockRandom random;
+    RandomType random;
     PlotCommands engine{state, canvas, host, controls, random};
 
-    // The state after the initial setup with the window's first bar positions.
-    void setUp(int16_t nfun, double a, float b, float mashtab = 2, int16_t nbros = 200);
+    BasicEngineRig() = default;
+    explicit BasicEngineRig(RandomType r) : random(std::move(r)) {}
+
+    // The state after the initial setup with the window's first bar positions;
+    // a recording canvas starts empty.
+    void setUp(int16_t nfun, double a, float b, float mashtab = 2, int16_t nbros = 200) {
+        setUpState(state, nfun, a, b, mashtab, nbros);
+        canvas.setDrawWidth(1);
+        if constexpr (requires { canvas.ops.clear(); }) canvas.ops.clear();
+    }
 };
+using EngineRig = BasicEngineRig<>;
 
 }  // namespace mcplot::testing

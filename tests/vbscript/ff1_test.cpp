@@ -10,8 +10,11 @@
 namespace mcplot::testing {
 namespace {
 
-class Ff1WithInterpreter : public ::testing::Test {
+class Ff1WithInterpreter : public ::testing::Test,
+                           protected BasicEngineRig<RecordingCanvas, ListRandom, VBScriptHost> {
 protected:
+    Ff1WithInterpreter() : BasicEngineRig(ListRandom({0.25f, 0.75f})) {}
+
     void evaluate(double x, const std::string& text) {
         controls.expression = text;
         state.nfun = 0;
@@ -21,13 +24,6 @@ protected:
     bool failed() const {
         return controls.command1Color == errorColor && controls.command1Caption == texts::errorsCaption;
     }
-
-    CalcState state;
-    RecordingCanvas canvas;
-    VBScriptHost host;
-    FakeControls controls;
-    ListRandom random{{0.25f, 0.75f}};
-    PlotCommands engine{state, canvas, host, controls, random};
 };
 
 TEST_F(Ff1WithInterpreter, TwoLineKodAtOneHalf) {

@@ -156,7 +156,8 @@ TEST(Budgets, TwoInterpretersOnTwoThreadsKeepTheirOwnLimits) {
     std::thread roomy([&] {
         Interpreter in;
         in.setMemoryLimit(32u << 20);
-        in.setTimeLimit(10000ms);
+        // Generous: the sanitizer builds run the loop below many times slower.
+        in.setTimeLimit(60000ms);
         // Holds more than the other's whole budget, and runs longer than its
         // time limit.
         roomyError = errorOf(in, "s = Space(6000000) : t = s & s : For i = 1 To 3000000 : Next");

@@ -1,5 +1,7 @@
 #include "tests/vbscript/script_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <limits>
 
 namespace mcplot::testing {
@@ -24,6 +26,10 @@ std::string show(std::string_view expression, std::chrono::milliseconds timeLimi
     VBScriptHost host;
     host.setTimeLimit(timeLimit);
     return describe(host, expression);
+}
+
+void expectShows(std::initializer_list<Shown> table) {
+    for (const Shown& row : table) EXPECT_EQ(show(row.expression), row.shown) << row.expression;
 }
 
 RunResult run(std::string_view code) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,13 @@ std::string show(std::string_view expression);
 // The same with the host's time limit set: for long texts whose answer, not
 // speed, is tested (the sanitizer builds run them several times slower).
 std::string show(std::string_view expression, std::chrono::milliseconds timeLimit);
+
+// An expression and what show() gives for it.
+struct Shown {
+    std::string expression, shown;
+};
+// Checks every row of the table, each failure naming its expression.
+void expectShows(std::initializer_list<Shown> table);
 
 struct RunResult {
     ScriptStatus status;

@@ -210,10 +210,8 @@ TEST(Commands, AWrongExpressionMarksCommand1UntilTheTextChanges) {
     EXPECT_EQ(caption(d[1], "Command1"), "OK");
     EXPECT_EQ(control(d[1], "Command1")["backColor"].toInteger(), 0x8000000F);
     EXPECT_EQ(d[1]["plots"].toInt(), 0);
-#ifdef MCPLOT_HAVE_VBSCRIPT
     EXPECT_EQ(caption(d[2], "Command1"), "OK");
     EXPECT_EQ(d[2]["state"]["yType"].toString(), "Double");
-#endif
 }
 
 TEST(Shutdown, NoKeepsEverythingYesClosesAndBothWaysAskOnce) {

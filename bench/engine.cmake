@@ -1,2 +1,0 @@
-add_executable(engine_bench ${CMAKE_CURRENT_LIST_DIR}/engine_bench.cpp)
-target_link_libraries(engine_bench PRIVATE mcplot_canvas mcplot_test_support benchmark::benchmark)

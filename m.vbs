@@ -1,1 +1,0 @@
-Dim a(5) : For i = 0 To 5 : a(i) = String(15000000, "a") : Next
