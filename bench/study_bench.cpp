@@ -57,6 +57,7 @@ void studyRun(benchmark::State& state, const Box& box, const IntegrandFactory& f
     s.throws = 0;
     s.runs = 0;
     s.maxThrows = throws;
+    s.convergenceRuns = 1;  // one run of N_max throws, as the plain loop makes
     s.maxTrapezoidIntervals = 1;
     s.threads = 1;
     for (auto _ : state) {
