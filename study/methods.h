@@ -49,6 +49,7 @@ struct MethodScan {
     int missingPoints = 0;       // scan points where f has no value
     bool changesSign = false;
     std::optional<double> jumpAt;  // x of a jump (or pole) the scan saw
+    bool symmetric = false;        // f(x) = f(a + b − x) at the scan points
     double controlIntegral = 0;    // ∫g of the broken line through the points
     // Importance sampling: the cumulative probability of the 100 intervals
     // (101 entries from 0 to 1), the weight h/qᵢ of each (h the interval, qᵢ

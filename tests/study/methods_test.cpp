@@ -81,6 +81,9 @@ TEST(Methods, UnbiasedWithHonestStandardErrors) {
             ASSERT_FALSE(m.failed) << m.note;
             const double expected = m.method == Method::HitOrMiss ? c.clipped : c.exact;
             EXPECT_NEAR(m.mean, expected, 4 * m.sigma / std::sqrt(400.0) + 1e-12);
+            // Measured, so only roughly: every method costs about as much per sample.
+            EXPECT_GT(m.cost, 0.2);
+            EXPECT_LT(m.cost, 5);
             // One point per stratum and one shifted quasi-random run have no
             // error of their own; every other run's agrees with the spread.
             const bool own = !(m.method == Method::Sobol || m.method == Method::Weyl ||
@@ -215,6 +218,11 @@ TEST(Methods, SaysWhereAMethodHelpsLessOrCannotRun) {
         std::vector<Method> failing;
     } cases[] = {
         {"smooth x²", builtInIntegrand(2, 0), {0, 3, 0, 9}, {}, {}},
+        {"symmetric Gauss",
+         builtInIntegrand(5, 0),
+         {-3, 3, 0, 1},
+         {{Method::Antithetic, "f симметрична"}},
+         {}},
         {"changes sign",
          factoryOf([](double x) { return std::cos(3 * x); }),
          {0, 2, -1, 1},
@@ -230,7 +238,8 @@ TEST(Methods, SaysWhereAMethodHelpsLessOrCannotRun) {
         {"no value at a scan point",
          factoryOf([](double x) { return std::sin(x) / x; }),
          {-1, 1, 0, 1},
-         {{Method::ControlVariate, "В 1 из 101 точек просмотра f не имеет значения"}},
+         {{Method::ControlVariate, "В 1 из 101 точек просмотра f не имеет значения"},
+          {Method::Antithetic, "f симметрична"}},
          {}},
         {"fails at a scan point",
          [] { return std::make_unique<Failing>(1e300); },
