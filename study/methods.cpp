@@ -131,6 +131,7 @@ public:
             return false;
         }
         y = *v;
+        if (!std::isfinite(y)) ++run_.missingValues;
         return true;
     }
     bool value(double x, double& y) {
@@ -457,8 +458,9 @@ std::vector<int64_t> chartCounts(int64_t maxN) {
     return out;
 }
 
-MethodsRunner::MethodsRunner(MethodsSettings settings, const IntegrandFactory& factory)
-    : settings_(std::move(settings)) {
+MethodsRunner::MethodsRunner(MethodsSettings settings, const IntegrandFactory& factory,
+                             ProgressCallback progress)
+    : settings_(std::move(settings)), progress_(std::move(progress)) {
     std::vector<bool> chosen(methodCount, settings_.methods.empty());
     for (Method m : settings_.methods) chosen[static_cast<size_t>(m)] = true;
     chosen[static_cast<size_t>(Method::MeanValue)] = true;
@@ -494,6 +496,7 @@ MethodsRunner::MethodsRunner(MethodsSettings settings, const IntegrandFactory& f
             }
     failures_.assign(methods_.size(), {});
     seconds_.assign(methods_.size(), 0);
+    missing_.assign(methods_.size(), 0);
     evaluations_.assign(methods_.size(), 0);
 }
 
@@ -566,7 +569,7 @@ void MethodsRunner::work(Integrand& f, bool scans) {
         if (next >= items_.size()) break;
         runItem(f, items_[next]);
     }
-    --active_;
+    if (--active_ == 0 && progress_) progress_(1.0);
 }
 
 void MethodsRunner::runItem(Integrand& f, const Item& item) {
@@ -598,16 +601,28 @@ void MethodsRunner::runItem(Integrand& f, const Item& item) {
             Slot& s = slot(item);
             s = Slot{run.value, run.ownError, true};
             seconds_[static_cast<size_t>(item.method)] += seconds;
+            missing_[static_cast<size_t>(item.method)] += run.missingValues;
             evaluations_[static_cast<size_t>(item.method)] += static_cast<double>(n);
         }
     }
-    doneEvaluations_ += n;
+    const int64_t done = doneEvaluations_ += n;
+    if (progress_) {
+        // A thousand calls at most.
+        const auto permille = static_cast<int>(1000 * static_cast<double>(done) / totalEvaluations_);
+        int reported = reportedPermille_.load();
+        while (permille > reported && !reportedPermille_.compare_exchange_weak(reported, permille)) {
+        }
+        if (permille > reported) progress_(std::min(1.0, permille / 1000.0));
+    }
 }
 
 MethodsResults MethodsRunner::snapshot() const {
     MethodsResults r;
     r.chartN = chartN_;
     std::lock_guard lock(mutex_);
+    std::lock_guard scanLock(scanMutex_);
+    MethodScan noScan;
+    const MethodScan& scan = scanFinished_ && scanned_ ? this->scan_ : noScan;
     r.progress = std::min(1.0, static_cast<double>(doneEvaluations_.load()) / totalEvaluations_);
     const size_t sizes = 1 + chartN_.size();
     const double iStar = settings_.reference;
@@ -666,42 +681,57 @@ MethodsResults MethodsRunner::snapshot() const {
         result.cost = evaluations_[m] > 0 ? seconds_[m] / evaluations_[m] : nan;
 
         // What the scan says about this method.
-        const std::string jump = scan_.jumpAt ? decimal(*scan_.jumpAt) : std::string();
+        const std::string jump = scan.jumpAt ? decimal(*scan.jumpAt) : std::string();
         switch (result.method) {
             case Method::Stratified:
-                if (scan_.jumpAt)
+                if (scan.jumpAt)
                     result.note =
                         "Похоже, f делает скачок около x ≈ " + jump +
                         ": порядок сходимости стратифицированной выборки падает с −1,5 примерно до −1.";
                 break;
             case Method::Sobol:
             case Method::Weyl:
-                if (scan_.jumpAt)
+                if (scan.jumpAt)
                     result.note =
                         "Похоже, f делает скачок около x ≈ " + jump +
                         ": в одном измерении квазислучайные точки и при скачке дают порядок около −1.";
                 break;
             case Method::Antithetic:
-                if (scan_.symmetric)
+                if (scan.symmetric)
                     result.note =
                         "f симметрична относительно середины [a; b]: два значения в паре одинаковы, поэтому "
                         "дисперсия вдвое больше, чем у метода среднего значения (фактор 0,5).";
                 break;
             case Method::Importance:
-                if (scan_.changesSign)
+                if (scan.changesSign)
                     result.note =
-                        "f меняет знак: плотность взята пропорциональной |f|, и выигрыш меньше, чем для "
-                        "функции одного знака.";
+                        "f меняет знак, поэтому плотность взята пропорциональной |f|: даже при точной форме "
+                        "плотности дисперсия не обращается в нуль, как для функции одного знака.";
                 break;
             case Method::ControlVariate:
-                if (scan_.missingPoints > 0)
+                if (scan.missingPoints > 0)
                     result.note =
-                        "В " + std::to_string(scan_.missingPoints) +
+                        "В " + std::to_string(scan.missingPoints) +
                         " из 101 точек просмотра f не имеет значения: там ломаная g проведена по соседним "
                         "точкам, и выигрыш может быть меньше.";
                 break;
+            case Method::HitOrMiss:
+                if (std::fabs(settings_.clippedReference - iStar) >
+                    result.sigma *
+                        std::sqrt(static_cast<double>(settings_.n) / static_cast<double>(settings_.maxN)))
+                    result.note =
+                        "Прямоугольник бросков обрезает график: метод сходится к интегралу обрезанной "
+                        "функции ≈ " +
+                        decimal(settings_.clippedReference) + ", а не к I*.";
+                break;
             default:
                 break;
+        }
+        if (missing_[m] > 0) {
+            if (!result.note.empty()) result.note += ' ';
+            result.note += "В " + std::to_string(missing_[m]) +
+                           " случайных точках f не имеет значения: там взято f = 0" +
+                           (result.method == Method::HitOrMiss ? " (бросок красный)." : ".");
         }
         r.methods.push_back(std::move(result));
     }

@@ -72,6 +72,7 @@ struct MethodRun {
     // none (one point per stratum, one shifted quasi-random run).
     double ownError = std::numeric_limits<double>::quiet_NaN();
     std::string failure;
+    int64_t missingValues = 0;  // points where f was not finite
 };
 
 struct MethodParameters {
@@ -101,6 +102,9 @@ std::vector<int64_t> chartCounts(int64_t maxN);
 struct MethodsSettings {
     Box box;
     double reference = std::numeric_limits<double>::quiet_NaN();  // I*; NaN when there is none
+    // The integral of f clipped to the box, where hit-or-miss converges; NaN
+    // when unknown.
+    double clippedReference = std::numeric_limits<double>::quiet_NaN();
     std::vector<Method> methods;  // empty: all; the mean-value method is always run
     int64_t n = 1000;             // N of the table
     int64_t maxN = 100'000;       // N_max of the chart
@@ -146,7 +150,11 @@ struct MethodsResults {
 // threads.
 class MethodsRunner {
 public:
-    MethodsRunner(MethodsSettings settings, const IntegrandFactory& factory);
+    using ProgressCallback = std::function<void(double)>;
+
+    // Makes one integrand per worker thread, on the calling thread. progress
+    // is called from the workers with 0..1, at most about a thousand times.
+    MethodsRunner(MethodsSettings settings, const IntegrandFactory& factory, ProgressCallback progress = {});
     ~MethodsRunner();  // cancels and waits
 
     MethodsRunner(const MethodsRunner&) = delete;
@@ -179,6 +187,7 @@ private:
     void failMethod(int method, const std::string& failure);
 
     MethodsSettings settings_;
+    ProgressCallback progress_;
     std::vector<Method> methods_;
     std::vector<int64_t> chartN_;
     std::vector<std::unique_ptr<Integrand>> integrands_;
@@ -195,6 +204,7 @@ private:
     std::atomic<bool> cancel_{false};
     std::atomic<int> active_{0};
     std::atomic<int64_t> doneEvaluations_{0};
+    std::atomic<int> reportedPermille_{0};
     double totalEvaluations_ = 1;
     bool started_ = false;
 
@@ -202,7 +212,8 @@ private:
     std::vector<std::string> failures_;  // per method
     std::vector<double> seconds_;        // CPU time per method
     std::vector<double> evaluations_;    // evaluations timed per method
-    std::mutex scanMutex_;
+    std::vector<int64_t> missing_;       // points without a value per method
+    mutable std::mutex scanMutex_;       // guards the scan until it is finished
     std::condition_variable scanDone_;
     bool scanFinished_ = false;
 };
