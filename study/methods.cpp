@@ -494,7 +494,7 @@ MethodsRunner::MethodsRunner(MethodsSettings settings, const IntegrandFactory& f
                 items_.push_back({m, size, run});
                 totalEvaluations_ += static_cast<double>(sizeAt(size));
             }
-    failures_.assign(methods_.size(), {});
+    failures_.assign(methods_.size(), Failure{});
     seconds_.assign(methods_.size(), 0);
     missing_.assign(methods_.size(), 0);
     evaluations_.assign(methods_.size(), 0);
@@ -540,10 +540,12 @@ bool MethodsRunner::running() const {
     return active_.load() > 0;
 }
 
-void MethodsRunner::failMethod(int method, const std::string& failure) {
+void MethodsRunner::failMethod(int method, size_t item, const std::string& failure) {
     std::lock_guard lock(mutex_);
-    std::string& f = failures_[static_cast<size_t>(method)];
-    if (f.empty()) f = failure.empty() ? std::string("Не удалось вычислить f.") : failure;
+    Failure& f = failures_[static_cast<size_t>(method)];
+    if (item >= f.item) return;
+    f.item = item;
+    f.explanation = failure.empty() ? std::string("Не удалось вычислить f.") : failure;
 }
 
 void MethodsRunner::work(Integrand& f, bool scans) {
@@ -567,23 +569,26 @@ void MethodsRunner::work(Integrand& f, bool scans) {
         if (cancel_.load(std::memory_order_relaxed)) break;
         const size_t next = nextItem_.fetch_add(1);
         if (next >= items_.size()) break;
-        runItem(f, items_[next]);
+        runItem(f, next);
     }
     if (--active_ == 0 && progress_) progress_(1.0);
 }
 
-void MethodsRunner::runItem(Integrand& f, const Item& item) {
+void MethodsRunner::runItem(Integrand& f, size_t index) {
+    const Item& item = items_[index];
     const Method method = methods_[static_cast<size_t>(item.method)];
     const int64_t n = sizeAt(item.size);
     bool skip;
     {
         std::lock_guard lock(mutex_);
-        skip = !failures_[static_cast<size_t>(item.method)].empty();
+        // Runs before the first that failed still run, so that the failure
+        // shown is the first in item order whichever thread met it.
+        skip = failures_[static_cast<size_t>(item.method)].item < index;
     }
     const bool needsScan = method == Method::Importance || method == Method::ControlVariate;
     if (!skip && needsScan && !scanned_) {
         if (cancel_.load()) return;
-        failMethod(item.method, scanFailure_);
+        failMethod(item.method, 0, scanFailure_);
         skip = true;
     }
     if (!skip) {
@@ -595,7 +600,7 @@ void MethodsRunner::runItem(Integrand& f, const Item& item) {
         const double seconds = threadSeconds() - before;
         if (run.status == MethodRun::Cancelled) return;
         if (run.status == MethodRun::Failed) {
-            failMethod(item.method, run.failure);
+            failMethod(item.method, index, run.failure);
         } else {
             std::lock_guard lock(mutex_);
             Slot& s = slot(item);
@@ -634,9 +639,9 @@ MethodsResults MethodsRunner::snapshot() const {
         result.method = methods_[m];
         result.name = methodInfo(result.method).name;
         if (result.method == Method::MeanValue) meanIndex = static_cast<int>(m);
-        if (!failures_[m].empty()) {
+        if (failures_[m].item != noItem) {
             result.failed = true;
-            result.note = failures_[m];
+            result.note = failures_[m].explanation;
             r.methods.push_back(std::move(result));
             continue;
         }

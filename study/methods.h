@@ -180,11 +180,11 @@ private:
     };
 
     void work(Integrand& f, bool scans);
-    void runItem(Integrand& f, const Item& item);
+    void runItem(Integrand& f, size_t index);
     int64_t sizeAt(int size) const;
     int runsAt(int size) const;
     Slot& slot(const Item& item);
-    void failMethod(int method, const std::string& failure);
+    void failMethod(int method, size_t item, const std::string& failure);
 
     MethodsSettings settings_;
     ProgressCallback progress_;
@@ -208,12 +208,17 @@ private:
     double totalEvaluations_ = 1;
     bool started_ = false;
 
-    mutable std::mutex mutex_;           // guards the slots, failures and timings
-    std::vector<std::string> failures_;  // per method
-    std::vector<double> seconds_;        // CPU time per method
-    std::vector<double> evaluations_;    // evaluations timed per method
-    std::vector<int64_t> missing_;       // points without a value per method
-    mutable std::mutex scanMutex_;       // guards the scan until it is finished
+    mutable std::mutex mutex_;  // guards the slots, failures and timings
+    static constexpr size_t noItem = ~size_t{0};
+    struct Failure {
+        size_t item = noItem;  // the first item that failed
+        std::string explanation;
+    };
+    std::vector<Failure> failures_;    // per method
+    std::vector<double> seconds_;      // CPU time per method
+    std::vector<double> evaluations_;  // evaluations timed per method
+    std::vector<int64_t> missing_;     // points without a value per method
+    mutable std::mutex scanMutex_;     // guards the scan until it is finished
     std::condition_variable scanDone_;
     bool scanFinished_ = false;
 };
