@@ -756,6 +756,7 @@ MethodsResults MethodsRunner::snapshot() const {
             if (result.failed) continue;
             result.factor = sigma * sigma / (result.sigma * result.sigma);
             result.cost /= cost;
+            result.efficiency = result.factor / result.cost;
         }
     }
     r.finished = complete;

@@ -129,6 +129,7 @@ struct MethodResult {
     double meanOwnError = std::numeric_limits<double>::quiet_NaN();  // RMS of the runs' own errors
     double factor = std::numeric_limits<double>::quiet_NaN();        // σ²(meanValue) / σ²(method)
     double cost = std::numeric_limits<double>::quiet_NaN();          // time per sample / meanValue's
+    double efficiency = std::numeric_limits<double>::quiet_NaN();    // factor / cost
     double slope = std::numeric_limits<double>::quiet_NaN();         // of RMS error against N, log–log
     std::vector<double> rms;                                         // RMS error at each chart N
     std::string note;                                                // Russian, empty when none

@@ -114,6 +114,7 @@ TEST(Methods, UnbiasedWithHonestStandardErrors) {
             // Measured, so only roughly: every method costs about as much per sample.
             EXPECT_GT(m.cost, 0.2);
             EXPECT_LT(m.cost, 5);
+            EXPECT_DOUBLE_EQ(m.efficiency, m.factor / m.cost);
             // One point per stratum and one shifted quasi-random run have no
             // error of their own; every other run's agrees with the spread.
             const bool own = !(m.method == Method::Sobol || m.method == Method::Weyl ||
