@@ -82,8 +82,9 @@ struct MethodParameters {
 };
 
 // One run of n evaluations of f, its random numbers addressed by (seed,
-// method, stream index). A value of f that is not finite counts as 0. The
-// cancel flag is looked at every few dozen evaluations.
+// method, stream index). A value of f that is not finite counts as 0 (for
+// hit-or-miss, a red throw) and is counted in missingValues. The cancel flag
+// is looked at every few dozen evaluations.
 MethodRun runMethod(Method method, Integrand& f, const MethodParameters& parameters, const MethodScan& scan,
                     int64_t n, uint64_t streamIndex, const std::atomic<bool>* cancel);
 
@@ -96,7 +97,7 @@ double rmsError(const std::vector<double>& estimates, double reference);
 double logLogSlope(const std::vector<int64_t>& x, const std::vector<double>& y);
 
 // The chart's N: 10, 22, 46, 100, 215, ... (three per decade) up to maxN,
-// and maxN itself.
+// and maxN itself when it is not one of them.
 std::vector<int64_t> chartCounts(int64_t maxN);
 
 struct MethodsSettings {
