@@ -22,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -30,6 +31,7 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/methods_page.h"
 
 namespace mcplot {
 
@@ -335,9 +337,22 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidget(content_);
+    // The accuracy page first; the methods page studies the same function.
+    methods_ = new MethodsPage(source_, [this](const StudyTarget& t) -> std::optional<study::Reference> {
+        if (!study_ || !results_.hasReference || t.entry != target_.entry || t.formula != target_.formula)
+            return std::nullopt;
+        const study::Box& b = study_->settings().box;
+        if (b.a != t.box.a || b.b != t.box.b || b.ymin != t.box.ymin || b.ymax != t.box.ymax)
+            return std::nullopt;
+        return results_.reference;
+    });
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("studyPages"));
+    tabs_->addTab(scroll_, QStringLiteral("Точность"));
+    tabs_->addTab(methods_, QStringLiteral("Методы"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll_);
+    outer->addWidget(tabs_);
     QSize size(1100, 760);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
@@ -484,7 +499,12 @@ void StudyWindow::poll() {
     }
 }
 
+void StudyWindow::showMethodsPage() {
+    tabs_->setCurrentWidget(methods_);
+}
+
 void StudyWindow::refreshTarget() {
+    methods_->refreshTarget();
     if (running()) return;
     if (!hasResults_) {
         target_ = source_();
@@ -817,6 +837,7 @@ void StudyWindow::askSaveChart(const QString& which) {
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event) {
+    if (methods_->running()) methods_->cancel();
     if (study_) {
         study_->cancel();
         study_->wait();
