@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -40,6 +41,11 @@ const QColor methodColors[methodCount] = {
     QColor(0, 160, 170), QColor(120, 90, 0), QColor(220, 0, 90), QColor(90, 90, 90),
 };
 
+// The legend's short names, in the order of Method: the table beside it has the full titles.
+const char* const legendNames[methodCount] = {
+    "попал — не попал", "среднее значение", "страты", "антитетические",
+    "по значимости",    "контрольная g",    "Соболь", "Вейль"};
+
 enum Column { Name, Estimate, Error, Sigma, OwnError, Factor, Cost, Efficiency, Slope, Columns };
 
 struct ColumnText {
@@ -52,9 +58,9 @@ const ColumnText columnTexts[Columns] = {
     {"|I − I*|", "Ошибка этой оценки: насколько она отличается от точного значения I*."},
     {"σ по M опытам", "Стандартное отклонение оценок M независимых опытов: типичная ошибка одного опыта."},
     {"σ̂ опыта",
-     "Оценка ошибки, которую можно получить в одном опыте: по его собственным точкам, а где их разброс "
-     "ничего не говорит (одна точка на страту, одна сдвинутая квазислучайная последовательность) — "
-     "только по разбросу M опытов."},
+     "Оценка ошибки, которую можно получить в одном опыте: «по точкам» — по разбросу его собственных точек; "
+     "«по M опытам» — где такого нет (одна точка на страту, одна сдвинутая квазислучайная "
+     "последовательность), только по разбросу M опытов."},
     {"Выигрыш", "Во сколько раз дисперсия меньше, чем у метода среднего значения: σ²(среднее) / σ²(метод)."},
     {"Цена",
      "Время на одно вычисление f вместе с работой метода, в долях времени метода среднего значения "
@@ -162,8 +168,11 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     }
     table_->resizeColumnsToContents();
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
-                             methodCount * table_->verticalHeader()->defaultSectionSize() + 4);
+    // All eight rows in sight: the page scrolls as a whole instead.
+    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setFixedHeight(table_->horizontalHeader()->sizeHint().height() +
+                           methodCount * table_->verticalHeader()->defaultSectionSize() +
+                           table_->horizontalScrollBar()->sizeHint().height() + 2 * table_->frameWidth());
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->column() == Name)
             setShown(static_cast<Method>(item->row()), item->checkState() == Qt::Checked);
@@ -177,7 +186,7 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     notes_->setMaximumWidth(360);
 
     chart_ = new QChart;
-    chart_->setTitle(QStringLiteral("Средняя квадратичная ошибка от N"));
+    chart_->setTitle(QStringLiteral("Средняя квадратичная ошибка от N (в легенде — наклон)"));
     chart_->legend()->setAlignment(Qt::AlignRight);
     chart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     chart_->setMargins(QMargins(4, 4, 4, 4));
@@ -191,7 +200,7 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     chart_->addAxis(chartY_, Qt::AlignLeft);
     for (int m = 0; m < methodCount; ++m) {
         auto* line = new QLineSeries;
-        line->setName(QString::fromUtf8(study::methodInfos()[static_cast<size_t>(m)].title));
+        line->setName(QString::fromUtf8(legendNames[m]));
         QPen pen(methodColors[m]);
         pen.setWidthF(m == static_cast<int>(Method::MeanValue) ? 2.5 : 1.8);
         if (m >= static_cast<int>(Method::Sobol)) pen.setStyle(Qt::DashLine);
@@ -269,6 +278,14 @@ MethodsPage::~MethodsPage() {
 
 QString MethodsPage::num(double v, int digits) const {
     return QString::fromStdString(study::plainNumber(v, digits, target_.decimalSeparator));
+}
+
+QString MethodsPage::slopeText(double slope) const {
+    if (!std::isfinite(slope)) return QStringLiteral("—");
+    // Two decimals whatever the size, so that −0,50 and −1,50 read as a pair.
+    return QString::number(slope, 'f', 2)
+        .replace('-', QChar(0x2212))
+        .replace('.', QString::fromStdString(target_.decimalSeparator));
 }
 
 void MethodsPage::setN(int64_t n) {
@@ -499,11 +516,11 @@ void MethodsPage::fillTable() {
         table_->item(m, OwnError)
             ->setText(QStringLiteral("%1 (%2)").arg(
                 num(r.standardError, 3),
-                r.ownError ? QStringLiteral("по точкам опыта") : QStringLiteral("по разбросу M опытов")));
+                r.ownError ? QStringLiteral("по точкам") : QStringLiteral("по M опытам")));
         table_->item(m, Factor)->setText(num(r.factor, 3));
         table_->item(m, Cost)->setText(num(r.cost, 2));
         table_->item(m, Efficiency)->setText(num(r.efficiency, 3));
-        table_->item(m, Slope)->setText(num(r.slope, 2));
+        table_->item(m, Slope)->setText(slopeText(r.slope));
     }
     table_->resizeColumnsToContents();
 
@@ -528,7 +545,7 @@ void MethodsPage::drawChart() {
     QList<QXYSeries*> drawn;
     for (int m = 0; m < methodCount; ++m) {
         QLineSeries* line = lines_[static_cast<size_t>(m)];
-        const QString title = QString::fromUtf8(study::methodInfos()[static_cast<size_t>(m)].title);
+        const QString title = QString::fromUtf8(legendNames[m]);
         const study::MethodResult* r = nullptr;
         for (const study::MethodResult& x : results_.methods)
             if (static_cast<int>(x.method) == m) r = &x;
@@ -538,7 +555,7 @@ void MethodsPage::drawChart() {
             continue;
         }
         line->replace(logPoints(results_.chartN, r->rms));
-        line->setName(std::isfinite(r->slope) ? QStringLiteral("%1, наклон %2").arg(title, num(r->slope, 2))
+        line->setName(std::isfinite(r->slope) ? QStringLiteral("%1: %2").arg(title, slopeText(r->slope))
                                               : title);
         drawn << line;
     }
@@ -559,7 +576,7 @@ void MethodsPage::drawChart() {
                 .arg(chartRuns_)
                 .arg(chartRuns_ < runs()
                          ? QStringLiteral(" Для вашей функции опытов на каждое N меньше, чем M: одно её "
-                                          "вычисление в сотни раз дольше, чем у встроенной формулы, поэтому "
+                                          "вычисление во много раз дольше, чем у встроенной формулы, поэтому "
                                           "наклоны приблизительны.")
                          : QString()));
 }

@@ -39,7 +39,8 @@ public:
     using KnownReference = std::function<std::optional<study::Reference>(const StudyTarget&)>;
 
     // Runs at each N of the chart for the user's expression: one evaluation
-    // costs hundreds of times a built-in formula's.
+    // costs a hundred times a built-in formula's
+    // and more.
     static constexpr int expressionChartRuns = 16;
 
     MethodsPage(std::function<StudyTarget()> source, KnownReference known, QWidget* parent = nullptr);
@@ -88,6 +89,7 @@ private:
     void refreshHeader();
     QString targetKey(const StudyTarget& t) const;
     QString num(double v, int digits) const;
+    QString slopeText(double slope) const;
 
     std::function<StudyTarget()> source_;
     KnownReference known_;
