@@ -337,19 +337,18 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidget(content_);
-    // The accuracy page first; the methods page studies the same function.
-    methods_ = new MethodsPage(source_, [this](const StudyTarget& t) -> std::optional<study::Reference> {
-        if (!study_ || !results_.hasReference || t.entry != target_.entry || t.formula != target_.formula)
-            return std::nullopt;
-        const study::Box& b = study_->settings().box;
-        if (b.a != t.box.a || b.b != t.box.b || b.ymin != t.box.ymin || b.ymax != t.box.ymax)
-            return std::nullopt;
-        return results_.reference;
-    });
+    // The accuracy page first; the methods page, made when first shown,
+    // studies the same function.
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("studyPages"));
     tabs_->addTab(scroll_, QStringLiteral("Точность"));
-    tabs_->addTab(methods_, QStringLiteral("Методы"));
+    methodsTab_ = new QWidget;
+    new QVBoxLayout(methodsTab_);
+    methodsTab_->layout()->setContentsMargins(0, 0, 0, 0);
+    tabs_->addTab(methodsTab_, QStringLiteral("Методы"));
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (tabs_->widget(index) == methodsTab_) makeMethodsPage();
+    });
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(tabs_);
@@ -499,12 +498,26 @@ void StudyWindow::poll() {
     }
 }
 
+void StudyWindow::makeMethodsPage() {
+    if (methods_) return;
+    methods_ = new MethodsPage(source_, [this](const StudyTarget& t) -> std::optional<study::Reference> {
+        if (!study_ || !results_.hasReference || t.entry != target_.entry || t.formula != target_.formula)
+            return std::nullopt;
+        const study::Box& b = study_->settings().box;
+        if (b.a != t.box.a || b.b != t.box.b || b.ymin != t.box.ymin || b.ymax != t.box.ymax)
+            return std::nullopt;
+        return results_.reference;
+    });
+    methodsTab_->layout()->addWidget(methods_);
+}
+
 void StudyWindow::showMethodsPage() {
-    tabs_->setCurrentWidget(methods_);
+    makeMethodsPage();
+    tabs_->setCurrentWidget(methodsTab_);
 }
 
 void StudyWindow::refreshTarget() {
-    methods_->refreshTarget();
+    if (methods_) methods_->refreshTarget();
     if (running()) return;
     if (!hasResults_) {
         target_ = source_();
@@ -837,7 +850,7 @@ void StudyWindow::askSaveChart(const QString& which) {
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event) {
-    if (methods_->running()) methods_->cancel();
+    if (methods_ && methods_->running()) methods_->cancel();
     if (study_) {
         study_->cancel();
         study_->wait();

@@ -92,7 +92,7 @@ public:
     bool saveChart(const QString& which, const QString& file);
 
     QLabel* statusLabel() const { return status_; }
-    // The page "Методы" and showing it.
+    // The page "Методы" once it has been shown, else null; showing it makes it.
     MethodsPage* methodsPage() const { return methods_; }
     void showMethodsPage();
     // The size the content needs without scrolling.
@@ -110,6 +110,7 @@ private:
     void showStatus();
     void askSaveChart(const QString& which);
     void refreshHeader();
+    void makeMethodsPage();
     QString num(double v, int digits) const;
     struct Row {
         QLabel* name = nullptr;
@@ -155,6 +156,7 @@ private:
     QLabel* coverage_ = nullptr;
     QTimer* timer_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    QWidget* methodsTab_ = nullptr;
     MethodsPage* methods_ = nullptr;
 };
 

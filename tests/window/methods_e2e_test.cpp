@@ -90,5 +90,30 @@ TEST(MethodsPage, AccuracyPageUnchangedAndItsReferenceReused) {
     EXPECT_EQ(methods["methods"].toArray().size(), 8);
 }
 
+TEST(MethodsPage, FailingExpressionExplainedOutOfDateAndCancel) {
+    DriverSession s;
+    const auto d = s.run({"start", "select 9", "text 1 sqr(x-5)", "click Command1", "methods open",
+                          "methods n 100", "methods nmax 100", "methods runs 10", "methods run", "dump",
+                          "text 1 x*x", "click Command1", "dump", "methods nmax 10000000",
+                          "methods runs 10000", "methods start", "methods cancel", "dump"});
+    ASSERT_EQ(d.size(), 3u);
+    const QJsonArray failed = study(d[0])["methods"].toArray();
+    ASSERT_EQ(failed.size(), 8);
+    for (const QJsonValue& v : failed) {
+        const QJsonObject m = v.toObject();
+        SCOPED_TRACE(m["name"].toString().toStdString());
+        EXPECT_TRUE(m["failed"].toBool());
+        EXPECT_NE(m["note"].toString().indexOf("x ="), -1) << m["note"].toString().toStdString();
+    }
+    EXPECT_NE(study(d[0])["methodsPage"].toObject()["status"].toString().indexOf("не получено"), -1);
+
+    EXPECT_TRUE(study(d[1])["methodsPage"].toObject()["outOfDate"].toBool());
+
+    const QJsonObject cancelled = study(d[2])["methodsPage"].toObject();
+    EXPECT_FALSE(cancelled["running"].toBool());
+    EXPECT_FALSE(cancelled["finished"].toBool());
+    EXPECT_NE(cancelled["status"].toString().indexOf("отменён"), -1);
+}
+
 }  // namespace
 }  // namespace mcplot::testing

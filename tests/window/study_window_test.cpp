@@ -2,15 +2,18 @@
 // and buttons, partial results while it runs, and Cancel.
 #include <gtest/gtest.h>
 
+#include <QChartView>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include <chrono>
 #include <cmath>
 #include <thread>
 
+#include "studywindow/methods_page.h"
 #include "studywindow/study_window.h"
 
 namespace mcplot {
@@ -132,6 +135,36 @@ TEST(StudyWindow, HeaderShowsTheStartOfAVeryLongFormula) {
     EXPECT_TRUE(
         shortOne.findChild<QLabel*>("header")->text().contains(QStringLiteral("f(x) = x² на отрезке")));
     shortOne.cancel();
+}
+
+}  // namespace
+}  // namespace mcplot
+
+namespace mcplot {
+namespace {
+
+TEST(MethodsPage, EachRowExplainsItsMethodAndSwitchesItsLine) {
+    MethodsPage page([] { return parabola(false); }, {});
+    auto* table = page.findChild<QTableWidget*>("methodsTable");
+    auto* view = page.findChild<QChartView*>("methodsChart");
+    ASSERT_TRUE(table && view);
+    EXPECT_EQ(page.n(), 200);  // the main window's N
+    const QList<QAbstractSeries*> lines = view->chart()->series();
+    ASSERT_EQ(lines.size(), study::methodCount);
+    for (int m = 0; m < study::methodCount; ++m) {
+        const study::MethodInfo& info = study::methodInfos()[static_cast<size_t>(m)];
+        SCOPED_TRACE(info.name);
+        QTableWidgetItem* name = table->item(m, 0);
+        EXPECT_EQ(name->text(), QString::fromUtf8(info.title));
+        EXPECT_TRUE(name->toolTip().contains(QString::fromUtf8(info.formula).toHtmlEscaped()));
+        EXPECT_TRUE(name->toolTip().contains(QString::fromUtf8(info.description).toHtmlEscaped()));
+        name->setCheckState(Qt::Unchecked);
+        EXPECT_FALSE(page.shown(info.method));
+        EXPECT_FALSE(lines[m]->isVisible());
+        page.setShown(info.method, true);
+        EXPECT_EQ(name->checkState(), Qt::Checked);
+        EXPECT_TRUE(lines[m]->isVisible());
+    }
 }
 
 }  // namespace

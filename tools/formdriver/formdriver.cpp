@@ -483,6 +483,7 @@ private:
         StudyWindow* w = form_.studyWindow();
         if (!w) return error("the study window is not open");
         MethodsPage* page = w->methodsPage();
+        if (!page) return error("the page \"Методы\" has not been opened (methods open)");
         long long value;
         const auto number = [&](long long low, long long high) {
             return static_cast<bool>(in >> value) && value >= low && value <= high;
@@ -637,6 +638,7 @@ private:
         const QSize minimum = w->contentMinimumSize();
         o.raw("minimumSize", array({std::to_string(minimum.width()), std::to_string(minimum.height())}));
         o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
+        if (!w->methodsPage()) return o.raw("methods", "[]").json();
         MethodsPage& page = *w->methodsPage();
         o.raw("methods", methodsDump(page));
         o.raw("methodsPage", Obj()
