@@ -413,6 +413,16 @@ void MethodsPage::run() {
     referenceStop_ = study::Stop{};
     chartRuns_ = target_.expression ? std::min(expressionChartRuns, runs()) : runs();
     chartMaxN_ = maxN();
+    // The settings as they are now: the reference may take a while, and the
+    // boxes may change meanwhile.
+    settings_ = study::MethodsSettings{};
+    settings_.box = target_.box;
+    settings_.n = n();
+    settings_.maxN = chartMaxN_;
+    settings_.runs = runs();
+    settings_.chartRuns = chartRuns_;
+    settings_.perStratum = perStratum();
+    settings_.seed = seed();
     runButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
     progress_->setValue(0);
@@ -432,9 +442,8 @@ void MethodsPage::run() {
         referenceIntegrand_->setStopFlag(&referenceCancel_);
         referenceThread_ = std::thread([this, box = target_.box] {
             study::Stop stop;
-            study::Reference r = study::computeReference(*referenceIntegrand_, box, referenceCancel_, &stop);
-            reference_ = std::move(r);
-            referenceStop_ = stop;
+            computedReference_ = study::computeReference(*referenceIntegrand_, box, referenceCancel_, &stop);
+            computedStop_ = stop;
             referenceDone_ = true;
         });
     }
@@ -443,16 +452,9 @@ void MethodsPage::run() {
 }
 
 void MethodsPage::startRunner() {
-    study::MethodsSettings s;
-    s.box = target_.box;
+    study::MethodsSettings s = settings_;
     s.reference = reference_.value;
     s.clippedReference = reference_.clippedIntegral;
-    s.n = n();
-    s.maxN = chartMaxN_;
-    s.runs = runs();
-    s.chartRuns = chartRuns_;
-    s.perStratum = perStratum();
-    s.seed = seed();
     runner_ = std::make_unique<study::MethodsRunner>(s, target_.integrand);
     runner_->start();
 }
@@ -472,6 +474,8 @@ void MethodsPage::poll() {
         if (!referenceDone_) return;
         if (referenceThread_.joinable()) referenceThread_.join();
         computingReference_ = false;
+        reference_ = computedReference_;
+        referenceStop_ = computedStop_;
         if (referenceStop_.kind == study::Stop::Cancelled) return;
         // A failure of f is said by each method's failed runs as well.
         startRunner();
@@ -574,7 +578,7 @@ void MethodsPage::drawChart() {
                 "Каждая точка — средняя квадратичная ошибка %1 опытов при этом N; наклон — по всем "
                 "точкам линии.%2")
                 .arg(chartRuns_)
-                .arg(chartRuns_ < runs()
+                .arg(chartRuns_ < settings_.runs
                          ? QStringLiteral(" Для вашей функции опытов на каждое N меньше, чем M: одно её "
                                           "вычисление во много раз дольше, чем у встроенной формулы, поэтому "
                                           "наклоны приблизительны.")

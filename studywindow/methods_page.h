@@ -103,11 +103,14 @@ private:
     std::unique_ptr<study::Integrand> referenceIntegrand_;
     std::atomic<bool> referenceCancel_{false};
     std::atomic<bool> referenceDone_{false};
+    study::Reference computedReference_;  // written by the thread, read once it is joined
+    study::Stop computedStop_;
     study::Stop referenceStop_;
     study::Reference reference_;
     bool referenceReused_ = false;
     bool computingReference_ = false;
 
+    study::MethodsSettings settings_;  // of the last run
     std::unique_ptr<study::MethodsRunner> runner_;
     study::MethodsResults results_;
     int chartRuns_ = 0;

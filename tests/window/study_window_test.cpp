@@ -4,6 +4,8 @@
 
 #include <QChartView>
 #include <QCoreApplication>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -164,6 +166,22 @@ TEST(MethodsPage, EachRowExplainsItsMethodAndSwitchesItsLine) {
         page.setShown(info.method, true);
         EXPECT_EQ(name->checkState(), Qt::Checked);
         EXPECT_TRUE(lines[m]->isVisible());
+    }
+
+    // After a run has renamed every line with its slope, the legend still switches them.
+    page.setN(100);
+    page.setMaxN(1000);
+    page.setRuns(10);
+    page.runToEnd();
+    EXPECT_TRUE(page.results().finished);
+    EXPECT_NEAR(page.reference().value, 9, 1e-12);
+    for (int m = 0; m < study::methodCount; ++m) {
+        EXPECT_TRUE(lines[m]->name().contains(QChar(0x2212))) << lines[m]->name().toStdString();
+        const QList<QLegendMarker*> markers = view->chart()->legend()->markers(lines[m]);
+        ASSERT_EQ(markers.size(), 1);
+        emit markers[0]->clicked();
+        EXPECT_FALSE(lines[m]->isVisible());
+        EXPECT_EQ(table->item(m, 0)->checkState(), Qt::Unchecked);
     }
 }
 
