@@ -426,6 +426,7 @@ void MethodsPage::run() {
     runButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
     progress_->setValue(0);
+    clock_.start();
 
     std::optional<study::Reference> known = known_ ? known_(target_) : std::nullopt;
     referenceReused_ = known.has_value();
@@ -601,6 +602,12 @@ void MethodsPage::showStatus() {
     } else if (running()) {
         text = QStringLiteral("Идёт расчёт на %1 потоках… Результаты появляются по мере готовности.")
                    .arg(runner_ ? runner_->threads() : 1);
+        // The time left, once enough is done to judge the pace.
+        const double done = results_.progress, seconds = clock_.elapsed() / 1000.0;
+        if (done > 0.05 && seconds > 2)
+            text += QStringLiteral(" Осталось около %1 с.")
+                        .arg(QString::fromStdString(
+                            study::plainCount(std::llround(seconds * (1 - done) / done))));
     } else if (results_.cancelled) {
         text = QStringLiteral("Расчёт отменён: показано то, что успели посчитать.");
         color = QStringLiteral("#a05000");

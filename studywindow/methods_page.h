@@ -3,6 +3,7 @@
 // each, and the RMS error of every method against N on log–log axes.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -114,6 +115,7 @@ private:
     std::unique_ptr<study::MethodsRunner> runner_;
     study::MethodsResults results_;
     int chartRuns_ = 0;
+    QElapsedTimer clock_;  // since Run
     int64_t chartMaxN_ = 0;
     std::array<bool, study::methodCount> shown_{};
 
