@@ -23,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -31,6 +32,7 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/methods_page.h"
 
 namespace mcplot {
 
@@ -359,9 +361,21 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidget(content_);
+    // The accuracy page first; the methods page, made when first shown,
+    // studies the same function.
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("studyPages"));
+    tabs_->addTab(scroll_, QStringLiteral("Точность"));
+    methodsTab_ = new QWidget;
+    new QVBoxLayout(methodsTab_);
+    methodsTab_->layout()->setContentsMargins(0, 0, 0, 0);
+    tabs_->addTab(methodsTab_, QStringLiteral("Методы"));
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (tabs_->widget(index) == methodsTab_) makeMethodsPage();
+    });
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll_);
+    outer->addWidget(tabs_);
     QSize size(1100, 760);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
@@ -531,7 +545,26 @@ void StudyWindow::poll() {
     }
 }
 
+void StudyWindow::makeMethodsPage() {
+    if (methods_) return;
+    methods_ = new MethodsPage(source_, [this](const StudyTarget& t) -> std::optional<study::Reference> {
+        if (!study_ || !results_.hasReference || t.entry != target_.entry || t.formula != target_.formula)
+            return std::nullopt;
+        const study::Box& b = study_->settings().box;
+        if (b.a != t.box.a || b.b != t.box.b || b.ymin != t.box.ymin || b.ymax != t.box.ymax)
+            return std::nullopt;
+        return results_.reference;
+    });
+    methodsTab_->layout()->addWidget(methods_);
+}
+
+void StudyWindow::showMethodsPage() {
+    makeMethodsPage();
+    tabs_->setCurrentWidget(methodsTab_);
+}
+
 void StudyWindow::refreshTarget() {
+    if (methods_) methods_->refreshTarget();
     if (running()) return;
     if (!hasResults_) {
         target_ = source_();
@@ -872,6 +905,7 @@ void StudyWindow::askSaveChart(const QString& which) {
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event) {
+    if (methods_ && methods_->running()) methods_->cancel();
     if (study_) {
         study_->cancel();
         study_->wait();

@@ -30,9 +30,12 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
 class QTimer;
 
 namespace mcplot {
+
+class MethodsPage;
 
 // The main window's current function, limits, box of the last plot and
 // number of throws, with the record of its last Monte Carlo run.
@@ -45,6 +48,7 @@ struct StudyTarget {
     std::optional<RunRecord> mainRun;  // the last run, whatever it was for
     std::string decimalSeparator = ".";
     study::IntegrandFactory integrand;
+    bool expression = false;  // the user's expression rather than a built-in formula
 
     bool mainCurrent() const { return mainRun && !changesBetween(mainRun->inputs, inputs).any(); }
 
@@ -88,6 +92,9 @@ public:
     bool saveChart(const QString& which, const QString& file);
 
     QLabel* statusLabel() const { return status_; }
+    // The page "Методы" once it has been shown, else null; showing it makes it.
+    MethodsPage* methodsPage() const { return methods_; }
+    void showMethodsPage();
     // The size the content needs without scrolling.
     QSize contentMinimumSize() const;
 
@@ -103,6 +110,7 @@ private:
     void showStatus();
     void askSaveChart(const QString& which);
     void refreshHeader();
+    void makeMethodsPage();
     QString num(double v, int digits) const;
     // A fixed text with "1,96" written with the main window's separator.
     QString withSeparator(QString text) const;
@@ -149,6 +157,9 @@ private:
     QCategoryAxis *histogramX_ = nullptr, *histogramY_ = nullptr;
     QLabel* coverage_ = nullptr;
     QTimer* timer_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QWidget* methodsTab_ = nullptr;
+    MethodsPage* methods_ = nullptr;
 };
 
 namespace texts {

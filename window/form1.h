@@ -92,6 +92,7 @@ public:
     LimitEditor& limitEditor() { return *limitEditor_; }
     // Study menu: the window "Точность метода Монте-Карло".
     void mnuStudyAccuracy_Click();
+    void mnuStudyMethods_Click();  // the study window on its page "Методы"
     // The current function, limits, box and results, as the study sees them.
     StudyTarget studyTarget() const;
     // The study window while it exists, else null.

@@ -29,6 +29,9 @@ void Form1::buildStudyMenu() {
     accuracy->setObjectName(QStringLiteral("mnuStudyAccuracy"));
     accuracy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(accuracy, &QAction::triggered, this, [this] { guarded([this] { mnuStudyAccuracy_Click(); }); });
+    QAction* methods = mnuStudy->addAction(QStringLiteral("Как уменьшить погрешность…"));
+    methods->setObjectName(QStringLiteral("mnuStudyMethods"));
+    connect(methods, &QAction::triggered, this, [this] { guarded([this] { mnuStudyMethods_Click(); }); });
 }
 
 StudyTarget Form1::studyTarget() const {
@@ -44,6 +47,7 @@ StudyTarget Form1::studyTarget() const {
         const std::string expression = Text1->Text();
         t.formula = QStringLiteral("f(x) = ") + QString::fromStdString(expression);
         t.integrand = study::expressionIntegrand(expression, [] { return makeScriptHost(); });
+        t.expression = true;
     } else {
         const double temperature = readLeadingNumber(Text2->Text());
         t.formula = QString::fromUtf8(formulaText(nfun));
@@ -61,6 +65,11 @@ void Form1::mnuStudyAccuracy_Click() {
     study_->show();
     study_->raise();
     study_->activateWindow();
+}
+
+void Form1::mnuStudyMethods_Click() {
+    mnuStudyAccuracy_Click();
+    study_->showMethodsPage();
 }
 
 }  // namespace mcplot

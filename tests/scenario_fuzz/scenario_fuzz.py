@@ -197,7 +197,7 @@ def command(rng, shots):
     kinds = ["select"] * 14 + ["scroll"] * 14 + ["text1"] * 16 + ["text2"] * 7 + \
             ["click"] * 12 + ["menu"] * 5 + ["resize"] * 6 + ["move"] * 2 + ["answer"] * 4 + \
             ["seed"] * 2 + ["dump"] * 8 + ["shot"] + ["close"] + ["garbage"] * 3 + ["late"] + \
-            ["edit"] * 5 + ["save"] + ["study"] * 6
+            ["edit"] * 5 + ["save"] + ["study"] * 6 + ["methods"] * 4
     kind = rng.choice(kinds)
     if kind == "select":
         n = rng.choice([USER_ENTRY] * 3 + list(range(10)) + [-1, 10, 99999])
@@ -239,11 +239,37 @@ def command(rng, shots):
                                       shots.replace(b"shot.png", b"save"), b"/nonexistent/folder/x.png"])
     if kind == "study":
         return study_command(rng, shots)
+    if kind == "methods":
+        return methods_command(rng)
     if kind == "late":
         return rng.choice([b"start", b"size 100 100"])
     return rng.choice([b"frobnicate", b"\xff\xfe\xfd", b"select", b"scroll 1", b"text",
                        b"text 1", b"resize 1", b"answer", b"quits", b" dump",
                        b"\x01\x02", "команда".encode()])
+
+
+def methods_command(rng):
+    """A command of the study window's page "Методы": settings in and out of
+    range, small runs to their end, runs started and cancelled."""
+    what = rng.choice(["open"] * 3 + ["setting"] * 4 + ["start", "start", "cancel", "cancel", "run", "bad"])
+    if what == "open":
+        return rng.choice([b"methods open", b"menu mnuStudyMethods"])
+    if what == "setting":
+        name, valid = rng.choice([(b"n", b"%d" % rng.randint(10, 2000)), (b"nmax", b"%d" % rng.randint(100, 5000)),
+                                  (b"runs", b"%d" % rng.randint(10, 30)), (b"perstratum", b"%d" % rng.randint(1, 20)),
+                                  (b"seed", b"%d" % rng.randint(0, 2**64 - 1))])
+        return b"methods %s %s" % (name, valid if rng.random() < 0.8 else
+                                   rng.choice([b"0", b"-1", b"99999999999", b"abc", b""]))
+    if what == "start":
+        # Kept small: a started run goes on while the scenario does.
+        return [b"methods nmax 1000", b"methods runs 10", b"methods start"]
+    if what == "cancel":
+        return b"methods cancel"
+    if what == "run":
+        # To its end: only for a built-in function and small settings.
+        return [b"select %d" % rng.randint(0, 8), b"methods n 200", b"methods nmax 1000", b"methods runs 10",
+                b"methods run"]
+    return rng.choice([b"methods", b"methods frobnicate", b"methods n 1e4", b"methods runs 10 20"])
 
 
 def study_command(rng, shots):

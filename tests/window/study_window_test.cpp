@@ -2,17 +2,22 @@
 // and buttons, partial results while it runs, and Cancel.
 #include <gtest/gtest.h>
 
+#include <QChartView>
 #include <QCoreApplication>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QtCharts/QChartView>
 
 #include <chrono>
 #include <cmath>
 #include <thread>
 
+#include "studywindow/methods_page.h"
 #include "studywindow/study_window.h"
 
 namespace mcplot {
@@ -171,6 +176,52 @@ TEST(StudyWindow, EveryFigureExplainsItselfInTheMainWindowsNotationAndFitsAProje
     const QSize minimum = w.contentMinimumSize();
     EXPECT_LE(minimum.width(), 1000);
     EXPECT_LE(minimum.height(), 680);
+}
+
+}  // namespace
+}  // namespace mcplot
+
+namespace mcplot {
+namespace {
+
+TEST(MethodsPage, EachRowExplainsItsMethodAndSwitchesItsLine) {
+    MethodsPage page([] { return parabola(false); }, {});
+    auto* table = page.findChild<QTableWidget*>("methodsTable");
+    auto* view = page.findChild<QChartView*>("methodsChart");
+    ASSERT_TRUE(table && view);
+    EXPECT_EQ(page.n(), 200);  // the main window's N
+    const QList<QAbstractSeries*> lines = view->chart()->series();
+    ASSERT_EQ(lines.size(), study::methodCount);
+    for (int m = 0; m < study::methodCount; ++m) {
+        const study::MethodInfo& info = study::methodInfos()[static_cast<size_t>(m)];
+        SCOPED_TRACE(info.name);
+        QTableWidgetItem* name = table->item(m, 0);
+        EXPECT_EQ(name->text(), QString::fromUtf8(info.title));
+        EXPECT_TRUE(name->toolTip().contains(QString::fromUtf8(info.formula).toHtmlEscaped()));
+        EXPECT_TRUE(name->toolTip().contains(QString::fromUtf8(info.description).toHtmlEscaped()));
+        name->setCheckState(Qt::Unchecked);
+        EXPECT_FALSE(page.shown(info.method));
+        EXPECT_FALSE(lines[m]->isVisible());
+        page.setShown(info.method, true);
+        EXPECT_EQ(name->checkState(), Qt::Checked);
+        EXPECT_TRUE(lines[m]->isVisible());
+    }
+
+    // After a run has renamed every line with its slope, the legend still switches them.
+    page.setN(100);
+    page.setMaxN(1000);
+    page.setRuns(10);
+    page.runToEnd();
+    EXPECT_TRUE(page.results().finished);
+    EXPECT_NEAR(page.reference().value, 9, 1e-12);
+    for (int m = 0; m < study::methodCount; ++m) {
+        EXPECT_TRUE(lines[m]->name().contains(QChar(0x2212))) << lines[m]->name().toStdString();
+        const QList<QLegendMarker*> markers = view->chart()->legend()->markers(lines[m]);
+        ASSERT_EQ(markers.size(), 1);
+        emit markers[0]->clicked();
+        EXPECT_FALSE(lines[m]->isVisible());
+        EXPECT_EQ(table->item(m, 0)->checkState(), Qt::Unchecked);
+    }
 }
 
 }  // namespace

@@ -111,7 +111,8 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
         names(menus[0]->menu()),
         QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
                      "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
-    EXPECT_EQ(names(menus[1]->menu()), QStringList({"mnuStudyAccuracy=Точность метода…"}));
+    EXPECT_EQ(names(menus[1]->menu()), QStringList({"mnuStudyAccuracy=Точность метода…",
+                                                    "mnuStudyMethods=Как уменьшить погрешность…"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
     EXPECT_EQ(names(menus[2]->menu()),
               QStringList({"mnuHelpInstruction=Инструкция", "mnuFileUprav=Управление", "mnuHelpSep1=-",

@@ -15,6 +15,9 @@
 //   study open | study nmax N | study runs M | study seed S
 //   study run (to its end) | study start (returns at once) | study cancel
 //   study save convergence|histogram FILE | study shot FILE
+//   methods open (the study window's page "Методы") | methods n N | methods nmax N
+//   methods runs M | methods perstratum P | methods seed S | methods run (to its end)
+//   methods start | methods cancel
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -40,6 +43,7 @@
 #include <vector>
 
 #include "tests/support/recording_desktop.h"
+#include "studywindow/methods_page.h"
 #include "window/form1.h"
 #include "window/qt_desktop.h"
 #include "window/translations.h"
@@ -391,6 +395,7 @@ private:
             return {};
         }
         if (cmd == "study") return studyCommand(in);
+        if (cmd == "methods") return methodsCommand(in);
         if (cmd == "close") {
             if (auto e = needOpen(); !e.empty()) return e;
             form_.close();
@@ -464,6 +469,84 @@ private:
             return {};
         }
         return error("unknown study command: " + sub);
+    }
+
+    std::string methodsCommand(std::istringstream& in) {
+        std::string sub;
+        in >> sub;
+        if (sub == "open") {
+            if (auto e = needOpenForStudy(); !e.empty()) return e;
+            form_.mnuStudyMethods_Click();
+            settle();
+            return {};
+        }
+        StudyWindow* w = form_.studyWindow();
+        if (!w) return error("the study window is not open");
+        MethodsPage* page = w->methodsPage();
+        if (!page) return error("the page \"Методы\" has not been opened (methods open)");
+        long long value;
+        const auto number = [&](long long low, long long high) {
+            return static_cast<bool>(in >> value) && value >= low && value <= high;
+        };
+        if (sub == "n") {
+            if (!number(10, 10'000'000)) return error("usage: methods n N (10..10000000)");
+            page->setN(value);
+            return {};
+        }
+        if (sub == "nmax") {
+            if (!number(100, 10'000'000)) return error("usage: methods nmax N (100..10000000)");
+            page->setMaxN(value);
+            return {};
+        }
+        if (sub == "runs") {
+            if (!number(10, 10'000)) return error("usage: methods runs M (10..10000)");
+            page->setRuns(static_cast<int>(value));
+            return {};
+        }
+        if (sub == "perstratum") {
+            if (!number(1, 1000)) return error("usage: methods perstratum P (1..1000)");
+            page->setPerStratum(static_cast<int>(value));
+            return {};
+        }
+        if (sub == "seed") {
+            unsigned long long seed;
+            if (!(in >> seed)) return error("usage: methods seed S");
+            page->setSeed(seed);
+            return {};
+        }
+        if (sub == "run" || sub == "start") {
+            sub == "run" ? page->runToEnd() : page->run();
+            settle();
+            return {};
+        }
+        if (sub == "cancel") {
+            page->cancel();
+            settle();
+            return {};
+        }
+        return error("unknown methods command: " + sub);
+    }
+
+    std::string methodsDump(const MethodsPage& page) {
+        const study::MethodsResults& r = page.results();
+        std::vector<std::string> methods;
+        for (const study::MethodResult& m : r.methods)
+            methods.push_back(Obj()
+                                  .str("name", m.name)
+                                  .num("estimate", m.estimate)
+                                  .num("error", m.error)
+                                  .num("sigma", m.sigma)
+                                  .num("standardError", m.standardError)
+                                  .boolean("ownError", m.ownError)
+                                  .num("factor", m.factor)
+                                  .num("cost", m.cost)
+                                  .num("efficiency", m.efficiency)
+                                  .num("slope", m.slope)
+                                  .str("note", m.note)
+                                  .boolean("failed", m.failed)
+                                  .integer("runsDone", m.runsDone)
+                                  .json());
+        return array(methods);
     }
 
     std::string needOpenForStudy() const {
@@ -556,6 +639,25 @@ private:
         o.raw("minimumSize", array({std::to_string(minimum.width()), std::to_string(minimum.height())}));
         o.raw("geometry", rect(w->frameGeometry()));
         o.num("coverage", r.coverage).integer("runsDone", r.runsDone).num("meanEstimate", r.meanEstimate);
+        if (!w->methodsPage()) return o.raw("methods", "[]").json();
+        MethodsPage& page = *w->methodsPage();
+        o.raw("methods", methodsDump(page));
+        o.raw("methodsPage", Obj()
+                                 .boolean("running", page.running())
+                                 .boolean("finished", page.results().finished)
+                                 .boolean("cancelled", page.results().cancelled)
+                                 .boolean("outOfDate", page.outOfDate())
+                                 .str("status", page.statusLabel()->text().toStdString())
+                                 .integer("n", page.n())
+                                 .integer("nmax", page.maxN())
+                                 .integer("runs", page.runs())
+                                 .integer("chartRuns", page.chartRuns())
+                                 .integer("perStratum", page.perStratum())
+                                 .integer("seed", static_cast<long long>(page.seed()))
+                                 .num("reference", page.reference().value)
+                                 .boolean("referenceReused", page.referenceReused())
+                                 .raw("chartN", integers(page.results().chartN))
+                                 .json());
         return o.json();
     }
 
