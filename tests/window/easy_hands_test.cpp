@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -209,6 +210,20 @@ TEST_F(EasyHands, CopyPutsThePlotBoxOnTheClipboardFromItsOwnMenu) {
     const QImage copied = clipboard->image();
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.size(), f.Picture1->size() * f.Picture1->devicePixelRatioF());
+}
+
+TEST_F(EasyHands, ACtrlCRightAfterAClickOnThePlotCopiesIt) {
+    Form1& f = *form_;
+    QApplication::setActiveWindow(&f);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    EXPECT_NE(f.focusWidget(), f.Picture1);
+    QTest::keyClick(f.Picture1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(clipboard->image().isNull()) << "without the focus Ctrl+C is not the plot's";
+    QTest::mouseClick(f.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(f.focusWidget(), f.Picture1);
+    QTest::keyClick(f.Picture1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->image().size(), f.Picture1->size() * f.Picture1->devicePixelRatioF());
 }
 
 TEST_F(EasyHands, SaveItemHasCtrlSAndAsksForTheFile) {
