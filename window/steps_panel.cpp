@@ -64,16 +64,20 @@ public:
         update();
     }
 
+    // One painter for a whole batch of throws.
+    void startBatch() { painter_.begin(&dots_); }
     void addThrow(double x, float yr, ThrowKind kind) {
         const QPointF p = canvas_.toPixels(x, yr);
         if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return;
-        QPainter painter(&dots_);
         // The plot's own dot: 3 pixels wide, blue counted, red missed.
-        painter.fillRect(QRectF(p.x() - 1.5, p.y() - 1.5, 3, 3),
-                         kind == ThrowKind::Miss ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        painter_.fillRect(QRectF(p.x() - 1.5, p.y() - 1.5, 3, 3),
+                          kind == ThrowKind::Miss ? QColor(255, 0, 0) : QColor(0, 0, 255));
         newest_ = p;
     }
-    void finishBatch() { update(); }
+    void finishBatch() {
+        painter_.end();
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -90,6 +94,7 @@ protected:
 private:
     RasterCanvas& canvas_;
     QImage dots_;
+    QPainter painter_;
     std::optional<QPointF> newest_;
 };
 
@@ -121,6 +126,8 @@ void StepsPanel::buildLayout() {
     bigBold.setBold(true);
 
     auto* layout = new QHBoxLayout(this);
+    // The big figures never get squeezed: the window grows with them.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     auto* left = new QVBoxLayout;
     layout->addLayout(left, 0);
 
@@ -128,11 +135,30 @@ void StepsPanel::buildLayout() {
     title_->setWordWrap(true);
     left->addWidget(title_);
 
-    counts_ = new QLabel(this);
-    counts_->setObjectName(QStringLiteral("stepsCounts"));
-    counts_->setFont(big);
-    counts_->setTextFormat(Qt::RichText);
-    left->addWidget(counts_);
+    // N, N₊, N₋, the share and S: a name, the figure in bold, what it is.
+    auto* grid = new QGridLayout;
+    const char* const names[kFigures][2] = {
+        {"N =", "бросков"},
+        {"<span style='color:#0000ff'>N<sub>+</sub></span> =", "синие над осью"},
+        {"<span style='color:#0000ff'>N<sub>−</sub></span> =", "синие под осью"},
+        {"доля синих", ""},
+        {"S =", "площадь прямоугольника"}};
+    QFont small = font();
+    small.setPointSizeF(12);
+    for (int row = 0; row < kFigures; ++row) {
+        auto* name = new QLabel(QString::fromUtf8(names[row][0]), this);
+        name->setFont(big);
+        figures_[row] = new QLabel(this);
+        figures_[row]->setFont(bigBold);
+        figures_[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* note = new QLabel(QString::fromUtf8(names[row][1]), this);
+        note->setFont(small);
+        grid->addWidget(name, row, 0);
+        grid->addWidget(figures_[row], row, 1);
+        grid->addWidget(note, row, 2);
+    }
+    grid->setColumnStretch(2, 1);
+    left->addLayout(grid);
 
     formula_ = new QLabel(this);
     formula_->setObjectName(QStringLiteral("stepsFormula"));
@@ -261,6 +287,7 @@ void StepsPanel::restart() {
     overlay_->setVisible(!stale_);
     overlay_->raise();
     estimateSeries_->clear();
+    pendingPoints_.clear();
     lowI_ = highI_ = 0;
     axisMaxN_ = 10;
     status_->setText(stale_ ? QStringLiteral("Сначала постройте график.") : QString());
@@ -297,31 +324,49 @@ void StepsPanel::throwSome(int k) {
     int n = steps_.throws(), signedHits = steps_.plus() - steps_.minus();
     // Keep every point while they are few, then every few-th.
     const int every = std::max(1, (n + k) / kChartPoints);
-    QList<QPointF> points;
+    overlay_->startBatch();
     steps_.add(*evaluator_, k, random_, [&](double x, float yr, ThrowKind kind) {
         overlay_->addThrow(x, yr, kind);
         ++n;
         signedHits += (kind == ThrowKind::Above) - (kind == ThrowKind::Below);
         if (n % every == 0 || n <= kChartPoints) {
             const double estimate = area * signedHits / n;
-            points.append(QPointF(n, estimate));
+            pendingPoints_.append(QPointF(n, estimate));
             lowI_ = std::min(lowI_, estimate);
             highI_ = std::max(highI_, estimate);
         }
     });
     overlay_->finishBatch();
-    // Thin out what is drawn so far when it has grown too long.
-    if (estimateSeries_->count() + points.size() > 2 * kChartPoints) {
-        QList<QPointF> kept;
-        const QList<QPointF> all = estimateSeries_->points();
-        for (qsizetype j = 0; j < all.size(); j += 2) kept.append(all[j]);
-        estimateSeries_->replace(kept);
+}
+
+void StepsPanel::updateChart() {
+    // The chart redoes its geometry on every change: one change per step.
+    if (!pendingPoints_.isEmpty()) {
+        QList<QPointF> all = estimateSeries_->points() + pendingPoints_;
+        pendingPoints_.clear();
+        // Thin out what is drawn when it has grown too long.
+        while (all.size() > 2 * kChartPoints) {
+            QList<QPointF> kept;
+            for (qsizetype j = 0; j < all.size(); j += 2) kept.append(all[j]);
+            kept.append(all.back());
+            all = std::move(kept);
+        }
+        estimateSeries_->replace(all);
     }
-    estimateSeries_->append(points);
+    const int n = steps_.throws();
     if (n > axisMaxN_) {
         while (axisMaxN_ < n) axisMaxN_ *= 10;
         updateBand();
     }
+    const double margin = std::max(0.05 * (highI_ - lowI_), 1e-3);
+    double low = lowI_, high = highI_;
+    if (reference_ && std::isfinite(reference_->clippedIntegral)) {
+        low = std::min(low, reference_->clippedIntegral);
+        high = std::max(high, reference_->clippedIntegral);
+    }
+    if (low - margin != axisI_->min() || high + margin != axisI_->max())
+        axisI_->setRange(low - margin, high + margin);
+    if (axisN_->max() != axisMaxN_) axisN_->setRange(1, axisMaxN_);
 }
 
 void StepsPanel::showCounts() {
@@ -331,20 +376,9 @@ void StepsPanel::showCounts() {
                                           .replace('.', form_.decimalSeparator().c_str()) +
                                       QStringLiteral(" %")
                                 : QStringLiteral("—");
-    counts_->setText(
-        QStringLiteral("<table cellspacing=4>"
-                       "<tr><td>N =</td><td><b>%1</b></td></tr>"
-                       "<tr><td><span style='color:#0000ff'>N<sub>+</sub></span> =</td><td><b>%2</b> "
-                       "<small>(синие над осью)</small></td></tr>"
-                       "<tr><td><span style='color:#0000ff'>N<sub>−</sub></span> =</td><td><b>%3</b> "
-                       "<small>(синие под осью)</small></td></tr>"
-                       "<tr><td>доля синих</td><td><b>%4</b></td></tr>"
-                       "<tr><td>S =</td><td><b>%5</b> <small>(площадь прямоугольника)</small></td></tr>"
-                       "</table>")
-            .arg(n)
-            .arg(plus)
-            .arg(minus)
-            .arg(share, number(area)));
+    const QString texts[kFigures] = {QString::number(n), QString::number(plus), QString::number(minus), share,
+                                     number(area)};
+    for (int row = 0; row < kFigures; ++row) figures_[row]->setText(texts[row]);
     const std::optional<float> estimate = steps_.estimate();
     formula_->setText(estimate ? QStringLiteral("I = S·(N₊ − N₋)/N = %1·(%2 − %3)/%4 = %5")
                                      .arg(number(area))
@@ -353,14 +387,7 @@ void StepsPanel::showCounts() {
                                      .arg(n)
                                      .arg(number(*estimate))
                                : QStringLiteral("I = S·(N₊ − N₋)/N"));
-    const double margin = std::max(0.05 * (highI_ - lowI_), 1e-3);
-    double low = lowI_, high = highI_;
-    if (reference_ && std::isfinite(reference_->clippedIntegral)) {
-        low = std::min(low, reference_->clippedIntegral);
-        high = std::max(high, reference_->clippedIntegral);
-    }
-    axisI_->setRange(low - margin, high + margin);
-    axisN_->setRange(1, axisMaxN_);
+    updateChart();
 }
 
 void StepsPanel::setSpeed(int perSecond) {
@@ -399,7 +426,6 @@ void StepsPanel::tick() {
         throwSome(k);
         want -= k;
     }
-    owed_ = 0;
     showCounts();
     longestStepMs_ = std::max(longestStepMs_, busy.nsecsElapsed() / 1e6);
 }

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
+#include <QPointF>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -76,6 +78,7 @@ private:
     void tick();
     void throwSome(int k);
     void showCounts();
+    void updateChart();
     void markStale();
     void startReference();
     void pollReference();
@@ -104,7 +107,8 @@ private:
     QTimer referencePoll_;
 
     QLabel* title_ = nullptr;
-    QLabel* counts_ = nullptr;
+    static constexpr int kFigures = 5;
+    QLabel* figures_[kFigures] = {};
     QLabel* formula_ = nullptr;
     QLabel* status_ = nullptr;
     QLineEdit* seedBox_ = nullptr;
@@ -120,6 +124,7 @@ private:
     QValueAxis* axisI_ = nullptr;
     double axisMaxN_ = 10;
     double lowI_ = 0, highI_ = 0;
+    QList<QPointF> pendingPoints_;  // estimates not yet on the chart
 };
 
 }  // namespace mcplot
