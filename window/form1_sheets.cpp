@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 
 #include "window/data_export.h"
 #include "window/form1.h"
@@ -74,9 +75,16 @@ StepsPanel* Form1::stepsPanel() const {
 void Form1::mnuStudySteps_Click() {
     if (!steps_) {
         steps_ = new StepsPanel(*this);
-        // Beside the main window, on its right.
+        // Beside the main window: on its right where the screen has room,
+        // else on its left, else at the screen's right edge.
         steps_->adjustSize();
-        steps_->move(frameGeometry().right() + 8, frameGeometry().top());
+        const QRect main = frameGeometry();
+        const QRect free = screen() ? screen()->availableGeometry() : main;
+        const int width = steps_->frameGeometry().width();
+        int left = main.right() + 8;
+        if (left + width > free.right()) left = main.left() - 8 - width;
+        if (left < free.left()) left = std::max(free.left(), free.right() - width);
+        steps_->move(left, std::max(free.top(), main.top()));
     } else if (steps_->stale()) {
         steps_->restart();
     }
