@@ -106,6 +106,8 @@ public:
     void saveSheet(const QString& path);
     void printSheet(QPrinter& printer);
     void saveData(const QString& path, bool russianSpreadsheet);
+    // How "Печать…" sets up the printer (false cancels); Qt's print dialog unless set.
+    void setPrinterAsker(std::function<bool(QPrinter&)> asker) { askPrinter_ = std::move(asker); }
 
     // Typed values for the four parameter bars.
     LimitEditor& limitEditor() { return *limitEditor_; }
@@ -201,6 +203,7 @@ private:
     std::string decimalSeparator_ = ".";
     LimitEditor* limitEditor_ = nullptr;
     std::function<QString(QWidget*)> askSavePath_;
+    std::function<bool(QPrinter&)> askPrinter_;
 };
 
 }  // namespace mcplot

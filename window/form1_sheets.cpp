@@ -146,9 +146,13 @@ void Form1::saveSheet(const QString& path) {
 
 void Form1::mnuFilePrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Печать"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (askPrinter_) {
+        if (!askPrinter_(printer)) return;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Печать"));
+        if (dialog.exec() != QDialog::Accepted) return;
+    }
     printSheet(printer);
 }
 

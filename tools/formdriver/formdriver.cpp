@@ -19,7 +19,7 @@
 //   steps play MS (animates for MS milliseconds of the event loop, then pauses)
 //   steps shot FILE | steps close
 //   savesheet PATH (PNG, or PDF for a name ending in .pdf) | print PATH (the
-//   worksheet through a PDF printer) | savedata [ru] PATH (CSV; ru: `;` and
+//   worksheet through "Печать…" to a PDF printer) | savedata [ru] PATH (CSV; ru: `;` and
 //   the decimal comma)
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
@@ -192,6 +192,14 @@ public:
     Driver() : form_(&desktop_) {
         // The save dialog is answered by `save`; the menu item alone cancels it.
         form_.setSavePathAsker([this](QWidget*) { return std::exchange(savePath_, QString()); });
+        // "Печать…" prints to a PDF file named by `print`; the menu item alone cancels.
+        form_.setPrinterAsker([this](QPrinter& printer) {
+            const QString path = std::exchange(savePath_, QString());
+            if (path.isEmpty()) return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return true;
+        });
     }
 
     // Worker threads (the study's) do not count: they keep no one waiting.
@@ -408,10 +416,9 @@ private:
             if (cmd == "savesheet") {
                 form_.saveSheet(QString::fromStdString(path));
             } else {
-                QPrinter printer(QPrinter::HighResolution);
-                printer.setOutputFormat(QPrinter::PdfFormat);
-                printer.setOutputFileName(QString::fromStdString(path));
-                form_.printSheet(printer);
+                savePath_ = QString::fromStdString(path);
+                form_.menuItem(QStringLiteral("mnuFilePrint"))->trigger();
+                savePath_.clear();
             }
             settle();
             return {};
