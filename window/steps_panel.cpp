@@ -270,7 +270,7 @@ void StepsPanel::restart() {
     if (s.nfun == 9) choice.temperature = readLeadingNumber(form_.Text2->Text());
     if (s.nfun == 0) {
         choice.expression = form_.Text1->Text();
-        if (!host_) host_ = makeScriptHost();
+        if (!host_) host_ = makeScriptHost(budget_);
     }
     evaluator_ = std::make_unique<Evaluator>(std::move(choice), host_.get());
     evaluator_->setStart(s.x, s.y);
@@ -315,6 +315,8 @@ void StepsPanel::markStale() {
 void StepsPanel::add(int k) {
     checkPicture();
     if (stale_ || k <= 0) return;
+    budget_.setBudget(ActionBudget::kDefaultBudget);
+    ActionBudget::Scope scope(budget_);
     throwSome(k);
     showCounts();
 }
@@ -416,6 +418,8 @@ void StepsPanel::tick() {
     busy.start();
     checkPicture();
     if (stale_) return;
+    budget_.setBudget(std::chrono::milliseconds(kStepIntervalMs));
+    ActionBudget::Scope scope(budget_);
     // Throw what the speed asks for since the last step; a slow f throws
     // fewer and the rest is let go, so the window never falls behind.
     owed_ += perSecond_ * sinceTick_.restart() / 1000.0;
