@@ -149,6 +149,7 @@ bool PlotCommands::everyOneFailed(EvaluationCount before, EvaluationCount after)
 void PlotCommands::karlo() {
     // A run cut short leaves no record: its values would not be the labels'.
     lastRun_.reset();
+    lastThrows_.clear();
     random_.reseedFromClock();
     canvas_.Box(s_.a.value(), s_.ymin.value(), s_.b, s_.ymax, colors::black);
 
@@ -163,6 +164,7 @@ void PlotCommands::karlo() {
         Step step(*this);
         auto keep = [this](double x, float yr, ThrowKind kind) {
             dots_.push_back({x, yr, kind == ThrowKind::Miss ? colors::red : colors::blue});
+            if (lastThrows_.size() < kKeptThrows) lastThrows_.push_back({x, yr, kind});
             if (dots_.size() == kDotBatch) {
                 canvas_.PSets(dots_);
                 dots_.clear();

@@ -122,6 +122,14 @@ public:
 
     // What produced the last Monte Carlo and trapezoid values, if any.
     const std::optional<RunRecord>& lastRun() const { return lastRun_; }
+    // The throws of that run in the order thrown (at most kKeptThrows).
+    struct ThrownPoint {
+        double x;
+        float yr;
+        ThrowKind kind;
+    };
+    static constexpr size_t kKeptThrows = 32000;
+    const std::vector<ThrownPoint>& lastThrows() const { return lastThrows_; }
     // The inputs a run would use now.
     RunInputs currentInputs() const;
 
@@ -158,6 +166,7 @@ private:
     std::vector<Dot> dots_;  // the throws of a run, drawn as one batch
     Explanation explanation_;
     std::optional<RunRecord> lastRun_;
+    std::vector<ThrownPoint> lastThrows_;
 };
 
 }  // namespace mcplot

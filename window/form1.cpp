@@ -17,6 +17,7 @@
 #include "window/logging.h"
 #include "window/plot_export.h"
 #include "window/qt_desktop.h"
+#include "window/steps_panel.h"
 #include "window/script_host_factory.h"
 
 namespace mcplot {
@@ -86,12 +87,14 @@ Form1::Form1(Desktop* desktop) {
     buildMenus();
     buildStudyMenu();
     buildPictureActions();
+    buildStepsAndSheetMenus();
     setClientSize(640, 480);
 }
 
 Form1::~Form1() {
-    // The study window reads this window's state; it goes first.
+    // The study window and the panel read this window's state; they go first.
     delete study_.data();
+    delete steps_.data();
     // The widgets outlive the engine by a moment: nothing they signal while
     // being torn down may reach a handler.
     Command1->Click = nullptr;
@@ -161,7 +164,8 @@ void Form1::buildTemplate() {
 
     Picture1 = new PictureBox(canvas_, c);
     Picture1->setFont(timesFont(12));
-    Picture1->setFocusPolicy(Qt::TabFocus);
+    // A click gives the plot the focus too, so Ctrl+C copies right after it.
+    Picture1->setFocusPolicy(Qt::StrongFocus);
 
     VScroll4 = new VScrollBar(1, 5, c);
     VScroll4->setSteps(1, 1);
@@ -231,6 +235,8 @@ std::function<void()> Form1::action(std::function<void()> handler) {
     return [this, handler = std::move(handler)] {
         ActionBudget::Scope scope(actionBudget_);
         handler();
+        // A handler that redrew the plot ends a demonstration throw by throw.
+        if (steps_) steps_->checkPicture();
     };
 }
 
@@ -382,6 +388,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         event->accept();
         // The study belongs to the main window's function and goes with it.
         if (study_) study_->close();
+        if (steps_) steps_->close();
     }
 }
 

@@ -25,8 +25,11 @@
 
 class QAction;
 class QMenu;
+class QPrinter;
 
 namespace mcplot {
+
+class StepsPanel;
 
 namespace texts {
 inline constexpr const char* form1Caption =
@@ -87,6 +90,24 @@ public:
     void copyPlot();
     // How the save item asks for the file ("" cancels); Qt's dialog unless set.
     void setSavePathAsker(std::function<QString(QWidget*)> asker) { askSavePath_ = std::move(asker); }
+
+    // "Бросать по шагам…": opens the panel beside the window (or brings it up).
+    void mnuStudySteps_Click();
+    // The panel while it exists, else null.
+    StepsPanel* stepsPanel() const;
+    // The worksheet: the plot with the function, limits, counts, answers and
+    // the date under it, saved as PNG or PDF (by the name's ending) or
+    // printed. Data: the run's parameters and throws as CSV, with `;` and the
+    // decimal comma for spreadsheets set to Russian. Failures and where the
+    // data went are told in a message box.
+    void mnuFileSaveSheet_Click();
+    void mnuFilePrint_Click();
+    void mnuFileSaveData_Click();
+    void saveSheet(const QString& path);
+    void printSheet(QPrinter& printer);
+    void saveData(const QString& path, bool russianSpreadsheet);
+    // How "Печать…" sets up the printer (false cancels); Qt's print dialog unless set.
+    void setPrinterAsker(std::function<bool(QPrinter&)> asker) { askPrinter_ = std::move(asker); }
 
     // Typed values for the four parameter bars.
     LimitEditor& limitEditor() { return *limitEditor_; }
@@ -156,6 +177,7 @@ private:
     void buildMenus();
     void buildPictureActions();
     void buildStudyMenu();
+    void buildStepsAndSheetMenus();
     void placeOnScreen();
     void relayout();
     // The picture check after a load: warns when Image1 holds no picture.
@@ -178,9 +200,11 @@ private:
     QMenu* mnuStudy = nullptr;
     QPointer<Form2> form2_;
     QPointer<StudyWindow> study_;
+    QPointer<StepsPanel> steps_;
     std::string decimalSeparator_ = ".";
     LimitEditor* limitEditor_ = nullptr;
     std::function<QString(QWidget*)> askSavePath_;
+    std::function<bool(QPrinter&)> askPrinter_;
 };
 
 }  // namespace mcplot

@@ -33,13 +33,19 @@ QString reason(QFileDevice::FileError error) {
 }  // namespace
 
 QString savePicture(const QImage& picture, const QString& path) {
+    const QString notSaved = QStringLiteral("Рисунок не сохранён в файл");
+    if (picture.isNull())
+        return QStringLiteral("%1 «%2»: рисунка нет.").arg(notSaved, QDir::toNativeSeparators(path));
+    return writeFileSafely(path, notSaved,
+                           [&picture](QIODevice& file) { return picture.save(&file, "PNG"); });
+}
+
+QString writeFileSafely(const QString& path, const QString& notSaved,
+                        const std::function<bool(QIODevice&)>& write) {
     const QString shown = QDir::toNativeSeparators(path);
-    if (picture.isNull()) return QStringLiteral("Рисунок не сохранён в файл «%1»: рисунка нет.").arg(shown);
-    // Written beside the target and renamed at the end, so a failure never
-    // leaves a half-written picture under the user's name.
     const QFileInfo target(path);
-    auto failed = [&shown](const QString& why) {
-        return QStringLiteral("Рисунок не сохранён в файл «%1»: %2.").arg(shown, why);
+    auto failed = [&](const QString& why) {
+        return QStringLiteral("%1 «%2»: %3.").arg(notSaved, shown, why);
     };
     if (target.isDir()) return failed(QStringLiteral("это папка, а не файл"));
     const QFileInfo folder(target.absolutePath());
@@ -51,7 +57,7 @@ QString savePicture(const QImage& picture, const QString& path) {
         if (error == QFileDevice::OpenError && !folder.isWritable()) error = QFileDevice::PermissionsError;
         return failed(reason(error));
     }
-    if (!picture.save(&file, "PNG") || !file.commit()) return failed(reason(file.error()));
+    if (!write(file) || !file.commit()) return failed(reason(file.error()));
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include "core/monte_carlo.h"
 #include "core/random.h"
 #include "core/range_scan.h"
+#include "core/throw_steps.h"
 #include "core/trace.h"
 #include "tests/support/list_random.h"
 #include "tests/support/point_script.h"
@@ -280,4 +281,53 @@ TEST(CoreTrapezoid, PresetsAndAFailingExpression) {
     const TrapezoidResult t = trapezoid(f, Number::dbl(0), 3);
     EXPECT_NEAR(t.itrap.value(), 6, 1e-9) << "every end keeps the stale 2";
     EXPECT_EQ(f.failures(), 200);
+}
+
+TEST(CoreThrowSteps, StepsOfAnySizeCountWhatOneRunCountsWithTheSameNumbers) {
+    struct Case {
+        int nfun;
+        ThrowBox box;
+        std::vector<int> steps;  // sizes of the successive additions
+    };
+    const Case cases[] = {
+        // Typed fast path: a Double lower limit with a box from 0.
+        {2, {Number::dbl(0), 3, Number::integer(0), 9}, std::vector<int>(300, 1)},
+        // A function that changes sign, in uneven batches.
+        {3, {Number::dbl(-2), 5, Number::single(-1), 1}, {1, 10, 100, 1000, 7, 1}},
+        // A Double bottom takes the general typed path.
+        {5, {Number::dbl(-1.5), 2.5f, Number::dbl(0.0001), 1}, {250, 250, 1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        int total = 0;
+        for (int k : c.steps) total += k;
+        auto seeded = [] {
+            ClockRandom r;
+            r.fixSeed(42);
+            r.reseedFromClock();
+            return r;
+        };
+        Evaluator once = builtIn(c.nfun);
+        ClockRandom r1 = seeded();
+        std::vector<ThrowKind> kindsOnce;
+        const ThrowTally all =
+            throwPoints(once, c.box, total, r1, [&](double, float, ThrowKind k) { kindsOnce.push_back(k); });
+
+        Evaluator stepped = builtIn(c.nfun);
+        ClockRandom r2 = seeded();
+        ThrowSteps steps(c.box);
+        std::vector<ThrowKind> kindsStepped;
+        for (int k : c.steps)
+            steps.add(stepped, k, r2, [&](double, float, ThrowKind kind) { kindsStepped.push_back(kind); });
+
+        SCOPED_TRACE(c.nfun);
+        EXPECT_EQ(kindsStepped, kindsOnce);
+        EXPECT_EQ(steps.throws(), total);
+        EXPECT_EQ(steps.plus(), all.nplus.value());
+        EXPECT_EQ(steps.minus(), all.nminus.value());
+        EXPECT_EQ(steps.missed(), all.missed);
+        EXPECT_EQ(steps.estimate(), monteCarloValue(c.box, all, total));
+    }
+    EXPECT_FALSE(ThrowSteps().estimate()) << "no estimate before the first throw";
+    // A function that keeps its sign: σ = S·√(p(1 − p)/n).
+    EXPECT_DOUBLE_EQ(hitOrMissSigma(9, 1.0 / 3, 1.0 / 3, 100), 9 * std::sqrt(2.0 / 9 / 100));
 }

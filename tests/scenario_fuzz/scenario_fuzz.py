@@ -44,7 +44,8 @@ PICTURES = ["linein.gif", "parabola.gif", "sinus.gif", "cos.gif", "gauss.gif",
             "maxwell.gif", "plank_1.gif", "plank_2.gif", "vdv.gif"]
 MENU_ITEMS = ["mnuFilespravka", "mnuFilespravka2", "mnuFileHistory", "mnuHelpSep2",
               "mnuFileExit", "mnuHelpInstruction", "mnuFileUprav", "mnuHelpSep1",
-              "mnuHelpAvtors", "mnuHelpAbout", "mnuFileSavePicture", "mnuFile", "mnuHelp"]
+              "mnuHelpAvtors", "mnuHelpAbout", "mnuFileSavePicture", "mnuFile", "mnuHelp",
+              "mnuFileSaveSheet", "mnuFilePrint", "mnuFileSaveData", "mnuStudySteps"]
 # Reachable range of each bar (lowest, highest) as the driver sees it.
 BARS = {1: (-32000, 32000), 2: (-32767, 32767), 3: (0, 32000), 4: (1, 5)}
 USER_ENTRY = 9
@@ -197,7 +198,7 @@ def command(rng, shots):
     kinds = ["select"] * 14 + ["scroll"] * 14 + ["text1"] * 16 + ["text2"] * 7 + \
             ["click"] * 12 + ["menu"] * 5 + ["resize"] * 6 + ["move"] * 2 + ["answer"] * 4 + \
             ["seed"] * 2 + ["dump"] * 8 + ["shot"] + ["close"] + ["garbage"] * 3 + ["late"] + \
-            ["edit"] * 5 + ["save"] + ["study"] * 6 + ["methods"] * 4
+            ["edit"] * 5 + ["save"] + ["study"] * 6 + ["methods"] * 4 + ["steps"] * 6 + ["sheet"] * 2
     kind = rng.choice(kinds)
     if kind == "select":
         n = rng.choice([USER_ENTRY] * 3 + list(range(10)) + [-1, 10, 99999])
@@ -241,6 +242,15 @@ def command(rng, shots):
         return study_command(rng, shots)
     if kind == "methods":
         return methods_command(rng)
+    if kind == "steps":
+        return b"steps " + rng.choice([b"open", b"open", b"add 1", b"add 1000", b"add 0", b"add -5", b"add x",
+                                       b"seed %d" % rng.randint(0, 2**64 - 1), b"seed -1", b"reset",
+                                       b"speed 5000", b"speed 2", b"speed 0", b"play 300", b"play -1",
+                                       b"close", b"frobnicate", b""])
+    if kind == "sheet":
+        target = rng.choice([shots.replace(b"shot.png", b"sheet.png"), shots.replace(b"shot.png", b"sheet.pdf"),
+                             shots.replace(b"shot.png", b"data.csv"), b"/nonexistent/folder/x.pdf", b""])
+        return rng.choice([b"savesheet ", b"print ", b"savedata ", b"savedata ru "]) + target
     if kind == "late":
         return rng.choice([b"start", b"size 100 100"])
     return rng.choice([b"frobnicate", b"\xff\xfe\xfd", b"select", b"scroll 1", b"text",

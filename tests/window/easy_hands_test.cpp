@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -24,6 +25,7 @@
 #include "window/form1.h"
 #include "window/limit_editor.h"
 #include "window/plot_export.h"
+#include "window/steps_panel.h"
 #include "window/translations.h"
 
 namespace mcplot {
@@ -209,6 +211,39 @@ TEST_F(EasyHands, CopyPutsThePlotBoxOnTheClipboardFromItsOwnMenu) {
     const QImage copied = clipboard->image();
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(copied.size(), f.Picture1->size() * f.Picture1->devicePixelRatioF());
+}
+
+TEST_F(EasyHands, ACtrlCRightAfterAClickOnThePlotCopiesIt) {
+    Form1& f = *form_;
+    QApplication::setActiveWindow(&f);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    EXPECT_NE(f.focusWidget(), f.Picture1);
+    QTest::keyClick(f.Picture1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(clipboard->image().isNull()) << "without the focus Ctrl+C is not the plot's";
+    QTest::mouseClick(f.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(f.focusWidget(), f.Picture1);
+    QTest::keyClick(f.Picture1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->image().size(), f.Picture1->size() * f.Picture1->devicePixelRatioF());
+}
+
+TEST_F(EasyHands, StepThrowsLieAboveThePlotsPictureAndEscapeClosesThePanel) {
+    Form1& f = *form_;
+    const QImage before = f.canvas().image().copy();
+    f.menuItem("mnuStudySteps")->trigger();
+    StepsPanel* panel = f.stepsPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->isVisible());
+    panel->add(500);
+    EXPECT_EQ(panel->steps().throws(), 500);
+    EXPECT_EQ(f.canvas().image(), before) << "the throws are not drawn into the plot's picture";
+    auto* overlay = f.Picture1->findChild<QWidget*>("throwOverlay");
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_TRUE(overlay->isVisible());
+    EXPECT_NE(f.Picture1->grab().toImage(), QPixmap::fromImage(before).toImage()) << "but shown above it";
+    QTest::keyClick(panel, Qt::Key_Escape);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(overlay->isVisible());
 }
 
 TEST_F(EasyHands, SaveItemHasCtrlSAndAsksForTheFile) {

@@ -107,13 +107,17 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
         for (QAction* a : m->actions()) out << a->objectName() + "=" + (a->isSeparator() ? "-" : a->text());
         return out;
     };
-    EXPECT_EQ(
-        names(menus[0]->menu()),
-        QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции", "mnuFileHistory=История",
-                     "mnuFileSavePicture=Сохранить рисунок…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
-    EXPECT_EQ(names(menus[1]->menu()), QStringList({"mnuStudyAccuracy=Точность метода…",
-                                                    "mnuStudyMethods=Как уменьшить погрешность…"}));
+    EXPECT_EQ(names(menus[0]->menu()),
+              QStringList({"mnuFilespravka=Метод Монте-Карло", "mnuFilespravka2=Функции",
+                           "mnuFileHistory=История", "mnuFileSavePicture=Сохранить рисунок…",
+                           "mnuFileSaveSheet=Сохранить рисунок с подписью…", "mnuFilePrint=Печать…",
+                           "mnuFileSaveData=Сохранить данные…", "mnuHelpSep2=-", "mnuFileExit=Выход"}));
+    EXPECT_EQ(form_->menuItem("mnuFilePrint")->shortcut(), QKeySequence(QKeySequence::Print));
+    EXPECT_EQ(names(menus[1]->menu()),
+              QStringList({"mnuStudyAccuracy=Точность метода…", "mnuStudyMethods=Как уменьшить погрешность…",
+                           "mnuStudySteps=Бросать по шагам…"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+    EXPECT_EQ(menus[1]->menu()->actions()[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
     EXPECT_EQ(names(menus[2]->menu()),
               QStringList({"mnuHelpInstruction=Инструкция", "mnuFileUprav=Управление", "mnuHelpSep1=-",
                            "mnuHelpAvtors=Авторы", "mnuHelpAbout=О программе"}));

@@ -18,6 +18,12 @@
 //   methods open (the study window's page "Методы") | methods n N | methods nmax N
 //   methods runs M | methods perstratum P | methods seed S | methods run (to its end)
 //   methods start | methods cancel
+//   steps open | steps seed S | steps add K | steps reset | steps speed V
+//   steps play MS (animates for MS milliseconds of the event loop, then pauses)
+//   steps shot FILE | steps close
+//   savesheet PATH (PNG, or PDF for a name ending in .pdf) | print PATH (the
+//   worksheet through "Печать…" to a PDF printer) | savedata [ru] PATH (CSV; ru: `;` and
+//   the decimal comma)
 //
 // `dump` prints one line of JSON; an unknown or impossible command prints
 // {"error": "..."} and the driver goes on.
@@ -28,7 +34,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QElapsedTimer>
 #include <QPixmap>
+#include <QPrinter>
 #include <QScreen>
 
 #include <charconv>
@@ -46,6 +54,7 @@
 #include "studywindow/methods_page.h"
 #include "window/form1.h"
 #include "window/qt_desktop.h"
+#include "window/steps_panel.h"
 #include "window/translations.h"
 
 using namespace mcplot;
@@ -187,6 +196,14 @@ public:
     Driver() : form_(&desktop_) {
         // The save dialog is answered by `save`; the menu item alone cancels it.
         form_.setSavePathAsker([this](QWidget*) { return std::exchange(savePath_, QString()); });
+        // "Печать…" prints to a PDF file named by `print`; the menu item alone cancels.
+        form_.setPrinterAsker([this](QPrinter& printer) {
+            const QString path = std::exchange(savePath_, QString());
+            if (path.isEmpty()) return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return true;
+        });
     }
 
     // Worker threads (the study's) do not count: they keep no one waiting.
@@ -396,6 +413,31 @@ private:
         }
         if (cmd == "study") return studyCommand(in);
         if (cmd == "methods") return methodsCommand(in);
+        if (cmd == "steps") return stepsCommand(in);
+        if (cmd == "savesheet" || cmd == "print") {
+            const std::string path = rest();
+            if (path.empty()) return error("usage: " + cmd + " PATH");
+            if (auto e = needOpen(); !e.empty()) return e;
+            if (cmd == "savesheet") {
+                form_.saveSheet(QString::fromStdString(path));
+            } else {
+                savePath_ = QString::fromStdString(path);
+                form_.menuItem(QStringLiteral("mnuFilePrint"))->trigger();
+                savePath_.clear();
+            }
+            settle();
+            return {};
+        }
+        if (cmd == "savedata") {
+            std::string path = rest();
+            const bool russian = path.rfind("ru ", 0) == 0;
+            if (russian) path.erase(0, 3);
+            if (path.empty()) return error("usage: savedata [ru] PATH");
+            if (auto e = needOpen(); !e.empty()) return e;
+            form_.saveData(QString::fromStdString(path), russian);
+            settle();
+            return {};
+        }
         if (cmd == "close") {
             if (auto e = needOpen(); !e.empty()) return e;
             form_.close();
@@ -547,6 +589,72 @@ private:
                                   .integer("runsDone", m.runsDone)
                                   .json());
         return array(methods);
+    }
+
+    std::string stepsCommand(std::istringstream& in) {
+        std::string sub;
+        in >> sub;
+        if (sub == "open") {
+            if (auto e = needOpenForStudy(); !e.empty()) return e;
+            form_.mnuStudySteps_Click();
+            settle();
+            return {};
+        }
+        StepsPanel* p = form_.stepsPanel();
+        if (!p) return error("the steps panel is not open");
+        if (sub == "seed") {
+            unsigned long long n;
+            if (!(in >> n)) return error("usage: steps seed S");
+            p->setSeed(n);
+            p->restart();
+        } else if (sub == "add") {
+            int k;
+            if (!(in >> k) || k < 1) return error("usage: steps add K");
+            p->add(k);
+        } else if (sub == "reset") {
+            p->restart();
+        } else if (sub == "speed") {
+            int v;
+            if (!(in >> v) || v < 1) return error("usage: steps speed V");
+            p->setSpeed(v);
+        } else if (sub == "play") {
+            int ms;
+            if (!(in >> ms) || ms < 0) return error("usage: steps play MS");
+            p->play();
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            p->pause();
+        } else if (sub == "shot") {
+            std::string file;
+            std::getline(in, file);
+            if (!file.empty() && file[0] == ' ') file.erase(0, 1);
+            if (file.empty()) return error("usage: steps shot FILE.png");
+            if (!p->grab().save(QString::fromStdString(file))) return error("cannot write " + file);
+        } else if (sub == "close") {
+            p->close();
+        } else {
+            return error("unknown steps command: " + sub);
+        }
+        settle();
+        return {};
+    }
+
+    std::string stepsDump() {
+        StepsPanel* p = form_.stepsPanel();
+        Obj o;
+        o.boolean("open", p && p->isVisible());
+        if (!p) return o.json();
+        const ThrowSteps& s = p->steps();
+        o.integer("n", s.throws()).integer("plus", s.plus()).integer("minus", s.minus());
+        if (const auto e = s.estimate())
+            o.num("estimate", *e);
+        else
+            o.raw("estimate", "null");
+        o.boolean("stale", p->stale())
+            .boolean("playing", p->playing())
+            .num("longestStepMs", p->longestStepMs());
+        return o.json();
     }
 
     std::string needOpenForStudy() const {
@@ -836,6 +944,7 @@ private:
         root.raw("windows", array(windows));
         root.boolean("alive", !windows.empty());
         root.raw("study", studyDump());
+        root.raw("steps", stepsDump());
         return root.json();
     }
 
