@@ -110,7 +110,8 @@ BENCHMARK(BM_SampleDefaultStudy)->Unit(benchmark::kMillisecond)->UseManualTime()
 int main(int argc, char** argv) {
     bool json = false;
     for (int k = 1; k < argc; ++k)
-        if (std::strncmp(argv[k], "--benchmark_format=", 19) == 0 && std::strcmp(argv[k] + 19, "console") != 0)
+        if (std::strncmp(argv[k], "--benchmark_format=", 19) == 0 &&
+            std::strcmp(argv[k] + 19, "console") != 0)
             json = true;
     const int status = mcplot::bench::runBenchmarks(
         argc, argv,

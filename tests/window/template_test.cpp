@@ -117,7 +117,7 @@ TEST_F(Template, MenusInOrderWithTheirNames) {
               QStringList({"mnuStudyAccuracy=Точность метода…", "mnuStudyMethods=Как уменьшить погрешность…",
                            "mnuStudySteps=Бросать по шагам…"}));
     EXPECT_EQ(menus[1]->menu()->actions()[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
-    EXPECT_EQ(menus[1]->menu()->actions()[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+    EXPECT_EQ(menus[1]->menu()->actions()[2]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
     EXPECT_EQ(names(menus[2]->menu()),
               QStringList({"mnuHelpInstruction=Инструкция", "mnuFileUprav=Управление", "mnuHelpSep1=-",
                            "mnuHelpAvtors=Авторы", "mnuHelpAbout=О программе"}));
