@@ -86,7 +86,7 @@ TEST(Statistics, SigmaAndIntervalAreTheOnesAStudentCanCheck) {
         StudySettings s;
         s.box = c.box;
         s.throws = n;
-        s.mainRun = mainRun(c.box, c.above, c.below, c.red, value, 1.5);
+        s.mainRun.emplace(mainRun(c.box, c.above, c.below, c.red, value, 1.5));
         s.maxThrows = 1000;
         s.runs = 10;
         const StudyResults r = runStudy(s, c.f);
@@ -124,7 +124,7 @@ TEST(Statistics, MainValuesOfAnotherRunAreNamedAndNotCompared) {
     for (const Case& c : cases) {
         StudySettings s;
         s.box = box;
-        if (c.hasRun) s.mainRun = mainRun(box, 70, 0, 130, 9.45, 9.0004);
+        if (c.hasRun) s.mainRun.emplace(mainRun(box, 70, 0, 130, 9.45, 9.0004));
         s.mainChanges = c.changes;
         s.maxThrows = 1000;
         s.runs = 10;
@@ -145,7 +145,7 @@ TEST(Statistics, ConstantFunctionIsExactAndCovered) {
     StudySettings s;
     s.box = Box{0, 2, 0, 0.5};
     s.throws = 300;
-    s.mainRun = mainRun(s.box, 300, 0, 0, 1.0, 1.0);
+    s.mainRun.emplace(mainRun(s.box, 300, 0, 0, 1.0, 1.0));
     s.maxThrows = 1000;
     s.runs = 50;
     const StudyResults r = runStudy(s, [](double) { return 0.5; });
@@ -283,7 +283,7 @@ TEST(Statistics, NoValueMeansNoErrorsIntervalsOrNormalCurve) {
     StudySettings s;
     s.box = Box{0, 1, 0, 400};
     s.throws = 200;
-    s.mainRun = mainRun(s.box, 20, 0, 180, 40, 300);
+    s.mainRun.emplace(mainRun(s.box, 20, 0, 180, 40, 300));
     s.maxThrows = 1000;
     s.runs = 20;
     const StudyResults r = runStudy(s, [](double x) { return 1 / ((x - 0.3) * (x - 0.3)); });

@@ -58,7 +58,9 @@ TEST(Lesson, StepsAreAnAdditionThatCountsAsTheMonteCarloButtonAndAnyRedrawEnds) 
         x.remove("steps");
         y.remove("steps");
         EXPECT_EQ(x, y) << "the panel changes nothing of the main window";
-        if (k >= 2) EXPECT_EQ(steps(with[k])["stale"].toBool(), script[k].staleAfter);
+        if (k >= 2) {
+            EXPECT_EQ(steps(with[k])["stale"].toBool(), script[k].staleAfter);
+        }
     }
     // The same seed: 200 throws in four steps count what one run of 200 counts.
     const QJsonObject first = with[2], counts = steps(first);
