@@ -32,6 +32,9 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/file_saving.h"
+#include "studywindow/log_axes.h"
+#include "studywindow/page_data.h"
 #include "studywindow/methods_page.h"
 
 namespace mcplot {
@@ -49,17 +52,6 @@ QLineSeries* lineSeries(const QString& name, const QColor& color, Qt::PenStyle s
     pen.setStyle(style);
     s->setPen(pen);
     return s;
-}
-
-// The points with a positive value as (log₁₀ x, log₁₀ y): the chart's axes
-// are logarithmic, and a zero or a missing value has no place on them.
-template <class N>
-QList<QPointF> logPoints(const std::vector<N>& xs, const std::vector<double>& ys) {
-    QList<QPointF> out;
-    for (size_t k = 0; k < xs.size() && k < ys.size(); ++k)
-        if (ys[k] > 0 && std::isfinite(ys[k]) && xs[k] > 0)
-            out.append(QPointF(std::log10(static_cast<double>(xs[k])), std::log10(ys[k])));
-    return out;
 }
 
 // A round tick step (1, 2 or 5 times a power of ten) giving at most `most` ticks over the span.
@@ -274,6 +266,12 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
         save->setObjectName(which + QStringLiteral("Save"));
         save->setToolTip(QStringLiteral("Сохранить график в файл PNG."));
         connect(save, &QPushButton::clicked, this, [this, which] { askSaveChart(which); });
+        auto* saveData = new QPushButton(QString::fromUtf8(texts::saveDataCaption));
+        saveData->setObjectName(which + QStringLiteral("SaveData"));
+        saveData->setToolTip(
+            QStringLiteral("Сохранить числа страницы в файл CSV для электронной таблицы: итоги, точки обоих "
+                           "графиков и столбцы гистограммы."));
+        connect(saveData, &QPushButton::clicked, this, [this] { askSaveData(); });
         note = new QLabel;
         note->setObjectName(which + QStringLiteral("Note"));
         note->setWordWrap(true);
@@ -282,6 +280,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->addWidget(note, 1);
         row->addWidget(save);
+        row->addWidget(saveData);
         box->addLayout(row);
         return box;
     };
@@ -772,36 +771,11 @@ void StudyWindow::drawConvergence() {
                         ? QStringLiteral("трапеции, наклон %1 по данным").arg(num(c.trapezoidSlope, 2))
                         : QStringLiteral("трапеции"));
 
-    double ymin = INFINITY, ymax = -INFINITY;
-    for (QLineSeries* s : {oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_})
-        for (const QPointF& p : s->points()) {
-            ymin = std::min(ymin, p.y());
-            ymax = std::max(ymax, p.y());
-        }
-    if (!(ymax >= ymin)) {
-        ymin = -6;
-        ymax = 0;
-    }
-    ymin = std::floor(std::max(ymin, ymax - 14));
-    ymax = std::ceil(ymax);
-    if (ymax <= ymin) ymax = ymin + 1;
-    // One label per decade while they fit; every second or third past that.
-    const int every = ymax - ymin > 10 ? 3 : ymax - ymin > 6 ? 2 : 1;
-    // 1, 10, 100, 10³…; 0,1, 0,01, 10⁻³…: short enough for every decade.
-    auto decade = [this](int k) {
-        if (k >= -2 && k <= 2) return num(std::pow(10.0, k), 1);
-        static const char* const digits[] = {"⁰", "¹", "²", "³", "⁴", "⁵", "⁶", "⁷", "⁸", "⁹"};
-        QString power = k < 0 ? QStringLiteral("⁻") : QString();
-        for (QChar c : QString::number(std::abs(k))) power += QString::fromUtf8(digits[c.digitValue()]);
-        return QStringLiteral("10") + power;
-    };
-    clearCategories(convergenceX_);
-    for (int k = 0; k <= static_cast<int>(std::floor(xmax)); ++k) convergenceX_->append(decade(k), k);
-    convergenceX_->setRange(0, xmax);
-    clearCategories(convergenceY_);
-    for (int k = static_cast<int>(ymin); k <= static_cast<int>(ymax); ++k)
-        if ((k - static_cast<int>(ymin)) % every == 0) convergenceY_->append(decade(k), k);
-    convergenceY_->setRange(ymin, ymax);
+    // N has a label at every decade: the axis never spans more than 10⁷.
+    labelDecades(convergenceX_, 0, xmax, target_.decimalSeparator, 1);
+    const auto [ymin, ymax] =
+        decadeRange({oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_});
+    labelDecades(convergenceY_, ymin, ymax, target_.decimalSeparator);
 
     QString note;
     if (results_.hasReference && !std::isfinite(results_.reference.value))
@@ -902,6 +876,22 @@ void StudyWindow::askSaveChart(const QString& which) {
     if (file.isEmpty()) return;
     if (!saveChart(which, file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? file : file + ".png"))
         status_->setText(QStringLiteral("Не удалось сохранить файл %1.").arg(file));
+}
+
+QString StudyWindow::saveData(const QString& path, study::CsvStyle style) {
+    const QString failure = !study_
+                                ? QStringLiteral("Данных нет: сначала нажмите «Запустить».")
+                                : saveCsv(path, accuracyCsv(target_, study_->settings(), results_, style));
+    status_->setStyleSheet(failure.isEmpty() ? QStringLiteral("color: black")
+                                             : QStringLiteral("color: #b00000"));
+    status_->setText(failure.isEmpty() ? dataSavedText(path) : failure);
+    return failure;
+}
+
+void StudyWindow::askSaveData() {
+    study::CsvStyle style;
+    const QString path = askCsvPath(this, QStringLiteral("точность.csv"), &style);
+    if (!path.isEmpty()) saveData(path, style);
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/run_record.h"
+#include "study/csv.h"
 #include "study/study.h"
 
 class QCategoryAxis;
@@ -90,6 +91,9 @@ public:
 
     // Saves a chart ("convergence" or "histogram") as PNG; false when it cannot.
     bool saveChart(const QString& which, const QString& file);
+    // Saves the page's numbers as CSV and says where on the status line; ""
+    // on success, else what went wrong, naming the file and the reason.
+    QString saveData(const QString& path, study::CsvStyle style);
 
     QLabel* statusLabel() const { return status_; }
     // The page "Методы" once it has been shown, else null; showing it makes it.
@@ -109,6 +113,7 @@ private:
     void drawHistogram();
     void showStatus();
     void askSaveChart(const QString& which);
+    void askSaveData();
     void refreshHeader();
     void makeMethodsPage();
     QString num(double v, int digits) const;
