@@ -8,7 +8,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -865,26 +866,34 @@ bool StudyWindow::saveChart(const QString& which, const QString& file) {
                        : which == QStringLiteral("histogram") ? histogramView_
                                                               : nullptr;
     if (!view || file.isEmpty()) return false;
-    return view->grab().save(file, "PNG");
+    const QImage picture = view->grab().toImage();
+    const QString failure = writeFileSafely(file, QStringLiteral("Рисунок не сохранён в файл"),
+                                            [&picture](QIODevice& out) { return picture.save(&out, "PNG"); });
+    tellSaved(failure, QStringLiteral("Рисунок сохранён в файл «%1».")
+                           .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+    return failure.isEmpty();
 }
 
 void StudyWindow::askSaveChart(const QString& which) {
     const QString suggested = which == QStringLiteral("convergence") ? QStringLiteral("сходимость.png")
                                                                      : QStringLiteral("повторные_опыты.png");
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), suggested,
-                                                      QStringLiteral("Рисунки PNG (*.png)"));
+    const QString file = askSavePath(this, QStringLiteral("Сохранить график"),
+                                     {QStringLiteral("Рисунки PNG (*.png)")}, suggested);
     if (file.isEmpty()) return;
-    if (!saveChart(which, file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? file : file + ".png"))
-        status_->setText(QStringLiteral("Не удалось сохранить файл %1.").arg(file));
+    saveChart(which, file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? file : file + ".png");
+}
+
+void StudyWindow::tellSaved(const QString& failure, const QString& saved) {
+    status_->setStyleSheet(failure.isEmpty() ? QStringLiteral("color: black")
+                                             : QStringLiteral("color: #b00000"));
+    status_->setText(failure.isEmpty() ? saved : failure);
 }
 
 QString StudyWindow::saveData(const QString& path, study::CsvStyle style) {
     const QString failure = !study_
                                 ? QStringLiteral("Данных нет: сначала нажмите «Запустить».")
                                 : saveCsv(path, accuracyCsv(target_, study_->settings(), results_, style));
-    status_->setStyleSheet(failure.isEmpty() ? QStringLiteral("color: black")
-                                             : QStringLiteral("color: #b00000"));
-    status_->setText(failure.isEmpty() ? dataSavedText(path) : failure);
+    tellSaved(failure, dataSavedText(path));
     return failure;
 }
 

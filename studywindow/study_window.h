@@ -90,6 +90,7 @@ public:
     bool hasResults() const { return hasResults_; }
 
     // Saves a chart ("convergence" or "histogram") as PNG; false when it cannot.
+    // Says on the status line where the file went or, naming it, why it did not.
     bool saveChart(const QString& which, const QString& file);
     // Saves the page's numbers as CSV and says where on the status line; ""
     // on success, else what went wrong, naming the file and the reason.
@@ -114,6 +115,8 @@ private:
     void showStatus();
     void askSaveChart(const QString& which);
     void askSaveData();
+    // The status line after saving: `saved`, or the failure in red.
+    void tellSaved(const QString& failure, const QString& saved);
     void refreshHeader();
     void makeMethodsPage();
     QString num(double v, int digits) const;

@@ -96,9 +96,12 @@ TEST(StudyData, PagesSaveTheirNumbersAsTheDumpShowsThem) {
                           "study savedata methods ru " + dir + "m.csv",
                           "dump",
                           "study savedata accuracy ru " + dir + "missing/a.csv",
+                          "dump",
+                          "study save histogram " + dir + "missing/h.png",
+                          "dump",
                           "study savedata methods " + dir,
                           "dump"});
-    ASSERT_EQ(d.size(), 2u);
+    ASSERT_EQ(d.size(), 5u);  // the dumps and the driver's error for the picture not saved
     const QJsonObject st = d[0]["study"].toObject();
     const QJsonObject c = st["convergence"].toObject(), h = st["histogram"].toObject();
     const QJsonArray methods = st["methods"].toArray();
@@ -174,10 +177,22 @@ TEST(StudyData, PagesSaveTheirNumbersAsTheDumpShowsThem) {
     EXPECT_EQ(st["status"].toString(), "Данные сохранены в файл «" + dir + "a.csv».");
     EXPECT_EQ(st["methodsPage"].toObject()["status"].toString(),
               "Данные сохранены в файл «" + dir + "m.csv».");
-    const QJsonObject failed = d[1]["study"].toObject();
-    EXPECT_EQ(failed["status"].toString(),
-              "Данные не сохранены в файл «" + dir + "missing/a.csv»: папки «" + dir + "missing» нет.");
-    EXPECT_TRUE(failed["methodsPage"].toObject()["status"].toString().endsWith("это папка, а не файл."));
+    // A failure names the file and the reason on the page's status line.
+    const struct {
+        QJsonObject dump;
+        bool methodsPage;
+        QString status;
+    } failures[] = {
+        {d[1], false,
+         "Данные не сохранены в файл «" + dir + "missing/a.csv»: папки «" + dir + "missing» нет."},
+        {d[3], false,
+         "Рисунок не сохранён в файл «" + dir + "missing/h.png»: папки «" + dir + "missing» нет."},
+        {d[4], true, "Данные не сохранены в файл «" + dir + "»: это папка, а не файл."},
+    };
+    for (const auto& f : failures) {
+        const QJsonObject page = f.dump["study"].toObject();
+        EXPECT_EQ((f.methodsPage ? page["methodsPage"].toObject() : page)["status"].toString(), f.status);
+    }
 }
 
 }  // namespace
