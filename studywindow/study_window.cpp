@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,6 +64,12 @@ double roundStep(double span, int most) {
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * power >= raw) return m * power;
     return 10 * power;
+}
+
+// A legend whose markers were shown or hidden while its page was out of
+// sight keeps their old places, the labels drawn over one another.
+void relayoutLegend(QChart* chart) {
+    if (QGraphicsLayout* layout = chart->legend()->layout()) layout->invalidate();
 }
 
 void clearCategories(QCategoryAxis* axis) {
@@ -309,7 +316,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     trapN_ = lineSeries(QStringLiteral("трапеции"), QColor(200, 60, 0), Qt::DashDotLine);
     trap100_ = lineSeries(QStringLiteral("трапеции, n = 100"), QColor(200, 60, 0), Qt::DotLine);
     convergenceX_ = new QCategoryAxis;
-    convergenceX_->setTitleText(QStringLiteral("N — число бросков (для трапеций — число интервалов n)"));
+    convergenceX_->setTitleText(QStringLiteral("N бросков (для трапеций — n интервалов)"));
     convergenceX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     convergenceY_ = new QCategoryAxis;
     convergenceY_->setTitleText(QStringLiteral("ошибка"));
@@ -768,6 +775,7 @@ void StudyWindow::drawConvergence() {
     trap100_->replace(hundred);
     for (QLineSeries* s : {oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_})
         for (QLegendMarker* m : convergenceChart_->legend()->markers(s)) m->setVisible(s->count() > 0);
+    relayoutLegend(convergenceChart_);
     trapN_->setName(std::isfinite(c.trapezoidSlope)
                         ? QStringLiteral("трапеции, наклон %1 по данным").arg(num(c.trapezoidSlope, 2))
                         : QStringLiteral("трапеции"));
@@ -846,6 +854,7 @@ void StudyWindow::drawHistogram() {
     for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{density_, exactLine_, centerLine_})
         for (QLegendMarker* m : histogramChart_->legend()->markers(s))
             m->setVisible(static_cast<QLineSeries*>(s)->count() > 0);
+    relayoutLegend(histogramChart_);
 
     clearCategories(histogramX_);
     const double step = roundStep(to - from, 6);
