@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/count_spin_box.h"
 #include "studywindow/file_saving.h"
 #include "studywindow/log_axes.h"
 #include "studywindow/page_data.h"
@@ -90,12 +91,11 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     header_->setWordWrap(true);
 
     auto spin = [](const char* name, int low, int high, int step, int value, const char* tip) {
-        auto* box = new QSpinBox;
+        QSpinBox* box = new CountSpinBox;
         box->setObjectName(QString::fromUtf8(name));
         box->setRange(low, high);
         box->setSingleStep(step);
         box->setValue(value);
-        box->setGroupSeparatorShown(true);
         box->setToolTip(QString::fromUtf8(tip));
         return box;
     };

@@ -34,6 +34,7 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/count_spin_box.h"
 #include "studywindow/file_saving.h"
 #include "studywindow/log_axes.h"
 #include "studywindow/page_data.h"
@@ -127,28 +128,6 @@ const RowText rowTexts[] = {
 };
 
 }  // namespace
-
-// A spin box showing its count as the rest of the window does: 100 000.
-class CountSpinBox : public QSpinBox {
-protected:
-    QString textFromValue(int value) const override {
-        return QString::fromStdString(study::plainCount(value));
-    }
-    int valueFromText(const QString& text) const override {
-        QString digits = text;
-        digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
-        return digits.toInt();
-    }
-    QValidator::State validate(QString& text, int&) const override {
-        QString digits = text;
-        digits.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}]")));
-        if (digits.isEmpty()) return QValidator::Intermediate;
-        bool ok = false;
-        const int v = digits.toInt(&ok);
-        if (!ok) return QValidator::Invalid;
-        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
-    }
-};
 
 QString StudyTarget::key() const {
     QString k = entry + '\n' + formula;
