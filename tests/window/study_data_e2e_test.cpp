@@ -78,29 +78,13 @@ QJsonArray column(const QJsonArray& rows, const char* key) {
 TEST(StudyData, PagesSaveTheirNumbersAsTheDumpShowsThem) {
     DriverSession s;
     const QString dir = s.folder() + "/";
-    const auto d = s.run({"start",
-                          "select 4",
-                          "click CmdOK",
-                          "study open",
-                          "study seed 3",
-                          "study nmax 10000",
-                          "study runs 30",
-                          "study run",
-                          "methods open",
-                          "methods n 100",
-                          "methods nmax 1000",
-                          "methods runs 10",
-                          "methods seed 5",
-                          "methods run",
-                          "study savedata accuracy " + dir + "a.csv",
-                          "study savedata methods ru " + dir + "m.csv",
-                          "dump",
-                          "study savedata accuracy ru " + dir + "missing/a.csv",
-                          "dump",
-                          "study save histogram " + dir + "missing/h.png",
-                          "dump",
-                          "study savedata methods " + dir,
-                          "dump"});
+    const QString script =
+        "start|select 4|click CmdOK|study open|study seed 3|study nmax 10000|study runs 30|study run|"
+        "methods open|methods n 100|methods nmax 1000|methods runs 10|methods seed 5|methods run|"
+        "study savedata accuracy DIR/a.csv|study savedata methods ru DIR/m.csv|dump|"
+        "study savedata accuracy ru DIR/missing/a.csv|dump|study save histogram DIR/missing/h.png|dump|"
+        "study savedata methods DIR/|dump";
+    const auto d = s.run(QString(script).replace("DIR/", dir).split('|'));
     ASSERT_EQ(d.size(), 5u);  // the dumps and the driver's error for the picture not saved
     const QJsonObject st = d[0]["study"].toObject();
     const QJsonObject c = st["convergence"].toObject(), h = st["histogram"].toObject();
