@@ -17,10 +17,10 @@ QString decadeLabel(int k, const std::string& separator) {
     return QStringLiteral("10") + power;
 }
 
-void labelDecades(QCategoryAxis* axis, double from, double to, const std::string& separator) {
+void labelDecades(QCategoryAxis* axis, double from, double to, const std::string& separator, int every) {
     for (const QString& label : axis->categoriesLabels()) axis->remove(label);
     const int low = static_cast<int>(std::ceil(from)), high = static_cast<int>(std::floor(to));
-    const int every = high - low > 10 ? 3 : high - low > 6 ? 2 : 1;
+    if (every <= 0) every = high - low > 10 ? 3 : high - low > 6 ? 2 : 1;
     for (int k = low; k <= high; ++k)
         if ((k - low) % every == 0) axis->append(decadeLabel(k, separator), k);
     axis->setRange(from, to);

@@ -29,9 +29,9 @@ QList<QPointF> logPoints(const std::vector<N>& xs, const std::vector<double>& ys
 // 10ᵏ as a label: 0,01, 0,1, 1, 10, 100 with the given separator, else 10 with a superscript power.
 QString decadeLabel(int k, const std::string& separator);
 
-// Labels the decades from..to on the axis, every second or third one when
-// there are many, and sets its range.
-void labelDecades(QCategoryAxis* axis, double from, double to, const std::string& separator);
+// Labels the decades from..to on the axis, every `every`-th one; 0: all
+// while they fit, every second or third one when there are many. Sets its range.
+void labelDecades(QCategoryAxis* axis, double from, double to, const std::string& separator, int every = 0);
 
 // The whole decades around the points of the series (at most 14 of them
 // below the top); −6..0 when there are no points.

@@ -26,7 +26,10 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/count_spin_box.h"
+#include "studywindow/file_saving.h"
 #include "studywindow/log_axes.h"
+#include "studywindow/page_data.h"
 
 namespace mcplot {
 
@@ -88,12 +91,11 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     header_->setWordWrap(true);
 
     auto spin = [](const char* name, int low, int high, int step, int value, const char* tip) {
-        auto* box = new QSpinBox;
+        QSpinBox* box = new CountSpinBox;
         box->setObjectName(QString::fromUtf8(name));
         box->setRange(low, high);
         box->setSingleStep(step);
         box->setValue(value);
-        box->setGroupSeparatorShown(true);
         box->setToolTip(QString::fromUtf8(tip));
         return box;
     };
@@ -229,9 +231,17 @@ MethodsPage::MethodsPage(std::function<StudyTarget()> source, KnownReference kno
     chartNote_->setObjectName(QStringLiteral("methodsChartNote"));
     chartNote_->setWordWrap(true);
 
+    auto* saveData = new QPushButton(QString::fromUtf8(texts::saveDataCaption));
+    saveData->setObjectName(QStringLiteral("methodsSaveData"));
+    saveData->setToolTip(
+        QStringLiteral("Сохранить таблицу методов и точки графика в файл CSV для электронной таблицы."));
+    connect(saveData, &QPushButton::clicked, this, [this] { askSaveData(); });
+    auto* noteRow = new QHBoxLayout;
+    noteRow->addWidget(chartNote_, 1);
+    noteRow->addWidget(saveData, 0, Qt::AlignTop);
     auto* chartBox = new QVBoxLayout;
     chartBox->addWidget(chartView_, 1);
-    chartBox->addWidget(chartNote_);
+    chartBox->addLayout(noteRow);
     auto* lower = new QHBoxLayout;
     lower->addLayout(chartBox, 1);
     lower->addWidget(notes_);
@@ -584,6 +594,22 @@ void MethodsPage::drawChart() {
                                           "вычисление во много раз дольше, чем у встроенной формулы, поэтому "
                                           "наклоны приблизительны.")
                          : QString()));
+}
+
+QString MethodsPage::saveData(const QString& path, study::CsvStyle style) {
+    const QString failure = !hasRun_
+                                ? QStringLiteral("Данных нет: сначала нажмите «Запустить».")
+                                : saveCsv(path, methodsCsv(target_, settings_, reference_, results_, style));
+    status_->setStyleSheet(failure.isEmpty() ? QStringLiteral("color: black")
+                                             : QStringLiteral("color: #b00000"));
+    status_->setText(failure.isEmpty() ? dataSavedText(path) : failure);
+    return failure;
+}
+
+void MethodsPage::askSaveData() {
+    study::CsvStyle style;
+    const QString path = askCsvPath(this, QStringLiteral("методы.csv"), &style);
+    if (!path.isEmpty()) saveData(path, style);
 }
 
 void MethodsPage::showStatus() {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <thread>
 
+#include "study/csv.h"
 #include "study/methods.h"
 #include "study/reference.h"
 #include "studywindow/study_window.h"
@@ -76,6 +77,10 @@ public:
     int chartRuns() const { return chartRuns_; }  // of the last run
     QLabel* statusLabel() const { return status_; }
 
+    // Saves the table and the chart's points as CSV and says where on the
+    // status line; "" on success, else what went wrong, naming the file and the reason.
+    QString saveData(const QString& path, study::CsvStyle style);
+
     // Whether a method's line is drawn on the chart.
     void setShown(study::Method method, bool shown);
     bool shown(study::Method method) const;
@@ -87,6 +92,7 @@ private:
     void fillTable();
     void drawChart();
     void showStatus();
+    void askSaveData();
     void refreshHeader();
     QString targetKey(const StudyTarget& t) const;
     QString num(double v, int digits) const;

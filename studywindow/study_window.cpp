@@ -8,7 +8,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +34,10 @@
 #include <cmath>
 
 #include "study/number_text.h"
+#include "studywindow/count_spin_box.h"
+#include "studywindow/file_saving.h"
+#include "studywindow/log_axes.h"
+#include "studywindow/page_data.h"
 #include "studywindow/methods_page.h"
 
 namespace mcplot {
@@ -51,17 +57,6 @@ QLineSeries* lineSeries(const QString& name, const QColor& color, Qt::PenStyle s
     return s;
 }
 
-// The points with a positive value as (log₁₀ x, log₁₀ y): the chart's axes
-// are logarithmic, and a zero or a missing value has no place on them.
-template <class N>
-QList<QPointF> logPoints(const std::vector<N>& xs, const std::vector<double>& ys) {
-    QList<QPointF> out;
-    for (size_t k = 0; k < xs.size() && k < ys.size(); ++k)
-        if (ys[k] > 0 && std::isfinite(ys[k]) && xs[k] > 0)
-            out.append(QPointF(std::log10(static_cast<double>(xs[k])), std::log10(ys[k])));
-    return out;
-}
-
 // A round tick step (1, 2 or 5 times a power of ten) giving at most `most` ticks over the span.
 double roundStep(double span, int most) {
     if (!(span > 0)) return 1;
@@ -70,6 +65,12 @@ double roundStep(double span, int most) {
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * power >= raw) return m * power;
     return 10 * power;
+}
+
+// A legend whose markers were shown or hidden while its page was out of
+// sight keeps their old places, the labels drawn over one another.
+void relayoutLegend(QChart* chart) {
+    if (QGraphicsLayout* layout = chart->legend()->layout()) layout->invalidate();
 }
 
 void clearCategories(QCategoryAxis* axis) {
@@ -127,28 +128,6 @@ const RowText rowTexts[] = {
 };
 
 }  // namespace
-
-// A spin box showing its count as the rest of the window does: 100 000.
-class CountSpinBox : public QSpinBox {
-protected:
-    QString textFromValue(int value) const override {
-        return QString::fromStdString(study::plainCount(value));
-    }
-    int valueFromText(const QString& text) const override {
-        QString digits = text;
-        digits.remove(QRegularExpression(QStringLiteral("[^0-9]")));
-        return digits.toInt();
-    }
-    QValidator::State validate(QString& text, int&) const override {
-        QString digits = text;
-        digits.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}]")));
-        if (digits.isEmpty()) return QValidator::Intermediate;
-        bool ok = false;
-        const int v = digits.toInt(&ok);
-        if (!ok) return QValidator::Invalid;
-        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
-    }
-};
 
 QString StudyTarget::key() const {
     QString k = entry + '\n' + formula;
@@ -274,6 +253,12 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
         save->setObjectName(which + QStringLiteral("Save"));
         save->setToolTip(QStringLiteral("Сохранить график в файл PNG."));
         connect(save, &QPushButton::clicked, this, [this, which] { askSaveChart(which); });
+        auto* saveData = new QPushButton(QString::fromUtf8(texts::saveDataCaption));
+        saveData->setObjectName(which + QStringLiteral("SaveData"));
+        saveData->setToolTip(
+            QStringLiteral("Сохранить числа страницы в файл CSV для электронной таблицы: итоги, точки обоих "
+                           "графиков и столбцы гистограммы."));
+        connect(saveData, &QPushButton::clicked, this, [this] { askSaveData(); });
         note = new QLabel;
         note->setObjectName(which + QStringLiteral("Note"));
         note->setWordWrap(true);
@@ -282,6 +267,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->addWidget(note, 1);
         row->addWidget(save);
+        row->addWidget(saveData);
         box->addLayout(row);
         return box;
     };
@@ -309,7 +295,7 @@ StudyWindow::StudyWindow(std::function<StudyTarget()> source, QWidget* parent)
     trapN_ = lineSeries(QStringLiteral("трапеции"), QColor(200, 60, 0), Qt::DashDotLine);
     trap100_ = lineSeries(QStringLiteral("трапеции, n = 100"), QColor(200, 60, 0), Qt::DotLine);
     convergenceX_ = new QCategoryAxis;
-    convergenceX_->setTitleText(QStringLiteral("N — число бросков (для трапеций — число интервалов n)"));
+    convergenceX_->setTitleText(QStringLiteral("N бросков (для трапеций — n интервалов)"));
     convergenceX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     convergenceY_ = new QCategoryAxis;
     convergenceY_->setTitleText(QStringLiteral("ошибка"));
@@ -768,40 +754,16 @@ void StudyWindow::drawConvergence() {
     trap100_->replace(hundred);
     for (QLineSeries* s : {oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_})
         for (QLegendMarker* m : convergenceChart_->legend()->markers(s)) m->setVisible(s->count() > 0);
+    relayoutLegend(convergenceChart_);
     trapN_->setName(std::isfinite(c.trapezoidSlope)
                         ? QStringLiteral("трапеции, наклон %1 по данным").arg(num(c.trapezoidSlope, 2))
                         : QStringLiteral("трапеции"));
 
-    double ymin = INFINITY, ymax = -INFINITY;
-    for (QLineSeries* s : {oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_})
-        for (const QPointF& p : s->points()) {
-            ymin = std::min(ymin, p.y());
-            ymax = std::max(ymax, p.y());
-        }
-    if (!(ymax >= ymin)) {
-        ymin = -6;
-        ymax = 0;
-    }
-    ymin = std::floor(std::max(ymin, ymax - 14));
-    ymax = std::ceil(ymax);
-    if (ymax <= ymin) ymax = ymin + 1;
-    // One label per decade while they fit; every second or third past that.
-    const int every = ymax - ymin > 10 ? 3 : ymax - ymin > 6 ? 2 : 1;
-    // 1, 10, 100, 10³…; 0,1, 0,01, 10⁻³…: short enough for every decade.
-    auto decade = [this](int k) {
-        if (k >= -2 && k <= 2) return num(std::pow(10.0, k), 1);
-        static const char* const digits[] = {"⁰", "¹", "²", "³", "⁴", "⁵", "⁶", "⁷", "⁸", "⁹"};
-        QString power = k < 0 ? QStringLiteral("⁻") : QString();
-        for (QChar c : QString::number(std::abs(k))) power += QString::fromUtf8(digits[c.digitValue()]);
-        return QStringLiteral("10") + power;
-    };
-    clearCategories(convergenceX_);
-    for (int k = 0; k <= static_cast<int>(std::floor(xmax)); ++k) convergenceX_->append(decade(k), k);
-    convergenceX_->setRange(0, xmax);
-    clearCategories(convergenceY_);
-    for (int k = static_cast<int>(ymin); k <= static_cast<int>(ymax); ++k)
-        if ((k - static_cast<int>(ymin)) % every == 0) convergenceY_->append(decade(k), k);
-    convergenceY_->setRange(ymin, ymax);
+    // N has a label at every decade: the axis never spans more than 10⁷.
+    labelDecades(convergenceX_, 0, xmax, target_.decimalSeparator, 1);
+    const auto [ymin, ymax] =
+        decadeRange({oneRun_, rmsHit_, rmsMean_, hitSigma_, meanSigma_, trapN_, trap100_});
+    labelDecades(convergenceY_, ymin, ymax, target_.decimalSeparator);
 
     QString note;
     if (results_.hasReference && !std::isfinite(results_.reference.value))
@@ -871,6 +833,7 @@ void StudyWindow::drawHistogram() {
     for (QAbstractSeries* s : std::initializer_list<QAbstractSeries*>{density_, exactLine_, centerLine_})
         for (QLegendMarker* m : histogramChart_->legend()->markers(s))
             m->setVisible(static_cast<QLineSeries*>(s)->count() > 0);
+    relayoutLegend(histogramChart_);
 
     clearCategories(histogramX_);
     const double step = roundStep(to - from, 6);
@@ -891,17 +854,41 @@ bool StudyWindow::saveChart(const QString& which, const QString& file) {
                        : which == QStringLiteral("histogram") ? histogramView_
                                                               : nullptr;
     if (!view || file.isEmpty()) return false;
-    return view->grab().save(file, "PNG");
+    const QImage picture = view->grab().toImage();
+    const QString failure = writeFileSafely(file, QStringLiteral("Рисунок не сохранён в файл"),
+                                            [&picture](QIODevice& out) { return picture.save(&out, "PNG"); });
+    tellSaved(failure, QStringLiteral("Рисунок сохранён в файл «%1».")
+                           .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+    return failure.isEmpty();
 }
 
 void StudyWindow::askSaveChart(const QString& which) {
     const QString suggested = which == QStringLiteral("convergence") ? QStringLiteral("сходимость.png")
                                                                      : QStringLiteral("повторные_опыты.png");
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"), suggested,
-                                                      QStringLiteral("Рисунки PNG (*.png)"));
+    const QString file = askSavePath(this, QStringLiteral("Сохранить график"),
+                                     {QStringLiteral("Рисунки PNG (*.png)")}, suggested);
     if (file.isEmpty()) return;
-    if (!saveChart(which, file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? file : file + ".png"))
-        status_->setText(QStringLiteral("Не удалось сохранить файл %1.").arg(file));
+    saveChart(which, file.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? file : file + ".png");
+}
+
+void StudyWindow::tellSaved(const QString& failure, const QString& saved) {
+    status_->setStyleSheet(failure.isEmpty() ? QStringLiteral("color: black")
+                                             : QStringLiteral("color: #b00000"));
+    status_->setText(failure.isEmpty() ? saved : failure);
+}
+
+QString StudyWindow::saveData(const QString& path, study::CsvStyle style) {
+    const QString failure = !study_
+                                ? QStringLiteral("Данных нет: сначала нажмите «Запустить».")
+                                : saveCsv(path, accuracyCsv(target_, study_->settings(), results_, style));
+    tellSaved(failure, dataSavedText(path));
+    return failure;
+}
+
+void StudyWindow::askSaveData() {
+    study::CsvStyle style;
+    const QString path = askCsvPath(this, QStringLiteral("точность.csv"), &style);
+    if (!path.isEmpty()) saveData(path, style);
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event) {

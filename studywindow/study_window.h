@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/run_record.h"
+#include "study/csv.h"
 #include "study/study.h"
 
 class QCategoryAxis;
@@ -89,7 +90,11 @@ public:
     bool hasResults() const { return hasResults_; }
 
     // Saves a chart ("convergence" or "histogram") as PNG; false when it cannot.
+    // Says on the status line where the file went or, naming it, why it did not.
     bool saveChart(const QString& which, const QString& file);
+    // Saves the page's numbers as CSV and says where on the status line; ""
+    // on success, else what went wrong, naming the file and the reason.
+    QString saveData(const QString& path, study::CsvStyle style);
 
     QLabel* statusLabel() const { return status_; }
     // The page "Методы" once it has been shown, else null; showing it makes it.
@@ -109,6 +114,9 @@ private:
     void drawHistogram();
     void showStatus();
     void askSaveChart(const QString& which);
+    void askSaveData();
+    // The status line after saving: `saved`, or the failure in red.
+    void tellSaved(const QString& failure, const QString& saved);
     void refreshHeader();
     void makeMethodsPage();
     QString num(double v, int digits) const;

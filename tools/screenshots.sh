@@ -48,3 +48,15 @@ study_shot() {
 study_shot stale "select 1" "click CmdOK" "select 4"
 study_shot divergent "select 7" "edit Label3 -1" "click CmdOK"
 study_shot clipped "select 9" "text 1 exp(0-((x-7.55)/0.05)^2)" "click CmdOK"
+
+# The page "Методы" after a full run: a preset and the sample expression of
+# "Ваша функция" (its run takes about half a minute).
+methods_shot() {
+    local name=$1
+    shift
+    { echo start; printf '%s\n' "$@"; printf 'methods open\nmethods seed 7\nmethods run\nstudy shot %s\nquit\n' \
+        "$root/docs/screenshot-methods-$name.png"; } |
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/formdriver"
+}
+methods_shot gauss "select 4" "click CmdOK"
+methods_shot user "select 9" "click Command1"

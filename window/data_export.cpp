@@ -1,60 +1,10 @@
 #include "window/data_export.h"
 
-#include <charconv>
-
 namespace mcplot {
-
-namespace {
-
-class CsvWriter {
-public:
-    explicit CsvWriter(CsvStyle style) : style_(style) {}
-
-    CsvWriter& text(const std::string& s) {
-        separate();
-        if (s.find_first_of(std::string{style_.field, '"', '\n', '\r'}) == std::string::npos) {
-            out_ += s;
-            return *this;
-        }
-        out_ += '"';
-        for (char c : s) {
-            if (c == '"') out_ += '"';
-            out_ += c;
-        }
-        out_ += '"';
-        return *this;
-    }
-    template <class T>
-    CsvWriter& number(T v) {
-        char buf[40];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        std::string s(buf, r.ptr);
-        for (char& c : s)
-            if (c == '.') c = style_.decimal;
-        return text(s);
-    }
-    CsvWriter& endLine() {
-        out_ += "\r\n";
-        first_ = true;
-        return *this;
-    }
-    std::string result() && { return std::move(out_); }
-
-private:
-    void separate() {
-        if (!first_) out_ += style_.field;
-        first_ = false;
-    }
-    CsvStyle style_;
-    std::string out_;
-    bool first_ = true;
-};
-
-}  // namespace
 
 std::string runCsv(const RunRecord& run, const std::string& formula,
                    std::span<const PlotCommands::ThrownPoint> throws, CsvStyle style) {
-    CsvWriter csv(style);
+    study::CsvWriter csv(style);
     csv.text("параметр").text("значение").endLine();
     csv.text("функция").text(formula).endLine();
     csv.text("a").number(run.inputs.a).endLine();

@@ -1,6 +1,5 @@
 // The last Monte Carlo run as CSV for a spreadsheet: its parameters, then one
-// line per throw. UTF-8 with a header line; `,` between fields and the decimal
-// point, or `;` and the decimal comma for spreadsheets set to Russian.
+// line per throw.
 #pragma once
 
 #include <span>
@@ -8,17 +7,13 @@
 
 #include "commands/plot_commands.h"
 #include "core/run_record.h"
+#include "study/csv.h"
 
 namespace mcplot {
 
-struct CsvStyle {
-    char field = ',';
-    char decimal = '.';
-    static CsvStyle russian() { return {';', ','}; }
-};
+using study::CsvStyle;
 
 namespace texts {
-inline constexpr const char* saveDataCaption = "Сохранить данные…";
 inline constexpr const char* dataSavedTitle = "Данные сохранены";
 inline constexpr const char* dataFailedTitle = "Данные не сохранены";
 inline constexpr const char* noRunForData = "Нет данных: сначала выполните расчёт кнопкой «Монте-Карло».";

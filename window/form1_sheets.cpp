@@ -19,26 +19,6 @@
 
 namespace mcplot {
 
-namespace {
-
-QString fileDialog(QWidget* parent, const QString& title, const QStringList& filters, const QString& name,
-                   QString* chosenFilter = nullptr) {
-    QFileDialog dialog(parent, title, QDir::homePath());
-    // The desktop's native dialog would speak the system's language.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(filters);
-    dialog.selectFile(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().constFirst();
-}
-
-const char* const kRussianCsvFilter = "CSV для Excel с русскими настройками: «;» и запятая (*.csv)";
-
-}  // namespace
-
 void Form1::buildStepsAndSheetMenus() {
     QAction* steps = mnuStudy->addAction(QStringLiteral("Бросать по шагам…"));
     steps->setObjectName(QStringLiteral("mnuStudySteps"));
@@ -133,9 +113,9 @@ void Form1::mnuFileSaveSheet_Click() {
     const QString path =
         askSavePath_
             ? askSavePath_(this)
-            : fileDialog(this, QStringLiteral("Сохранить рисунок с подписью"),
-                         {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("Документ PDF (*.pdf)")},
-                         QStringLiteral("лист.png"));
+            : askSavePath(this, QStringLiteral("Сохранить рисунок с подписью"),
+                          {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("Документ PDF (*.pdf)")},
+                          QStringLiteral("лист.png"));
     if (!path.isEmpty()) saveSheet(path);
 }
 
@@ -163,14 +143,10 @@ void Form1::printSheet(QPrinter& printer) {
 // ---- Data ----
 
 void Form1::mnuFileSaveData_Click() {
-    QString filter;
+    CsvStyle style;
     const QString path =
-        askSavePath_
-            ? askSavePath_(this)
-            : fileDialog(this, QStringLiteral("Сохранить данные"),
-                         {QStringLiteral("CSV: «,» и точка (*.csv)"), QString::fromUtf8(kRussianCsvFilter)},
-                         QStringLiteral("броски.csv"), &filter);
-    if (!path.isEmpty()) saveData(path, filter == QString::fromUtf8(kRussianCsvFilter));
+        askSavePath_ ? askSavePath_(this) : askCsvPath(this, QStringLiteral("броски.csv"), &style);
+    if (!path.isEmpty()) saveData(path, style.field == CsvStyle::russian().field);
 }
 
 void Form1::saveData(const QString& path, bool russianSpreadsheet) {
@@ -184,17 +160,12 @@ void Form1::saveData(const QString& path, bool russianSpreadsheet) {
     const std::string formula = target.mainCurrent() ? target.formula.toStdString() : std::string();
     const std::string csv =
         runCsv(*run, formula, engine_->lastThrows(), russianSpreadsheet ? CsvStyle::russian() : CsvStyle{});
-    const QString failure = writeFileSafely(
-        path, QStringLiteral("Данные не сохранены в файл"),
-        [&csv](QIODevice& file) { return file.write(csv.data(), qint64(csv.size())) == qint64(csv.size()); });
+    const QString failure = saveCsv(path, csv);
     if (!failure.isEmpty()) {
         desktop_->tell(failure.toStdString(), texts::dataFailedTitle);
         return;
     }
-    desktop_->tell(QStringLiteral("Данные сохранены в файл «%1».")
-                       .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
-                       .toStdString(),
-                   texts::dataSavedTitle);
+    desktop_->tell(dataSavedText(path).toStdString(), texts::dataSavedTitle);
 }
 
 }  // namespace mcplot

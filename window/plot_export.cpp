@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace mcplot {
@@ -16,49 +15,12 @@ QImage plotPicture(QWidget* plotBox) {
     return plotBox->grab().toImage();
 }
 
-namespace {
-QString reason(QFileDevice::FileError error) {
-    switch (error) {
-        case QFileDevice::PermissionsError:
-            return QStringLiteral("нет прав на запись");
-        case QFileDevice::OpenError:
-            return QStringLiteral("файл не удаётся открыть для записи");
-        case QFileDevice::WriteError:
-        case QFileDevice::ResourceError:
-            return QStringLiteral("ошибка записи (возможно, диск заполнен)");
-        default:
-            return QStringLiteral("ошибка записи");
-    }
-}
-}  // namespace
-
 QString savePicture(const QImage& picture, const QString& path) {
     const QString notSaved = QStringLiteral("Рисунок не сохранён в файл");
     if (picture.isNull())
         return QStringLiteral("%1 «%2»: рисунка нет.").arg(notSaved, QDir::toNativeSeparators(path));
     return writeFileSafely(path, notSaved,
                            [&picture](QIODevice& file) { return picture.save(&file, "PNG"); });
-}
-
-QString writeFileSafely(const QString& path, const QString& notSaved,
-                        const std::function<bool(QIODevice&)>& write) {
-    const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo target(path);
-    auto failed = [&](const QString& why) {
-        return QStringLiteral("%1 «%2»: %3.").arg(notSaved, shown, why);
-    };
-    if (target.isDir()) return failed(QStringLiteral("это папка, а не файл"));
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir())
-        return failed(QStringLiteral("папки «%1» нет").arg(QDir::toNativeSeparators(folder.filePath())));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        QFileDevice::FileError error = file.error();
-        if (error == QFileDevice::OpenError && !folder.isWritable()) error = QFileDevice::PermissionsError;
-        return failed(reason(error));
-    }
-    if (!write(file) || !file.commit()) return failed(reason(file.error()));
-    return {};
 }
 
 void copyPicture(const QImage& picture) {

@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
+#include "studywindow/file_saving.h"
+
 class QFileDialog;
-class QIODevice;
 class QWidget;
 
 namespace mcplot {
@@ -26,12 +26,6 @@ QImage plotPicture(QWidget* plotBox);
 // Writes the picture as PNG. Returns "" on success, else a Russian message
 // naming the file and the reason.
 QString savePicture(const QImage& picture, const QString& path);
-
-// Writes a file through `write` into a file beside the target, renamed at the
-// end, so a failure never leaves half a file under the user's name. Returns ""
-// on success, else "<notSaved> «<file>»: <reason>." in Russian.
-QString writeFileSafely(const QString& path, const QString& notSaved,
-                        const std::function<bool(QIODevice&)>& write);
 
 void copyPicture(const QImage& picture);
 

@@ -15,6 +15,8 @@
 //   study open | study nmax N | study runs M | study seed S
 //   study run (to its end) | study start (returns at once) | study cancel
 //   study save convergence|histogram FILE | study shot FILE
+//   study savedata accuracy|methods [ru] PATH (a page's numbers as CSV, as its
+//   "Сохранить данные…" does; the status line says where)
 //   methods open (the study window's page "Методы") | methods n N | methods nmax N
 //   methods runs M | methods perstratum P | methods seed S | methods run (to its end)
 //   methods start | methods cancel
@@ -502,6 +504,25 @@ private:
                 return error("cannot save " + which + " to " + file);
             return {};
         }
+        if (sub == "savedata") {
+            std::string page, path;
+            in >> page;
+            std::getline(in, path);
+            if (!path.empty() && path[0] == ' ') path.erase(0, 1);
+            const bool russian = path.rfind("ru ", 0) == 0;
+            if (russian) path.erase(0, 3);
+            const study::CsvStyle style = russian ? study::CsvStyle::russian() : study::CsvStyle{};
+            if (path.empty() || (page != "accuracy" && page != "methods"))
+                return error("usage: study savedata accuracy|methods [ru] PATH");
+            if (page == "accuracy") {
+                w->saveData(QString::fromStdString(path), style);
+            } else {
+                if (!w->methodsPage()) return error("the page \"Методы\" has not been opened (methods open)");
+                w->methodsPage()->saveData(QString::fromStdString(path), style);
+            }
+            settle();
+            return {};
+        }
         if (sub == "shot") {
             std::string file;
             std::getline(in, file);
@@ -587,6 +608,7 @@ private:
                                   .str("note", m.note)
                                   .boolean("failed", m.failed)
                                   .integer("runsDone", m.runsDone)
+                                  .raw("rms", numbers(m.rms))
                                   .json());
         return array(methods);
     }
