@@ -67,6 +67,7 @@ public:
     bool stale() const { return stale_; }
     const ThrowSteps& steps() const { return steps_; }
     // The longest time one animation step kept the window's thread, in ms.
+    // The longest processor time of the window thread one animation step took.
     double longestStepMs() const { return longestStepMs_; }
 
 protected:
