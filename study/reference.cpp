@@ -107,19 +107,19 @@ public:
         checkCancel();
         // Far past the soft limit only when single evaluations are slow.
         if ((++count_ & 15) == 0 && seconds() > 1.6 * budget_.seconds) throw OutOfTime{};
-        const std::optional<double> y = f_.at(x);
+        const EvaluationResult y = f_.at(x);
         if (!y) {
             checkCancel();  // a stop by the cancel flag is not a failure of f
             return std::nullopt;
         }
         if (!std::isfinite(*y)) return std::nullopt;
-        return y;
+        return *y;
     }
 
     // Why f has no value at x, in f's own words when it has any.
     std::string explainAt(double x) {
-        const std::optional<double> y = f_.at(x);
-        std::string why = y ? std::string() : f_.explainFailure();
+        const EvaluationResult y = f_.at(x);
+        std::string why = y ? std::string() : y.failure().explanation();
         return why.empty() ? "значение не является конечным числом" : why;
     }
 
