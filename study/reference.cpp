@@ -106,7 +106,7 @@ public:
     std::optional<double> operator()(double x) {
         checkCancel();
         // Far past the soft limit only when single evaluations are slow.
-        if ((++count_ & 15) == 0 && seconds() > 1.6 * budget_.seconds) throw OutOfTime{};
+        if ((++count_ & 15) == 0 && elapsed() > 1.6 * budget_.time) throw OutOfTime{};
         const EvaluationResult y = f_.at(x);
         if (!y) {
             checkCancel();  // a stop by the cancel flag is not a failure of f
@@ -124,7 +124,7 @@ public:
     }
 
     long count() const { return count_; }
-    bool exhausted() const { return count_ >= budget_.evaluations || seconds() >= budget_.seconds; }
+    bool exhausted() const { return count_ >= budget_.evaluations || elapsed() >= budget_.time; }
     long remaining() const { return std::max(0L, budget_.evaluations - count_); }
 
 private:
@@ -134,9 +134,7 @@ private:
             throw Abort{};
         }
     }
-    double seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
+    std::chrono::steady_clock::duration elapsed() const { return std::chrono::steady_clock::now() - start_; }
 
     Integrand& f_;
     const std::atomic<bool>& cancel_;

@@ -71,7 +71,7 @@ struct Stop {
 // What one reference computation may spend.
 struct ReferenceBudget {
     long evaluations = budgets::kReferenceEvaluations;
-    double seconds = std::chrono::duration<double>(budgets::kReferenceComputation).count();
+    std::chrono::steady_clock::duration time = budgets::kReferenceComputation;
 };
 
 // Computes the reference over the box's [a, b]. When f has no value on a part

@@ -53,6 +53,35 @@ TEST(TimeBudget, ExhaustEndsOnlyTheCurrentAction) {
     EXPECT_EQ(budget.remaining(), 100ms);
 }
 
+TEST(TimeBudget, StartOpensABudgetUntilTheNextStart) {
+    using Charges = std::vector<TimeBudget::Clock::duration>;
+    const struct {
+        const char* name;
+        Charges charges;
+        bool stoppedByARun;
+        bool exhausted;
+        TimeBudget::Clock::duration remaining;
+    } cases[] = {
+        {"nothing spent", {}, false, false, 100ms},
+        {"part spent", {40ms, 20ms}, false, false, 40ms},
+        {"all spent", {60ms, 40ms}, false, true, 0ms},
+        {"a run stopped by its limit", {10ms}, true, true, 0ms},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TimeBudget budget(100ms);
+        budget.charge(500ms);  // before the start: not counted
+        budget.start();
+        for (const auto spent : c.charges) budget.charge(spent);
+        if (c.stoppedByARun) budget.exhaust();
+        EXPECT_EQ(budget.exhausted(), c.exhausted);
+        EXPECT_EQ(budget.remaining(), c.remaining);
+        budget.start();
+        EXPECT_FALSE(budget.exhausted());
+        EXPECT_EQ(budget.remaining(), 100ms);
+    }
+}
+
 TEST(BudgetedScriptHost, ResettingIsChargedToo) {
     // Freeing what a run built can take as long as building it.
     class SlowReset : public ScriptHost {
