@@ -68,7 +68,7 @@ void Evaluator::evaluateUserExpression() {
     const double x = x_.value();
     if (!host_) return recordFailure(internalError(x));
     // A point skipped after a time-out fails for the same reason.
-    if (budget_.exhausted())
+    if (budget_.ended())
         return recordFailure(EvaluationFailure{
             ScriptStatus::failure(kScriptTimedOut, "сценарий выполняется слишком долго и прерван"), 0, x});
     if (!res_) res_ = std::make_shared<PubResults>();
@@ -78,6 +78,8 @@ void Evaluator::evaluateUserExpression() {
     const EvaluationResult result =
         evaluateExpression(*host_, nullptr, res_, kod_, choice_.expression, x, report_);
     budget_.charge(TimeBudget::Clock::now() - start);
+    // Past the budget, the points after this one fail at once.
+    if (budget_.exhausted()) budget_.exhaust();
     if (result.ok()) {
         y_ = Number::dbl(result.value());
         expressionFailures_.recordSuccess(x);

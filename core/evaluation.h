@@ -88,10 +88,11 @@ public:
     void setResultObject(std::shared_ptr<PubResults> res) { res_ = std::move(res); }
     const std::shared_ptr<PubResults>& resultObject() const { return res_; }
 
-    // Script time the user's expression may spend from now on (see
-    // startBudget); past it, and after a script that ran out of time, further
-    // user evaluations fail at once, so an endless loop cannot freeze the
-    // caller for as many timeouts as there are points.
+    // Script time the user's expression may spend in each budget from the
+    // next startBudget on (budgets::kCommand until then); past it, and after
+    // a script that ran out of time, further user evaluations fail at once,
+    // so an endless loop cannot freeze the caller for as many timeouts as
+    // there are points.
     void setScriptBudget(std::chrono::steady_clock::duration budget) { budget_.setBudget(budget); }
     // Starts a fresh budget and clears the counts (one user action).
     void startBudget();

@@ -63,6 +63,9 @@ public:
     // Inside an action whose time is used up: what remains of it must not run
     // the user's expression any more.
     bool exhausted() const { return depth_ > 0 && (exhausted_ || spent_ >= current_); }
+    // Ended by exhaust() only: a holder that looks at the time itself after
+    // each run (the Evaluator lets a budget of zero run one point) asks this.
+    bool ended() const { return depth_ > 0 && exhausted_; }
     // Time left in the current action; unbounded outside one.
     Clock::duration remaining() const;
 
