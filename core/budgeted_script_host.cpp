@@ -4,7 +4,7 @@
 
 namespace mcplot {
 
-BudgetedScriptHost::BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, ActionBudget& budget,
+BudgetedScriptHost::BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, TimeBudget& budget,
                                        RunLimit setRunLimit, std::chrono::milliseconds longestRun)
     : inner_(std::move(inner)),
       budget_(budget),
@@ -16,14 +16,14 @@ namespace {
 // Charges the time from construction to destruction to the action's budget.
 class Charge {
 public:
-    explicit Charge(ActionBudget& budget) : budget_(budget), start_(ActionBudget::Clock::now()) {}
-    ~Charge() { budget_.charge(ActionBudget::Clock::now() - start_); }
+    explicit Charge(TimeBudget& budget) : budget_(budget), start_(TimeBudget::Clock::now()) {}
+    ~Charge() { budget_.charge(TimeBudget::Clock::now() - start_); }
     Charge(const Charge&) = delete;
     Charge& operator=(const Charge&) = delete;
 
 private:
-    ActionBudget& budget_;
-    ActionBudget::Clock::time_point start_;
+    TimeBudget& budget_;
+    TimeBudget::Clock::time_point start_;
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A script host that runs the user's expression on the current user action's
-// time budget (see ActionBudget): each run may take at most what is left of
+// time budget (see TimeBudget): each run may take at most what is left of
 // the budget, its time is charged to it, and once the budget is spent, or a
 // run was stopped by its time limit, every further run of the action fails at
 // once with the time-out error instead of starting.
@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 #include "core/script_host.h"
 
 namespace mcplot {
@@ -20,8 +20,8 @@ public:
     using RunLimit = std::function<void(std::chrono::milliseconds)>;
 
     // longestRun is the wrapped host's own limit, restored outside actions.
-    BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, ActionBudget& budget, RunLimit setRunLimit = {},
-                       std::chrono::milliseconds longestRun = std::chrono::milliseconds(750));
+    BudgetedScriptHost(std::unique_ptr<ScriptHost> inner, TimeBudget& budget, RunLimit setRunLimit = {},
+                       std::chrono::milliseconds longestRun = budgets::kScriptRun);
 
     // Resetting is charged too: it frees what the last run built, which for
     // a deeply nested value takes as long as building it.
@@ -32,7 +32,7 @@ public:
 
 private:
     std::unique_ptr<ScriptHost> inner_;
-    ActionBudget& budget_;
+    TimeBudget& budget_;
     RunLimit setRunLimit_;
     std::chrono::milliseconds longestRun_;
     std::chrono::milliseconds lastLimit_{-1};

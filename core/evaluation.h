@@ -19,9 +19,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/evaluation_result.h"
 #include "core/expression_failures.h"
 #include "core/presets.h"
 #include "core/script_host.h"
+#include "core/time_budget.h"
 #include "numbers/number.h"
 
 namespace mcplot {
@@ -34,6 +36,15 @@ using ReportSink = std::function<void(const std::string& message)>;
 // "x=<short number>\r\nRes.p=<expression>". Written into kod, whose storage
 // is reused from point to point.
 void writePointScript(std::string& kod, double x, std::string_view expression);
+
+// The user's expression at x: Res.p after the point's script text has run
+// on the host with res as "Res" (reset, add, execute), or the failure placed
+// in the expression. prepared, when given, runs the point in place of the
+// text, with the same outcome. The text goes to kod, whose storage is reused.
+// A host that throws fails the point as an internal error, told to report.
+EvaluationResult evaluateExpression(ScriptHost& host, PreparedPointScript* prepared,
+                                    const std::shared_ptr<PubResults>& res, std::string& kod,
+                                    std::string_view expression, double x, const ReportSink& report = {});
 
 // Built-in formula nfun (builtInValue, core/presets.h) rounded to single, as
 // the window evaluates it. NaN when the formula has no finite value at x or
@@ -77,11 +88,12 @@ public:
     void setResultObject(std::shared_ptr<PubResults> res) { res_ = std::move(res); }
     const std::shared_ptr<PubResults>& resultObject() const { return res_; }
 
-    // Script time the user's expression may spend from now on (see
-    // startBudget); past it, and after a script that ran out of time, further
-    // user evaluations fail at once, so an endless loop cannot freeze the
-    // caller for as many timeouts as there are points.
-    void setScriptBudget(std::chrono::steady_clock::duration budget) { budget_ = budget; }
+    // Script time the user's expression may spend in each budget from the
+    // next startBudget on (budgets::kCommand until then); past it, and after
+    // a script that ran out of time, further user evaluations fail at once,
+    // so an endless loop cannot freeze the caller for as many timeouts as
+    // there are points.
+    void setScriptBudget(std::chrono::steady_clock::duration budget) { budget_.setBudget(budget); }
     // Starts a fresh budget and clears the counts (one user action).
     void startBudget();
 
@@ -116,6 +128,7 @@ public:
 
 private:
     void evaluateUserExpression();
+    void recordFailure(const EvaluationFailure& failure);
 
     FunctionChoice choice_;
     ScriptHost* host_;
@@ -126,9 +139,7 @@ private:
     int undefined_ = 0;
     ExpressionFailures expressionFailures_;
     int evaluations_ = 0;
-    bool scriptTimedOut_ = false;
-    std::chrono::steady_clock::duration budget_ = std::chrono::seconds(10);
-    std::chrono::steady_clock::duration spent_{};
+    TimeBudget budget_{budgets::kCommand};
     ReportSink report_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/evaluation_result.h"
 #include "core/expression_hints.h"
 
 #include "numbers/number.h"
@@ -48,6 +49,10 @@ int positionInUserText(std::string_view kod, std::string_view userText, int line
 
 std::string failureText(const ScriptStatus& status, std::string_view kod, std::string_view userText,
                         double x) {
+    return failureText(status, positionInUserText(kod, userText, status.line, status.column), x);
+}
+
+std::string failureText(const ScriptStatus& status, int position, double x) {
     char number[24];
     if (status.number < 0)  // the host's own codes read best in hexadecimal
         std::snprintf(number, sizeof number, "%08X", static_cast<unsigned>(status.number));
@@ -58,12 +63,15 @@ std::string failureText(const ScriptStatus& status, std::string_view kod, std::s
     text += ": ";
     text += status.description;
     std::string place;
-    if (const int pos = positionInUserText(kod, userText, status.line, status.column); pos > 0)
-        place = "позиция " + std::to_string(pos);
+    if (position > 0) place = "позиция " + std::to_string(position);
     // A text that does not parse fails whatever x is.
     if (!isSyntaxError(status.number)) place += (place.empty() ? "x = " : ", x = ") + numberText15(x);
     if (!place.empty()) text += " (" + place + ")";
     return text;
+}
+
+std::string EvaluationFailure::explanation() const {
+    return failureText(status, position, x);
 }
 
 }  // namespace mcplot

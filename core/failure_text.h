@@ -17,6 +17,8 @@ namespace mcplot {
 // could not place.
 std::string failureText(const ScriptStatus& status, std::string_view kod, std::string_view userText,
                         double x);
+// The same with the position in the user's text already found (0 for none).
+std::string failureText(const ScriptStatus& status, int position, double x);
 
 // The position (from 1, in characters) in the user's text of a line and
 // column of kod, or 0 when it lies outside the user's text.

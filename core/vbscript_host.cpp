@@ -1,5 +1,7 @@
 #include "core/vbscript_host.h"
 
+#include "core/time_budget.h"
+
 #include <cmath>
 #include <new>
 
@@ -93,7 +95,9 @@ struct VBScriptHost::Impl {
     }
 };
 
-VBScriptHost::VBScriptHost() : impl_(std::make_unique<Impl>()) {}
+VBScriptHost::VBScriptHost() : impl_(std::make_unique<Impl>()) {
+    impl_->interp.setTimeLimit(budgets::kScriptRun);
+}
 VBScriptHost::~VBScriptHost() = default;
 
 void VBScriptHost::Reset() {

@@ -53,7 +53,7 @@ public:
     };
     Evaluation Evaluate(std::string_view expression);
 
-    // How long one ExecuteStatement may run (default 750 ms).
+    // How long one ExecuteStatement may run (default budgets::kScriptRun).
     void setTimeLimit(std::chrono::milliseconds limit);
     // How much native stack one call may use at most (default 4 MB, and never
     // closer than 256 KB to the end of the calling thread's stack).

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
+
+#include "core/evaluation_result.h"
 
 namespace mcplot::study {
 
@@ -17,12 +17,9 @@ public:
     virtual ~Integrand() = default;
 
     // f(x). A value that is not finite means f has no value at x (a built-in
-    // formula at its pole); std::nullopt means the evaluation itself failed
-    // (the user's expression), and explainFailure() then says why.
-    virtual std::optional<double> at(double x) = 0;
-
-    // The explanation of the last failure of at(), in Russian.
-    virtual std::string explainFailure() const { return {}; }
+    // formula at its pole); a failure means the evaluation itself failed (the
+    // user's expression), and says why.
+    virtual EvaluationResult at(double x) = 0;
 
     // The study's cancel flag: an evaluation that can take long (the user's
     // expression) stops soon after it is set, and then fails.
@@ -36,7 +33,7 @@ template <class F>
 class FunctionIntegrand : public Integrand {
 public:
     explicit FunctionIntegrand(F f) : f_(std::move(f)) {}
-    std::optional<double> at(double x) override { return f_(x); }
+    EvaluationResult at(double x) override { return f_(x); }
 
 private:
     F f_;

@@ -127,13 +127,13 @@ public:
             run_.status = MethodRun::Cancelled;
             return false;
         }
-        const std::optional<double> v = f_.at(x);
+        const EvaluationResult v = f_.at(x);
         if (!v) {
             if (cancelled()) {
                 run_.status = MethodRun::Cancelled;
             } else {
                 run_.status = MethodRun::Failed;
-                run_.failure = f_.explainFailure();
+                run_.failure = v.failure().explanation();
             }
             return false;
         }
@@ -200,9 +200,9 @@ std::optional<MethodScan> scanForMethods(Integrand& f, double a, double b, const
     std::vector<double> y(scanIntervals + 1);
     for (int i = 0; i <= scanIntervals; ++i) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return std::nullopt;
-        const std::optional<double> v = f.at(a + i * h);
+        const EvaluationResult v = f.at(a + i * h);
         if (!v) {
-            if (failure && !(cancel && cancel->load())) *failure = f.explainFailure();
+            if (failure && !(cancel && cancel->load())) *failure = v.failure().explanation();
             return std::nullopt;
         }
         y[static_cast<size_t>(i)] = *v;

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/evaluation.h"
-#include "core/failure_text.h"
 #include "numbers/number.h"
 
 namespace mcplot::study {
@@ -13,7 +12,7 @@ namespace {
 class BuiltIn : public Integrand {
 public:
     BuiltIn(int nfun, double temperature) : nfun_(static_cast<int16_t>(nfun)), temperature_(temperature) {}
-    std::optional<double> at(double x) override { return builtInValue(nfun_, x, temperature_); }
+    EvaluationResult at(double x) override { return builtInValue(nfun_, x, temperature_); }
 
 private:
     int16_t nfun_;
@@ -31,24 +30,9 @@ public:
           res_(std::make_shared<PubResults>()),
           prepared_(host_->preparePointScript(expression_, res_)) {}
 
-    std::optional<double> at(double x) override {
-        ScriptStatus status;
-        if (prepared_) {
-            status = prepared_->run(x);
-        } else {
-            writePointScript(kod_, x, expression_);
-            host_->Reset();
-            status = host_->AddObject("Res", res_);
-            if (status.ok) status = host_->ExecuteStatement(kod_);
-        }
-        if (!status.ok) {
-            if (prepared_) writePointScript(kod_, x, expression_);  // the text the error's place refers to
-            failure_ = failureText(status, kod_, expression_, x);
-            return std::nullopt;
-        }
-        return res_->p;
+    EvaluationResult at(double x) override {
+        return evaluateExpression(*host_, prepared_.get(), res_, kod_, expression_, x);
     }
-    std::string explainFailure() const override { return failure_; }
     void setStopFlag(const std::atomic<bool>* flag) override { host_->setStopFlag(flag); }
 
 private:
@@ -57,7 +41,6 @@ private:
     std::shared_ptr<PubResults> res_;
     std::unique_ptr<PreparedPointScript> prepared_;  // after host_: it goes first
     std::string kod_;
-    std::string failure_;
 };
 
 }  // namespace

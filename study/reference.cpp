@@ -106,25 +106,25 @@ public:
     std::optional<double> operator()(double x) {
         checkCancel();
         // Far past the soft limit only when single evaluations are slow.
-        if ((++count_ & 15) == 0 && seconds() > 1.6 * budget_.seconds) throw OutOfTime{};
-        const std::optional<double> y = f_.at(x);
+        if ((++count_ & 15) == 0 && elapsed() > 1.6 * budget_.time) throw OutOfTime{};
+        const EvaluationResult y = f_.at(x);
         if (!y) {
             checkCancel();  // a stop by the cancel flag is not a failure of f
             return std::nullopt;
         }
         if (!std::isfinite(*y)) return std::nullopt;
-        return y;
+        return *y;
     }
 
     // Why f has no value at x, in f's own words when it has any.
     std::string explainAt(double x) {
-        const std::optional<double> y = f_.at(x);
-        std::string why = y ? std::string() : f_.explainFailure();
+        const EvaluationResult y = f_.at(x);
+        std::string why = y ? std::string() : y.failure().explanation();
         return why.empty() ? "значение не является конечным числом" : why;
     }
 
     long count() const { return count_; }
-    bool exhausted() const { return count_ >= budget_.evaluations || seconds() >= budget_.seconds; }
+    bool exhausted() const { return count_ >= budget_.evaluations || elapsed() >= budget_.time; }
     long remaining() const { return std::max(0L, budget_.evaluations - count_); }
 
 private:
@@ -134,9 +134,7 @@ private:
             throw Abort{};
         }
     }
-    double seconds() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    }
+    std::chrono::steady_clock::duration elapsed() const { return std::chrono::steady_clock::now() - start_; }
 
     Integrand& f_;
     const std::atomic<bool>& cancel_;

@@ -11,11 +11,13 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <limits>
 #include <optional>
 #include <string>
 
 #include "core/monte_carlo.h"
+#include "core/time_budget.h"
 #include "study/integrand.h"
 
 namespace mcplot::study {
@@ -68,8 +70,8 @@ struct Stop {
 
 // What one reference computation may spend.
 struct ReferenceBudget {
-    long evaluations = 200'000;
-    double seconds = 0.5;
+    long evaluations = budgets::kReferenceEvaluations;
+    std::chrono::steady_clock::duration time = budgets::kReferenceComputation;
 };
 
 // Computes the reference over the box's [a, b]. When f has no value on a part

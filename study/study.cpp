@@ -167,10 +167,10 @@ bool Study::throwInto(Integrand& f, RandomStream& random, ThrowSums& sums) {
     const Box& box = settings_.box;
     const double x = box.a + box.width() * random.next();
     const double yr = box.ymin + box.height() * random.next();
-    const std::optional<double> y = f.at(x);
+    const EvaluationResult y = f.at(x);
     if (!y) {
         // Stopped by the cancel flag: not a failure of f.
-        if (!cancel_.load(std::memory_order_relaxed)) fail(f.explainFailure());
+        if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
         return false;
     }
     addThrow(sums, *y, yr);
@@ -206,14 +206,14 @@ bool Study::trapezoidItem(Integrand& f, size_t index) {
             stopped = true;
             return std::nullopt;
         }
-        const std::optional<double> y = f.at(x);
+        const EvaluationResult y = f.at(x);
         if (!y) {
             stopped = true;
-            if (!cancel_.load(std::memory_order_relaxed)) fail(f.explainFailure());
-            return y;
+            if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+            return std::nullopt;
         }
         if (!std::isfinite(*y) && !t.undefinedAt) t.undefinedAt = x;
-        return y;
+        return *y;
     };
     const std::optional<double> sum = trapezoidRule(value, settings_.box.a, settings_.box.b, t.n);
     if (stopped || !sum) return false;

@@ -233,7 +233,7 @@ std::function<void()> Form1::action(std::function<void()> handler) {
     // A handler raised from inside another (a bar moved by the list's handler)
     // joins the outer action and its budget.
     return [this, handler = std::move(handler)] {
-        ActionBudget::Scope scope(actionBudget_);
+        TimeBudget::Scope scope(actionBudget_);
         handler();
         // A handler that redrew the plot ends a demonstration throw by throw.
         if (steps_) steps_->checkPicture();
@@ -338,7 +338,7 @@ void Form1::relayout() {
 // ---- Start-up and shutdown ----
 
 void Form1::startUp() {
-    ActionBudget::Scope scope(actionBudget_);
+    TimeBudget::Scope scope(actionBudget_);
     Form_Load();
     show();
 }

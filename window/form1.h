@@ -15,7 +15,7 @@
 #include "canvas/raster_canvas.h"
 #include "commands/calc_state.h"
 #include "commands/plot_commands.h"
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 #include "core/random.h"
 #include "window/controls.h"
 #include "window/desktop.h"
@@ -187,7 +187,7 @@ private:
     std::function<void()> action(std::function<void()> handler);
 
     CalcState state_;
-    ActionBudget actionBudget_;
+    TimeBudget actionBudget_;
     RasterCanvas canvas_;
     ClockRandom random_;
     std::unique_ptr<ScriptHost> host_;

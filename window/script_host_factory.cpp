@@ -18,7 +18,7 @@ std::unique_ptr<ScriptHost> makeScriptHost() {
     return makeVBScriptHost();
 }
 
-std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget) {
+std::unique_ptr<ScriptHost> makeScriptHost(TimeBudget& budget) {
     auto host = makeVBScriptHost();
     VBScriptHost* vbs = host.get();
     return std::make_unique<BudgetedScriptHost>(

@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 #include "core/script_host.h"
 
 namespace mcplot {
 std::unique_ptr<ScriptHost> makeScriptHost();
 // The same host running on the time budget of the current user action.
-std::unique_ptr<ScriptHost> makeScriptHost(ActionBudget& budget);
+std::unique_ptr<ScriptHost> makeScriptHost(TimeBudget& budget);
 }  // namespace mcplot

@@ -32,7 +32,7 @@ namespace {
 
 // One animation step: at most 50 steps a second, and never more than this
 // much of the window's thread in one of them, however slow f is.
-constexpr int kStepIntervalMs = 20;
+constexpr int kStepIntervalMs = static_cast<int>(budgets::kAnimationStep.count());
 constexpr double kStepBudgetMs = 15;
 
 double threadCpuMs() {
@@ -322,8 +322,8 @@ void StepsPanel::markStale() {
 void StepsPanel::add(int k) {
     checkPicture();
     if (stale_ || k <= 0) return;
-    budget_.setBudget(ActionBudget::kDefaultBudget);
-    ActionBudget::Scope scope(budget_);
+    budget_.setBudget(budgets::kUserAction);
+    TimeBudget::Scope scope(budget_);
     throwSome(k);
     showCounts();
 }
@@ -428,8 +428,8 @@ void StepsPanel::tick() {
     const double cpuStart = threadCpuMs();
     checkPicture();
     if (stale_) return;
-    budget_.setBudget(std::chrono::milliseconds(kStepIntervalMs));
-    ActionBudget::Scope scope(budget_);
+    budget_.setBudget(budgets::kAnimationStep);
+    TimeBudget::Scope scope(budget_);
     // Throw what the speed asks for since the last step; a slow f throws
     // fewer and the rest is let go, so the window never falls behind.
     owed_ += perSecond_ * sinceTick_.restart() / 1000.0;

@@ -19,7 +19,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 #include "core/evaluation.h"
 #include "core/random.h"
 #include "core/script_host.h"
@@ -91,7 +91,7 @@ private:
     QPointer<ThrowOverlay> overlay_;
     // The user's expression gets a time limit per click and per animation
     // step, as the main window's actions do.
-    ActionBudget budget_;
+    TimeBudget budget_;
     std::unique_ptr<ScriptHost> host_;
     std::unique_ptr<Evaluator> evaluator_;
     ClockRandom random_;

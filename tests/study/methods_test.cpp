@@ -13,6 +13,9 @@
 #include "study/program_integrands.h"
 
 using namespace mcplot::study;
+using mcplot::EvaluationFailure;
+using mcplot::EvaluationResult;
+using mcplot::ScriptStatus;
 using namespace std::chrono;
 
 namespace {
@@ -39,21 +42,18 @@ std::vector<std::string> figures(const MethodResult& m) {
     return out;
 }
 
-// f that fails (nullopt, with an explanation) at x == 0 exactly or beyond a limit.
+// f that fails (division by zero) at x == 0 exactly or beyond a limit.
 class Failing : public Integrand {
 public:
     explicit Failing(double limit) : limit_(limit) {}
-    std::optional<double> at(double x) override {
-        x_ = x;
-        if (x == 0 || x > limit_) return std::nullopt;
+    EvaluationResult at(double x) override {
+        if (x == 0 || x > limit_)
+            return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 0, x};
         return x * x;
-    }
-    std::string explainFailure() const override {
-        return "Ошибка 11: деление на ноль, x = " + std::to_string(x_);
     }
 
 private:
-    double limit_, x_ = 0;
+    double limit_;
 };
 
 }  // namespace

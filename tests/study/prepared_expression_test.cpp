@@ -136,13 +136,14 @@ TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
         auto prepared = integrand(c.expression, true, preparedTexts);
         auto perPoint = integrand(c.expression, false, pointTexts);
         for (double x : arguments(c.points, c.points)) {
-            const std::optional<double> a = prepared->at(x), b = perPoint->at(x);
-            ASSERT_EQ(a.has_value(), b.has_value()) << "x = " << x;
+            const EvaluationResult a = prepared->at(x), b = perPoint->at(x);
+            ASSERT_EQ(a.ok(), b.ok()) << "x = " << x;
             if (a) {
-                ASSERT_EQ(std::memcmp(&*a, &*b, sizeof(double)), 0) << "x = " << x << ": " << *a << " " << *b;
+                const double va = *a, vb = *b;
+                ASSERT_EQ(std::memcmp(&va, &vb, sizeof(double)), 0) << "x = " << x << ": " << va << " " << vb;
             } else {
                 ++failures;
-                ASSERT_EQ(prepared->explainFailure(), perPoint->explainFailure()) << "x = " << x;
+                ASSERT_EQ(a.failure().explanation(), b.failure().explanation()) << "x = " << x;
             }
         }
         EXPECT_EQ(preparedTexts, 0) << "the expression was not prepared";
@@ -159,12 +160,13 @@ TEST(PreparedExpression, WhatCannotBePreparedRunsAsText) {
         auto prepared = integrand(expression, true, preparedTexts);
         auto perPoint = integrand(expression, false, pointTexts);
         for (double x : {0.0, 1.5, -2.0}) {
-            const std::optional<double> a = prepared->at(x), b = perPoint->at(x);
-            ASSERT_EQ(a.has_value(), b.has_value());
+            const EvaluationResult a = prepared->at(x), b = perPoint->at(x);
+            ASSERT_EQ(a.ok(), b.ok());
             if (a) {
                 EXPECT_EQ(*a, *b);
+            } else {
+                EXPECT_EQ(a.failure().explanation(), b.failure().explanation());
             }
-            EXPECT_EQ(prepared->explainFailure(), perPoint->explainFailure());
         }
         EXPECT_EQ(preparedTexts, 3);
     }
@@ -176,13 +178,15 @@ TEST(PreparedExpression, StopFlagAndMemoryLimitHoldForEachRun) {
     EXPECT_EQ(f->at(1), 6e6);
     std::atomic<bool> stop{true};
     f->setStopFlag(&stop);
-    EXPECT_FALSE(f->at(1).has_value());
-    EXPECT_NE(f->explainFailure().find("80004004"), std::string::npos) << f->explainFailure();
+    const EvaluationResult stopped = f->at(1);
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_NE(stopped.failure().explanation().find("80004004"), std::string::npos);
     stop = false;
     EXPECT_EQ(f->at(2), 6e6);  // the next run starts afresh
     auto g = integrand("Len(Space(x))", true, texts);
-    EXPECT_FALSE(g->at(1e9).has_value());
-    EXPECT_NE(g->explainFailure().find("Ошибка 7:"), std::string::npos) << g->explainFailure();
+    const EvaluationResult tooBig = g->at(1e9);
+    ASSERT_FALSE(tooBig.ok());
+    EXPECT_NE(tooBig.failure().explanation().find("Ошибка 7:"), std::string::npos);
     EXPECT_EQ(g->at(3), 3.0);
     EXPECT_EQ(texts, 0);
 }

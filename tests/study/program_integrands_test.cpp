@@ -46,15 +46,16 @@ TEST(ProgramIntegrands, UserExpressionEvaluatesLikeTheMainWindow) {
 
 TEST(ProgramIntegrands, FailureIsExplainedWithTheArgument) {
     auto f = expressionIntegrand("1/x", interpreter())();
-    EXPECT_FALSE(f->at(0).has_value());
-    const std::string why = f->explainFailure();
-    EXPECT_NE(why.find("11"), std::string::npos) << why;  // division by zero
-    EXPECT_NE(why.find("x = 0"), std::string::npos) << why;
-    EXPECT_NE(why.find("позиция"), std::string::npos) << why;  // where in the expression
+    const EvaluationResult atZero = f->at(0);
+    ASSERT_FALSE(atZero.ok());
+    EXPECT_EQ(atZero.failure().position, 2);
+    EXPECT_EQ(atZero.failure().x, 0);
+    EXPECT_EQ(atZero.failure().explanation(), "Ошибка 11: деление на ноль (позиция 2, x = 0)");
 
     auto g = expressionIntegrand("", interpreter())();
-    EXPECT_FALSE(g->at(1).has_value());
-    EXPECT_FALSE(g->explainFailure().empty());
+    const EvaluationResult empty = g->at(1);
+    ASSERT_FALSE(empty.ok());
+    EXPECT_FALSE(empty.failure().explanation().empty());
 }
 
 TEST(ProgramIntegrands, StudyOfTheUserExpressionOnTwoThreads) {

@@ -9,6 +9,9 @@
 #include "study/study.h"
 
 using namespace mcplot::study;
+using mcplot::EvaluationFailure;
+using mcplot::EvaluationResult;
+using mcplot::ScriptStatus;
 using namespace std::chrono;
 
 namespace {
@@ -113,19 +116,10 @@ TEST(StudyRunner, PartialResultsGrowIntoTheFinalOnes) {
 TEST(StudyRunner, FailingFunctionGivesItsExplanationAndNoFigures) {
     class FailsRightOfTwo : public Integrand {
     public:
-        std::optional<double> at(double x) override {
-            if (x > 2) {
-                where_ = x;
-                return std::nullopt;
-            }
+        EvaluationResult at(double x) override {
+            if (x > 2) return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 3, x};
             return x;
         }
-        std::string explainFailure() const override {
-            return "Ошибка выполнения: деление на ноль, позиция 3, x=" + std::to_string(where_);
-        }
-
-    private:
-        double where_ = 0;
     };
     StudySettings s = parabolaSettings();
     s.threads = 2;
@@ -135,7 +129,7 @@ TEST(StudyRunner, FailingFunctionGivesItsExplanationAndNoFigures) {
     const StudyResults r = study.snapshot();
     EXPECT_TRUE(r.failed);
     EXPECT_NE(r.failure.find("деление на ноль"), std::string::npos);
-    EXPECT_NE(r.failure.find("x="), std::string::npos);
+    EXPECT_NE(r.failure.find("(позиция 3, x = "), std::string::npos) << r.failure;
     EXPECT_FALSE(r.finished);
     EXPECT_FALSE(r.hasReference);
     EXPECT_TRUE(r.convergence.n.empty());

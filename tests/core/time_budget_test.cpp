@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 #include "core/budgeted_script_host.h"
 
 namespace mcplot {
@@ -12,16 +12,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ActionBudget, OnlyTheOutermostScopeStartsAFreshBudget) {
-    ActionBudget budget(100ms);
+TEST(TimeBudget, OnlyTheOutermostScopeStartsAFreshBudget) {
+    TimeBudget budget(100ms);
     EXPECT_FALSE(budget.inAction());
-    EXPECT_EQ(budget.remaining(), ActionBudget::Clock::duration::max());
+    EXPECT_EQ(budget.remaining(), TimeBudget::Clock::duration::max());
     {
-        ActionBudget::Scope click(budget);
+        TimeBudget::Scope click(budget);
         budget.charge(60ms);
         {
             // A handler run from inside the first: same action, same budget.
-            ActionBudget::Scope nested(budget);
+            TimeBudget::Scope nested(budget);
             EXPECT_EQ(budget.remaining(), 40ms);
             budget.charge(30ms);
         }
@@ -32,25 +32,54 @@ TEST(ActionBudget, OnlyTheOutermostScopeStartsAFreshBudget) {
         EXPECT_EQ(budget.remaining(), 0ms);
     }
     EXPECT_FALSE(budget.exhausted());
-    ActionBudget::Scope next(budget);
+    TimeBudget::Scope next(budget);
     EXPECT_EQ(budget.remaining(), 100ms);
 }
 
-TEST(ActionBudget, ExhaustEndsOnlyTheCurrentAction) {
-    ActionBudget budget(100ms);
+TEST(TimeBudget, ExhaustEndsOnlyTheCurrentAction) {
+    TimeBudget budget(100ms);
     budget.exhaust();  // outside an action: nothing to end
     budget.charge(500ms);
     {
-        ActionBudget::Scope action(budget);
+        TimeBudget::Scope action(budget);
         EXPECT_FALSE(budget.exhausted());
         budget.exhaust();
         EXPECT_TRUE(budget.exhausted());
         EXPECT_EQ(budget.remaining(), 0ms);
     }
-    ActionBudget::Scope next(budget);
+    TimeBudget::Scope next(budget);
     EXPECT_FALSE(budget.exhausted());
     budget.setBudget(5ms);  // for later actions only
     EXPECT_EQ(budget.remaining(), 100ms);
+}
+
+TEST(TimeBudget, StartOpensABudgetUntilTheNextStart) {
+    using Charges = std::vector<TimeBudget::Clock::duration>;
+    const struct {
+        const char* name;
+        Charges charges;
+        bool stoppedByARun;
+        bool exhausted;
+        TimeBudget::Clock::duration remaining;
+    } cases[] = {
+        {"nothing spent", {}, false, false, 100ms},
+        {"part spent", {40ms, 20ms}, false, false, 40ms},
+        {"all spent", {60ms, 40ms}, false, true, 0ms},
+        {"a run stopped by its limit", {10ms}, true, true, 0ms},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TimeBudget budget(100ms);
+        budget.charge(500ms);  // before the start: not counted
+        budget.start();
+        for (const auto spent : c.charges) budget.charge(spent);
+        if (c.stoppedByARun) budget.exhaust();
+        EXPECT_EQ(budget.exhausted(), c.exhausted);
+        EXPECT_EQ(budget.remaining(), c.remaining);
+        budget.start();
+        EXPECT_FALSE(budget.exhausted());
+        EXPECT_EQ(budget.remaining(), 100ms);
+    }
 }
 
 TEST(BudgetedScriptHost, ResettingIsChargedToo) {
@@ -61,9 +90,9 @@ TEST(BudgetedScriptHost, ResettingIsChargedToo) {
         ScriptStatus AddObject(std::string_view, std::shared_ptr<PubResults>) override { return {}; }
         ScriptStatus ExecuteStatement(std::string_view) override { return {}; }
     };
-    ActionBudget budget(50ms);
+    TimeBudget budget(50ms);
     BudgetedScriptHost host(std::make_unique<SlowReset>(), budget);
-    ActionBudget::Scope action(budget);
+    TimeBudget::Scope action(budget);
     host.Reset();
     EXPECT_TRUE(host.ExecuteStatement("x").ok);
     host.Reset();
@@ -104,7 +133,7 @@ struct Budgeted {
                                                     });
     }
     int runs = 0;
-    ActionBudget budget;
+    TimeBudget budget;
     SlowHost* slow = nullptr;
     std::unique_ptr<BudgetedScriptHost> host;
     std::vector<std::chrono::milliseconds> limits;
@@ -112,9 +141,9 @@ struct Budgeted {
 
 TEST(BudgetedScriptHost, RunsShareTheActionsBudgetThenFailAtOnce) {
     Budgeted b(30ms, 100ms);
-    ActionBudget::Scope action(b.budget);
+    TimeBudget::Scope action(b.budget);
     int ok = 0, timedOut = 0;
-    const auto start = ActionBudget::Clock::now();
+    const auto start = TimeBudget::Clock::now();
     for (int k = 0; k < 50; ++k) {
         const ScriptStatus s = b.host->ExecuteStatement("Res.p=x");
         if (s.ok)
@@ -122,7 +151,7 @@ TEST(BudgetedScriptHost, RunsShareTheActionsBudgetThenFailAtOnce) {
         else if (s.number == kScriptTimedOut)
             ++timedOut;
     }
-    const auto took = ActionBudget::Clock::now() - start;
+    const auto took = TimeBudget::Clock::now() - start;
     // Three runs fit; the fourth gets only what is left and is stopped.
     EXPECT_LE(b.runs, 4);
     EXPECT_GE(ok, 1);
@@ -134,18 +163,18 @@ TEST(BudgetedScriptHost, RunsShareTheActionsBudgetThenFailAtOnce) {
 
 TEST(BudgetedScriptHost, ARunStoppedByItsLimitEndsTheAction) {
     int runs = 0;
-    ActionBudget budget(2s);
+    TimeBudget budget(2s);
     auto inner = std::make_unique<SlowHost>(2000ms, &runs);
     inner->limit = 20ms;  // the host's own limit, far below the action's budget
     BudgetedScriptHost host(std::move(inner), budget);
     {
-        ActionBudget::Scope action(budget);
+        TimeBudget::Scope action(budget);
         EXPECT_EQ(host.ExecuteStatement("x").number, kScriptTimedOut);
         EXPECT_EQ(host.ExecuteStatement("x").number, kScriptTimedOut);
         EXPECT_EQ(runs, 1);
     }
     // The next action tries again.
-    ActionBudget::Scope next(budget);
+    TimeBudget::Scope next(budget);
     EXPECT_EQ(host.ExecuteStatement("x").number, kScriptTimedOut);
     EXPECT_EQ(runs, 2);
 }

@@ -1,29 +1,34 @@
-#include "core/action_budget.h"
+#include "core/time_budget.h"
 
 namespace mcplot {
 
-ActionBudget::Clock::duration ActionBudget::remaining() const {
+TimeBudget::Clock::duration TimeBudget::remaining() const {
     if (depth_ == 0) return Clock::duration::max();
     if (exhausted()) return Clock::duration::zero();
     return current_ - spent_;
 }
 
-void ActionBudget::charge(Clock::duration spent) {
+void TimeBudget::charge(Clock::duration spent) {
     if (depth_ > 0) spent_ += spent;
 }
 
-void ActionBudget::exhaust() {
+void TimeBudget::exhaust() {
     if (depth_ > 0) exhausted_ = true;
 }
 
-void ActionBudget::begin() {
+void TimeBudget::begin() {
     if (depth_++ > 0) return;
     current_ = budget_;
     spent_ = {};
     exhausted_ = false;
 }
 
-void ActionBudget::end() {
+void TimeBudget::start() {
+    depth_ = 0;
+    begin();
+}
+
+void TimeBudget::end() {
     if (depth_ > 0) --depth_;
 }
 
