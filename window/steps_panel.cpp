@@ -235,6 +235,9 @@ void StepsPanel::buildLayout() {
     bandHigh_ = new QLineSeries;
     bandLow_ = new QLineSeries;
     band_ = new QAreaSeries(bandHigh_, bandLow_);
+    // The area does not own its edges: as its children they go with the chart.
+    bandHigh_->setParent(band_);
+    bandLow_->setParent(band_);
     band_->setName(QStringLiteral("± 1,96σ(N): 95 % оценок"));
     band_->setColor(QColor(255, 200, 0, 90));
     band_->setBorderColor(QColor(200, 150, 0));
