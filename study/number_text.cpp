@@ -73,4 +73,20 @@ std::string plainCount(int64_t n) {
     return (n < 0 ? "−" : "") + grouped(digits);
 }
 
+std::string withDecimalSeparator(std::string text, const std::string& separator) {
+    if (separator == ",") return text;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t k = 0; k < text.size(); ++k) {
+        const bool decimal =
+            text[k] == ',' && k > 0 && k + 1 < text.size() && digit(text[k - 1]) && digit(text[k + 1]);
+        if (decimal)
+            out += separator;
+        else
+            out += text[k];
+    }
+    return out;
+}
+
 }  // namespace mcplot::study

@@ -12,6 +12,10 @@ namespace mcplot::study {
 // v is not a finite number.
 std::string plainNumber(double v, int significant, const std::string& separator);
 
+// A text whose numbers were written with a decimal comma (a verdict), with
+// each comma between two digits turned into the given separator.
+std::string withDecimalSeparator(std::string text, const std::string& separator);
+
 // A whole number with its thousands apart: 32 000, 1 000 000.
 std::string plainCount(int64_t n);
 

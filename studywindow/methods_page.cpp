@@ -547,7 +547,9 @@ void MethodsPage::fillTable() {
                              reference_.reliable() ? QString() : QStringLiteral(" (приближённое)"));
         else
             text << QStringLiteral("Точного значения нет, поэтому нет ни ошибок, ни графика: %1")
-                        .arg(QString::fromStdString(reference_.verdict).toHtmlEscaped());
+                        .arg(QString::fromStdString(
+                                 study::withDecimalSeparator(reference_.verdict, target_.decimalSeparator))
+                                 .toHtmlEscaped());
     }
     text << QStringLiteral(
         "Выигрыш — во сколько раз дисперсия меньше, чем у метода среднего значения; цена — время на одно "

@@ -659,7 +659,9 @@ void StudyWindow::showSummary() {
         return QString();
     }();
     verdict_->setText(ref.verdict.empty() ? QStringLiteral("<b>%1</b>").arg(kindName)
-                                          : QString::fromStdString(ref.verdict).toHtmlEscaped());
+                                          : QString::fromStdString(study::withDecimalSeparator(
+                                                                       ref.verdict, target_.decimalSeparator))
+                                                .toHtmlEscaped());
     if (!ref.reliable())
         verdict_->setStyleSheet(QStringLiteral("color: %1").arg(hasValue ? "#a05000" : "#b00000"));
 

@@ -276,6 +276,10 @@ TEST(Statistics, NumbersReadAsAStudentWritesThem) {
     for (const auto& c : cases) EXPECT_EQ(plainNumber(c.v, c.digits, ","), c.text) << c.v;
     EXPECT_EQ(plainNumber(0.5, 3, "."), "0.5");
     EXPECT_EQ(plainCount(32000), "32\u00A0000");  // a space no line breaks at
+    // A verdict's numbers follow the main window's separator; a list's commas stay.
+    EXPECT_EQ(withDecimalSeparator("около x ≈ 0 и x ≈ 0,33333, 1,5·10⁻⁷", "."),
+              "около x ≈ 0 и x ≈ 0.33333, 1.5·10⁻⁷");
+    EXPECT_EQ(withDecimalSeparator("x ≈ 0,5", ","), "x ≈ 0,5");
 }
 
 TEST(Statistics, NoValueMeansNoErrorsIntervalsOrNormalCurve) {
