@@ -43,6 +43,7 @@ EvaluationResult evaluateExpression(ScriptHost& host, PreparedPointScript* prepa
     try {
         ScriptStatus status;
         if (prepared) {
+            if (double value = 0; prepared->quickValue(x, value)) return value;
             status = prepared->run(x);
         } else {
             // Built in place: the text keeps its storage from point to point.

@@ -44,6 +44,10 @@ class PreparedPointScript {
 public:
     virtual ~PreparedPointScript() = default;
     virtual ScriptStatus run(double x) = 0;
+    // The value a successful run(x) leaves in Res.p, found without the
+    // engine where the expression is plain arithmetic of x; false where
+    // run(x) must tell (a failure, or an expression that is more).
+    virtual bool quickValue(double /*x*/, double& /*value*/) { return false; }
 };
 
 class ScriptHost {

@@ -130,18 +130,16 @@ public:
           xConstant_(xConstant),
           sameNames_(sameNames) {}
 
+    bool quickValue(double x, double& value) override {
+        Value xValue;
+        if (quick_.empty() || !literalOf(x, xValue) || !quick_.number(m_.interp, xValue, value)) return false;
+        res_->p = value;
+        return true;
+    }
+
     ScriptStatus run(double x) override {
         Value xValue;
         if (!literalOf(x, xValue)) return runText(x);
-        if (!quick_.empty()) {
-            // A failure is run again below, to fail in its place.
-            try {
-                const Value v = quick_.run(m_.interp, xValue);
-                res_->p = toDouble(v);  // as Res.p = v stores it
-                return ScriptStatus::success();
-            } catch (const ScriptError&) {
-            }
-        }
         Chunk& chunk = *chunk_;
         chunk.consts[xConstant_] = xValue;
         return m_.guarded([&] {
@@ -182,6 +180,14 @@ private:
     static bool quickLiteral(double magnitude, Value& out) {
         static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        if (double rounded = 0; quickRounded15(magnitude, rounded)) {
+            // At most 15 digits before the point and 15 after: no exponent.
+            if (static_cast<double>(static_cast<int64_t>(rounded)) != rounded)
+                out = Value::dbl(rounded);
+            else
+                out = wholeLiteral(rounded);
+            return true;
+        }
         uint64_t digits = 0;
         int count = 0, exponent = 0;
         if (!quickDigits15(magnitude, digits, count, exponent)) return false;
@@ -191,14 +197,15 @@ private:
             out = Value::dbl(static_cast<double>(digits) / kPowers[after]);
             return true;
         }
-        const double whole = static_cast<double>(digits) * kPowers[-after];
-        if (whole <= 32767)
-            out = Value::integer(static_cast<int16_t>(whole));
-        else if (whole <= 2147483647.0)
-            out = Value::lng(static_cast<int32_t>(whole));
-        else
-            out = Value::dbl(whole);
+        out = wholeLiteral(static_cast<double>(digits) * kPowers[-after]);
         return true;
+    }
+
+    // A whole number's literal has the narrowest subtype that holds it.
+    static Value wholeLiteral(double whole) {
+        if (whole <= 32767) return Value::integer(static_cast<int16_t>(whole));
+        if (whole <= 2147483647.0) return Value::lng(static_cast<int32_t>(whole));
+        return Value::dbl(whole);
     }
 
     // The point's text itself, for what the chunk cannot stand for.

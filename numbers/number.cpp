@@ -326,6 +326,33 @@ bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent) {
     return true;
 }
 
+bool quickRounded15(double magnitude, double& rounded) {
+    // The upper ends of the decades 10^-1 .. 10^14.
+    static constexpr double kDecadeEnds[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!(magnitude >= 0.1 && magnitude < 1e15)) return false;
+    const int binaryExponent = static_cast<int>(std::bit_cast<uint64_t>(magnitude) >> 52) - 1023;
+    int exponent = (binaryExponent * 78913) >> 18;  // floor(log10(magnitude)), or one too low
+    if (exponent < -1) return false;
+    // A comparison rather than a branch on the product: the decade of a
+    // random x is a coin toss the processor would guess wrong.
+    exponent += magnitude >= kDecadeEnds[exponent + 1] ? 1 : 0;
+    const int shift = 14 - exponent;
+    if (shift < 0) return false;
+    // As in quickDigits15: the 15 digits are the whole number nearest to the
+    // exact product, told by the product's own rounding error; an exact
+    // half, or a decade that is not sure, is left to the text.
+    const double scaled = magnitude * kPowersOfTen[shift];
+    if (!(scaled >= 1e14 + 1 && scaled < 1e15 - 1)) return false;
+    const double error = std::fma(magnitude, kPowersOfTen[shift], -scaled);
+    const auto floor = static_cast<int64_t>(scaled);
+    const double aboveHalf = (scaled - static_cast<double>(floor) - 0.5) + error;
+    if (aboveHalf == 0) return false;
+    // Both exact, so the quotient is the reading's one rounding.
+    rounded = static_cast<double>(floor + (aboveHalf > 0 ? 1 : 0)) / kPowersOfTen[shift];
+    return true;
+}
+
 std::string shortNumber(double v) {
     std::string s;
     appendShortNumber(s, v);

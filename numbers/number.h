@@ -153,6 +153,10 @@ void appendShortNumber(std::string& out, double v);
 // decimal exponent of the first. False for zero, infinities, NaN and values too
 // close to a rounding tie or a power of ten; then only the text is sure.
 bool quickDigits15(double v, uint64_t& significant, int& count, int& exponent);
+// The value the text of numberText15(magnitude) reads back as, for a
+// magnitude from 0.1 to 10^15 where the quick way can tell (false elsewhere):
+// the number a point's x is in the script, at the cost of a division.
+bool quickRounded15(double magnitude, double& rounded);
 
 // Reads the longest leading decimal number of a text the way the parameter box
 // is read: blanks, tabs and line feeds anywhere are skipped, '.' is the decimal

@@ -89,72 +89,94 @@ bool NumberProgram::compile(const Chunk& chunk, int32_t n, std::string_view vari
 }
 
 void NumberProgram::planDoubles() {
+    using D = DoubleOp;
+    // The steps of one operator: with its right operand popped, a constant
+    // or x on the right, a constant or x on the left.
+    struct OperatorSteps {
+        BinOp op;
+        DoubleOp popped, rightConstant, rightVariable, leftConstant, leftVariable;
+    };
+    static constexpr OperatorSteps operators[] = {
+        {BinOp::Add, D::Add, D::AddConstant, D::AddVariable, D::AddConstant, D::AddVariable},
+        {BinOp::Sub, D::Sub, D::SubConstant, D::SubVariable, D::SubFromConstant, D::SubFromVariable},
+        {BinOp::Mul, D::Mul, D::MulConstant, D::MulVariable, D::MulConstant, D::MulVariable},
+        {BinOp::Div, D::Div, D::DivConstant, D::DivVariable, D::DivIntoConstant, D::DivIntoVariable},
+        {BinOp::Pow, D::Pow, D::PowConstant, D::PowVariable, D::PowOfConstant, D::PowOfVariable},
+    };
     doubles_.clear();
     // What each pending operand is with x a Double: a Double, an Integer or
-    // Long constant (read as a double by the operators below), or neither.
+    // Long constant (read as a double by the operators below), or neither;
+    // and where its steps start in the plan.
     enum class Type : uint8_t { Double, Whole, Other };
-    std::vector<Type> types;
+    struct Operand {
+        Type type;
+        size_t start;
+    };
+    std::vector<Operand> pending;
     std::vector<DoubleStep> plan;
     const auto plain = [](Type t) { return t != Type::Other; };
+    const auto leafAt = [&plan](size_t k) { return plan[k].op == D::Constant || plan[k].op == D::Variable; };
     for (const Step& s : code_) {
         switch (s.kind) {
             case Kind::Constant: {
                 const Value& v = constants_[static_cast<size_t>(s.index)];
                 const bool whole = v.type() == vtInteger || v.type() == vtLong;
                 if (v.type() != vtDouble && !whole) return;
-                types.push_back(whole ? Type::Whole : Type::Double);
-                plan.push_back({DoubleOp::Constant, whole ? static_cast<double>(v.i()) : v.d()});
+                pending.push_back({whole ? Type::Whole : Type::Double, plan.size()});
+                plan.push_back({D::Constant, whole ? static_cast<double>(v.i()) : v.d()});
                 break;
             }
             case Kind::Variable:
-                types.push_back(Type::Double);
-                plan.push_back({DoubleOp::Variable});
+                pending.push_back({Type::Double, plan.size()});
+                plan.push_back({D::Variable});
                 break;
             case Kind::Unary: {
                 const auto op = static_cast<UnaryOp>(s.op);
-                if (op == UnaryOp::Not || types.back() != Type::Double) return;
-                if (op == UnaryOp::Neg) plan.push_back({DoubleOp::Neg});
+                if (op == UnaryOp::Not || pending.back().type != Type::Double) return;
+                if (op == UnaryOp::Neg) plan.push_back({D::Neg});
                 break;
             }
             case Kind::Binary: {
-                const Type b = types.back();
-                types.pop_back();
-                const Type a = types.back();
-                if (!plain(a) || !plain(b)) return;
+                const Operand b = pending.back();
+                pending.pop_back();
+                Operand& a = pending.back();
+                if (!plain(a.type) || !plain(b.type)) return;
                 const auto op = static_cast<BinOp>(s.op);
-                if ((op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) && a != Type::Double &&
-                    b != Type::Double)
+                if ((op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) && a.type != Type::Double &&
+                    b.type != Type::Double)
                     return;  // whole numbers stay whole
-                DoubleOp d;
-                switch (op) {
-                    case BinOp::Add:
-                        d = DoubleOp::Add;
-                        break;
-                    case BinOp::Sub:
-                        d = DoubleOp::Sub;
-                        break;
-                    case BinOp::Mul:
-                        d = DoubleOp::Mul;
-                        break;
-                    case BinOp::Div:
-                        d = DoubleOp::Div;
-                        break;
-                    case BinOp::Pow:
-                        d = DoubleOp::Pow;
-                        break;
-                    default:
-                        return;
+                const auto* steps = std::find_if(std::begin(operators), std::end(operators),
+                                                 [op](const OperatorSteps& o) { return o.op == op; });
+                if (steps == std::end(operators)) return;
+                if (plan.size() == b.start + 1 && leafAt(b.start)) {
+                    const DoubleStep right = plan.back();
+                    plan.pop_back();
+                    if (op == BinOp::Pow && right.op == D::Constant && right.constant == 2)
+                        plan.push_back({D::Square});  // as the operator: one product
+                    else if (right.op == D::Constant)
+                        plan.push_back({steps->rightConstant, right.constant});
+                    else
+                        plan.push_back({steps->rightVariable});
+                } else if (b.start == a.start + 1 && leafAt(a.start)) {
+                    // The right operand's steps start with a push, which now
+                    // pushes what the left one's would have.
+                    const DoubleStep left = plan[a.start];
+                    plan.erase(plan.begin() + static_cast<std::ptrdiff_t>(a.start));
+                    if (left.op == D::Constant)
+                        plan.push_back({steps->leftConstant, left.constant});
+                    else
+                        plan.push_back({steps->leftVariable});
+                } else {
+                    plan.push_back({steps->popped});
                 }
-                types.back() = Type::Double;
-                plan.push_back({d});
+                a.type = Type::Double;
                 break;
             }
             case Kind::Builtin: {
-                if (s.count != 1 || types.back() != Type::Double) return;
+                if (s.count != 1 || pending.back().type != Type::Double) return;
                 static constexpr std::pair<std::string_view, DoubleOp> functions[] = {
-                    {"abs", DoubleOp::Abs}, {"atn", DoubleOp::Atn}, {"cos", DoubleOp::Cos},
-                    {"exp", DoubleOp::Exp}, {"log", DoubleOp::Log}, {"sin", DoubleOp::Sin},
-                    {"sqr", DoubleOp::Sqr}, {"tan", DoubleOp::Tan}};
+                    {"abs", D::Abs}, {"atn", D::Atn}, {"cos", D::Cos}, {"exp", D::Exp},
+                    {"log", D::Log}, {"sin", D::Sin}, {"sqr", D::Sqr}, {"tan", D::Tan}};
                 const char* const name = builtinAt(s.index).name;
                 const auto* f = std::find_if(std::begin(functions), std::end(functions),
                                              [name](const auto& f) { return sameName(f.first, name); });
@@ -164,83 +186,137 @@ void NumberProgram::planDoubles() {
             }
         }
     }
-    if (types.size() == 1 && types.back() == Type::Double) doubles_ = std::move(plan);
+    if (pending.size() == 1 && pending.back().type == Type::Double) doubles_ = std::move(plan);
 }
+
+namespace {
+
+// a ^ b as the operator computes it for Doubles; false where it raises.
+inline bool power(double a, double b, double& r) {
+    if ((a < 0 && b != std::trunc(b)) || (a == 0 && b < 0)) return false;
+    r = b == 2 ? a * a : std::pow(a, b);
+    return true;
+}
+
+}  // namespace
 
 // Each operation as the operators and built-ins compute it for Doubles; false
 // where they raise an error or the value is not finite.
 bool NumberProgram::runDoubles(double x, double& result) {
-    double* const base = doubleStack_.data();
-    double* top = base;
+    using D = DoubleOp;
+    double* below = doubleStack_.data();  // the next free place under the top
+    double top = 0;
     for (const DoubleStep& s : doubles_) {
-        double r;
+        const double c = s.constant;
         switch (s.op) {
-            case DoubleOp::Constant:
-                *top++ = s.constant;
+            case D::Constant:
+                *below++ = top;
+                top = c;
                 continue;
-            case DoubleOp::Variable:
-                *top++ = x;
+            case D::Variable:
+                *below++ = top;
+                top = x;
                 continue;
-            case DoubleOp::Neg:
-                top[-1] = -top[-1];
+            case D::Neg:
+                top = -top;
                 continue;
-            case DoubleOp::Add:
-            case DoubleOp::Sub:
-            case DoubleOp::Mul:
-            case DoubleOp::Div:
-            case DoubleOp::Pow: {
-                --top;
-                const double a = top[-1], b = top[0];
-                if (s.op == DoubleOp::Add)
-                    r = a + b;
-                else if (s.op == DoubleOp::Sub)
-                    r = a - b;
-                else if (s.op == DoubleOp::Mul)
-                    r = a * b;
-                else if (s.op == DoubleOp::Div)
-                    r = a / b;
-                else if ((a < 0 && b != std::trunc(b)) || (a == 0 && b < 0))
-                    return false;
-                else
-                    r = b == 2 ? a * a : std::pow(a, b);  // the square is one product
+            case D::Square:
+                top = top * top;
                 break;
-            }
-            default: {
-                const double a = top[-1];
-                switch (s.op) {
-                    case DoubleOp::Abs:
-                        r = std::fabs(a);
-                        break;
-                    case DoubleOp::Atn:
-                        r = std::atan(a);
-                        break;
-                    case DoubleOp::Cos:
-                        r = std::cos(a);
-                        break;
-                    case DoubleOp::Exp:
-                        r = std::exp(a);
-                        break;
-                    case DoubleOp::Log:
-                        if (!(a > 0)) return false;
-                        r = std::log(a);
-                        break;
-                    case DoubleOp::Sin:
-                        r = std::sin(a);
-                        break;
-                    case DoubleOp::Sqr:
-                        if (a < 0) return false;
-                        r = std::sqrt(a);
-                        break;
-                    default:
-                        r = std::tan(a);
-                        break;
-                }
-            }
+            case D::Abs:
+                top = std::fabs(top);
+                continue;
+            case D::Atn:
+                top = std::atan(top);
+                break;
+            case D::Cos:
+                top = std::cos(top);
+                break;
+            case D::Exp:
+                top = std::exp(top);
+                break;
+            case D::Log:
+                if (!(top > 0)) return false;
+                top = std::log(top);
+                break;
+            case D::Sin:
+                top = std::sin(top);
+                break;
+            case D::Sqr:
+                if (top < 0) return false;
+                top = std::sqrt(top);
+                break;
+            case D::Tan:
+                top = std::tan(top);
+                break;
+            case D::Add:
+                top = *--below + top;
+                break;
+            case D::AddConstant:
+                top = top + c;
+                break;
+            case D::AddVariable:
+                top = top + x;
+                break;
+            case D::Sub:
+                top = *--below - top;
+                break;
+            case D::SubConstant:
+                top = top - c;
+                break;
+            case D::SubVariable:
+                top = top - x;
+                break;
+            case D::SubFromConstant:
+                top = c - top;
+                break;
+            case D::SubFromVariable:
+                top = x - top;
+                break;
+            case D::Mul:
+                top = *--below * top;
+                break;
+            case D::MulConstant:
+                top = top * c;
+                break;
+            case D::MulVariable:
+                top = top * x;
+                break;
+            case D::Div:
+                top = *--below / top;
+                break;
+            case D::DivConstant:
+                top = top / c;
+                break;
+            case D::DivVariable:
+                top = top / x;
+                break;
+            case D::DivIntoConstant:
+                top = c / top;
+                break;
+            case D::DivIntoVariable:
+                top = x / top;
+                break;
+            case D::Pow:
+                --below;
+                if (!power(*below, top, top)) return false;
+                break;
+            case D::PowConstant:
+                if (!power(top, c, top)) return false;
+                break;
+            case D::PowVariable:
+                if (!power(top, x, top)) return false;
+                break;
+            case D::PowOfConstant:
+                if (!power(c, top, top)) return false;
+                break;
+            case D::PowOfVariable:
+                if (!power(x, top, top)) return false;
+                break;
         }
-        if (!std::isfinite(r)) return false;
-        top[-1] = r;
+        if (!std::isfinite(top)) return false;
     }
-    result = base[0];
+    result = top;
     return true;
 }
 
@@ -281,6 +357,16 @@ bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable
         }
         default:
             return false;
+    }
+}
+
+bool NumberProgram::number(Interpreter& in, const Value& x, double& value) {
+    if (x.type() == vtDouble && !doubles_.empty() && runDoubles(x.d(), value)) return true;
+    try {
+        value = toDouble(run(in, x));
+        return true;
+    } catch (const ScriptError&) {
+        return false;
     }
 }
 

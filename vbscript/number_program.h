@@ -29,6 +29,8 @@ public:
     // The expression's value with the variable set to x. Raises the error
     // the interpreter would raise, without its place: run the text then.
     Value run(Interpreter& in, const Value& x);
+    // The value as Res.p = value stores it; false where the run raises.
+    bool number(Interpreter& in, const Value& x, double& value);
 
 private:
     enum class Kind : uint8_t { Constant, Variable, Unary, Binary, Builtin };
@@ -45,15 +47,14 @@ private:
     // Sin...), computing in doubles as the operators do gives their value.
     // runDoubles is false where a step's result is not finite or an operation
     // would fail: then the steps run on values, and the operators raise.
+    // The value on top of the stack is kept apart from the rest, and an
+    // operand that is a constant or x is part of its operator's step, so a
+    // formula runs in about one step per operator.
     enum class DoubleOp : uint8_t {
-        Constant,
-        Variable,
+        Constant,  // push, then the constant
+        Variable,  // push, then x
         Neg,
-        Add,
-        Sub,
-        Mul,
-        Div,
-        Pow,
+        Square,
         Abs,
         Atn,
         Cos,
@@ -61,7 +62,31 @@ private:
         Log,
         Sin,
         Sqr,
-        Tan
+        Tan,
+        // Each operator with its right operand: popped, the constant, x; and
+        // reversed (the top is the right operand) with a constant or x on the
+        // left. + and * take a left operand as a right one: they commute exactly.
+        Add,
+        AddConstant,
+        AddVariable,
+        Sub,
+        SubConstant,
+        SubVariable,
+        SubFromConstant,
+        SubFromVariable,
+        Mul,
+        MulConstant,
+        MulVariable,
+        Div,
+        DivConstant,
+        DivVariable,
+        DivIntoConstant,
+        DivIntoVariable,
+        Pow,
+        PowConstant,
+        PowVariable,
+        PowOfConstant,
+        PowOfVariable,
     };
     struct DoubleStep {
         DoubleOp op;

@@ -114,6 +114,9 @@ TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
         {"Sin(x)/x", 10'000},
         {"Exp(-x^2)*Cos(x) + Atn(x) - Tan(x)/Abs(x) + -x", 10'000},
         {"x^x + x^0.5 - (-x)^3 + 2^x", 10'000},
+        // Constants and x on either side of each operator, and nested.
+        {"(2 - x) / (3 / x) - x ^ 3 + 2 ^ -x + x - (x / 7) * (1.5 ^ x) - x ^ (x - 1)", 10'000},
+        {"1 - 2 / (x - 0.5) ^ 0.5 + x * (x + 1) - (3 - x) * x / (x - x / 2) + 7 \\ 2 * x", 10'000},
         {"CInt(x)", 10'000},  // overflows past the Integer range
         {"x & \"\"", 10'000},
         {"Res.p+1", 10'000},  // reads what the last point left
