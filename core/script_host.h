@@ -48,6 +48,14 @@ public:
     // engine where the expression is plain arithmetic of x; false where
     // run(x) must tell (a failure, or an expression that is more).
     virtual bool quickValue(double /*x*/, double& /*value*/) { return false; }
+    // quickValue at xs[0..n) in order, up to the first point it cannot
+    // give: returns how many it gave. Computing many points at once is
+    // several times cheaper than one at a time.
+    virtual size_t quickValues(const double* xs, double* values, size_t n) {
+        size_t done = 0;
+        while (done < n && quickValue(xs[done], values[done])) ++done;
+        return done;
+    }
 };
 
 class ScriptHost {

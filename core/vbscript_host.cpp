@@ -2,6 +2,8 @@
 
 #include "core/time_budget.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 
@@ -135,6 +137,25 @@ public:
         if (quick_.empty() || !literalOf(x, xValue) || !quick_.number(m_.interp, xValue, value)) return false;
         res_->p = value;
         return true;
+    }
+
+    size_t quickValues(const double* xs, double* values, size_t n) override {
+        // The points whose x reads back as a Double, as far as the first
+        // that does not (then the point's own way decides).
+        std::array<double, NumberProgram::kLanes> rounded;
+        n = std::min(n, rounded.size());
+        size_t points = 0;
+        for (; points < n; ++points) {
+            const double x = xs[points];
+            double magnitude = 0;
+            if (!quickRounded15(std::fabs(x), magnitude) ||
+                static_cast<double>(static_cast<int64_t>(magnitude)) == magnitude)
+                break;
+            rounded[points] = x < 0 ? -magnitude : magnitude;
+        }
+        const size_t done = quick_.doubleValues(rounded.data(), values, points);
+        if (done > 0) res_->p = values[done - 1];
+        return done;
     }
 
     ScriptStatus run(double x) override {

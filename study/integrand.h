@@ -21,6 +21,12 @@ public:
     // user's expression), and says why.
     virtual EvaluationResult at(double x) = 0;
 
+    // f at xs[0..n) in order, as far as it can be found without at() and
+    // without any effect on later evaluations: returns how many values it
+    // wrote. The caller asks at() for the point after them. Points in
+    // batches cost the user's expression a fraction of at() each.
+    virtual size_t values(const double* /*xs*/, double* /*ys*/, size_t /*n*/) { return 0; }
+
     // The study's cancel flag: an evaluation that can take long (the user's
     // expression) stops soon after it is set, and then fails.
     virtual void setStopFlag(const std::atomic<bool>* flag) { (void)flag; }

@@ -33,6 +33,9 @@ public:
     EvaluationResult at(double x) override {
         return evaluateExpression(*host_, prepared_.get(), res_, kod_, expression_, x);
     }
+    size_t values(const double* xs, double* ys, size_t n) override {
+        return prepared_ ? prepared_->quickValues(xs, ys, n) : 0;
+    }
     void setStopFlag(const std::atomic<bool>* flag) override { host_->setStopFlag(flag); }
 
 private:

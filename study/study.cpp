@@ -1,6 +1,7 @@
 #include "study/study.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "study/number_text.h"
@@ -163,17 +164,37 @@ bool Study::runItem(Integrand& f, size_t item) {
     return runExperiment(f, item);
 }
 
-bool Study::throwInto(Integrand& f, RandomStream& random, ThrowSums& sums) {
+// The throws go in batches, so that f can compute a batch at once (the
+// user's expression is much cheaper so); each throw draws x, then its height,
+// as one at a time would, and the cancel flag is read every cancelStride.
+template <class AfterThrow>
+bool Study::throwMany(Integrand& f, RandomStream& random, ThrowSums& sums, int64_t count,
+                      AfterThrow&& afterThrow) {
     const Box& box = settings_.box;
-    const double x = box.a + box.width() * random.next();
-    const double yr = box.ymin + box.height() * random.next();
-    const EvaluationResult y = f.at(x);
-    if (!y) {
-        // Stopped by the cancel flag: not a failure of f.
-        if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
-        return false;
+    std::array<double, cancelStride> xs, heights, ys;
+    for (int64_t k = 0; k < count; k += cancelStride) {
+        if (cancel_.load(std::memory_order_relaxed)) return false;
+        const auto n = static_cast<size_t>(std::min(cancelStride, count - k));
+        for (size_t i = 0; i < n; ++i) {
+            xs[i] = box.a + box.width() * random.next();
+            heights[i] = box.ymin + box.height() * random.next();
+        }
+        size_t known = f.values(xs.data(), ys.data(), n);
+        for (size_t i = 0; i < n; ++i) {
+            if (i == known) {
+                const EvaluationResult y = f.at(xs[i]);
+                if (!y) {
+                    // Stopped by the cancel flag: not a failure of f.
+                    if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+                    return false;
+                }
+                ys[i] = *y;
+                known = i + 1 + f.values(xs.data() + i + 1, ys.data() + i + 1, n - i - 1);
+            }
+            addThrow(sums, ys[i], heights[i]);
+            afterThrow(k + static_cast<int64_t>(i) + 1);
+        }
     }
-    addThrow(sums, *y, yr);
     return true;
 }
 
@@ -184,14 +205,13 @@ bool Study::throwBlock(Integrand& f, size_t index) {
                         (static_cast<uint64_t>(block.run) << 32) | blockOfRun);
     auto next = std::lower_bound(checkpointCounts_.begin(), checkpointCounts_.end(), block.first + 1);
     ThrowSums sums;
-    for (int64_t k = 0; k < block.count; ++k) {
-        if (k % cancelStride == 0 && cancel_.load(std::memory_order_relaxed)) return false;
-        if (!throwInto(f, random, sums)) return false;
-        if (next != checkpointCounts_.end() && block.first + k + 1 == *next) {
+    const bool done = throwMany(f, random, sums, block.count, [&](int64_t thrown) {
+        if (next != checkpointCounts_.end() && block.first + thrown == *next) {
             block.checkpoints.push_back({*next, sums});
             ++next;
         }
-    }
+    });
+    if (!done) return false;
     block.total = sums;
     markDone(blockDone_, index, static_cast<double>(block.count));
     return true;
@@ -226,10 +246,7 @@ bool Study::runExperiment(Integrand& f, size_t index) {
     const int64_t n = settings_.throws;
     RandomStream random(settings_.seed, experimentStream, index);
     ThrowSums sums;
-    for (int64_t k = 0; k < n; ++k) {
-        if (k % cancelStride == 0 && cancel_.load(std::memory_order_relaxed)) return false;
-        if (!throwInto(f, random, sums)) return false;
-    }
+    if (!throwMany(f, random, sums, n, [](int64_t) {})) return false;
     runs_[index] = Run{sums.signedHits, sums.blueHits};
     markDone(runDone_, index, static_cast<double>(n));
     return true;

@@ -198,9 +198,12 @@ private:
 
     void work(Integrand& f);
     bool runItem(Integrand& f, size_t item);
-    // One throw of the method into sums; false, the study failed, when f has
-    // no value at the throw's x.
-    bool throwInto(Integrand& f, RandomStream& random, ThrowSums& sums);
+    // `count` throws of the method into sums, each followed by
+    // afterThrow(throws so far); false when cancelled, or when f has no value
+    // at a throw's x (the study failed).
+    template <class AfterThrow>
+    bool throwMany(Integrand& f, RandomStream& random, ThrowSums& sums, int64_t count,
+                   AfterThrow&& afterThrow);
     bool throwBlock(Integrand& f, size_t index);
     bool trapezoidItem(Integrand& f, size_t index);
     bool runExperiment(Integrand& f, size_t index);

@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 #include <utility>
+#include <cfloat>
 #include <cmath>
 
 #include "vbscript/builtins.h"
@@ -84,6 +85,7 @@ bool NumberProgram::compile(const Chunk& chunk, int32_t n, std::string_view vari
     }
     stack_.assign(most + 1, Value());
     doubleStack_.assign(most + 1, 0.0);
+    laneStack_.assign((most + 1) * kLanes, 0.0);
     planDoubles();
     return true;
 }
@@ -318,6 +320,137 @@ bool NumberProgram::runDoubles(double x, double& result) {
     }
     result = top;
     return true;
+}
+
+// The same operations lane by lane. A lane fails where its value is not
+// finite after a step: that is also where an operation would raise (a
+// logarithm or root of a negative number is NaN, a negative power of zero
+// and a division by zero infinite, a fractional power of a negative NaN).
+size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
+    using D = DoubleOp;
+    if (doubles_.empty() || n == 0) return 0;
+    n = std::min(n, kLanes);
+    // Every step runs on all lanes, so that each loop has a fixed length;
+    // the lanes past n repeat a point.
+    std::array<double, kLanes> x, top;
+    for (size_t i = 0; i < kLanes; ++i) x[i] = xs[i < n ? i : 0];
+    std::array<bool, kLanes> failed{};
+    double* below = laneStack_.data();
+    const auto each = [&top](auto&& f) {
+        for (size_t i = 0; i < kLanes; ++i) top[i] = f(top[i], i);
+    };
+    for (const DoubleStep& s : doubles_) {
+        const double c = s.constant;
+        switch (s.op) {
+            case D::Constant:
+            case D::Variable:
+                std::copy(top.begin(), top.end(), below);
+                below += kLanes;
+                if (s.op == D::Constant)
+                    top.fill(c);
+                else
+                    top = x;
+                continue;
+            case D::Neg:
+                each([](double t, size_t) { return -t; });
+                continue;
+            case D::Square:
+                each([](double t, size_t) { return t * t; });
+                break;
+            case D::Abs:
+                each([](double t, size_t) { return std::fabs(t); });
+                continue;
+            case D::Atn:
+                each([](double t, size_t) { return std::atan(t); });
+                break;
+            case D::Cos:
+                each([](double t, size_t) { return std::cos(t); });
+                break;
+            case D::Exp:
+                each([](double t, size_t) { return std::exp(t); });
+                break;
+            case D::Log:
+                each([](double t, size_t) { return std::log(t); });
+                break;
+            case D::Sin:
+                each([](double t, size_t) { return std::sin(t); });
+                break;
+            case D::Sqr:
+                each([](double t, size_t) { return std::sqrt(t); });
+                break;
+            case D::Tan:
+                each([](double t, size_t) { return std::tan(t); });
+                break;
+            case D::Add:
+            case D::Sub:
+            case D::Mul:
+            case D::Div:
+            case D::Pow: {
+                below -= kLanes;
+                const double* a = below;
+                if (s.op == D::Add) each([a](double t, size_t i) { return a[i] + t; });
+                if (s.op == D::Sub) each([a](double t, size_t i) { return a[i] - t; });
+                if (s.op == D::Mul) each([a](double t, size_t i) { return a[i] * t; });
+                if (s.op == D::Div) each([a](double t, size_t i) { return a[i] / t; });
+                if (s.op == D::Pow)
+                    each([a](double t, size_t i) { return t == 2 ? a[i] * a[i] : std::pow(a[i], t); });
+                break;
+            }
+            case D::AddConstant:
+                each([c](double t, size_t) { return t + c; });
+                break;
+            case D::AddVariable:
+                each([&x](double t, size_t i) { return t + x[i]; });
+                break;
+            case D::SubConstant:
+                each([c](double t, size_t) { return t - c; });
+                break;
+            case D::SubVariable:
+                each([&x](double t, size_t i) { return t - x[i]; });
+                break;
+            case D::SubFromConstant:
+                each([c](double t, size_t) { return c - t; });
+                break;
+            case D::SubFromVariable:
+                each([&x](double t, size_t i) { return x[i] - t; });
+                break;
+            case D::MulConstant:
+                each([c](double t, size_t) { return t * c; });
+                break;
+            case D::MulVariable:
+                each([&x](double t, size_t i) { return t * x[i]; });
+                break;
+            case D::DivConstant:
+                each([c](double t, size_t) { return t / c; });
+                break;
+            case D::DivVariable:
+                each([&x](double t, size_t i) { return t / x[i]; });
+                break;
+            case D::DivIntoConstant:
+                each([c](double t, size_t) { return c / t; });
+                break;
+            case D::DivIntoVariable:
+                each([&x](double t, size_t i) { return x[i] / t; });
+                break;
+            case D::PowConstant:
+                each([c](double t, size_t) { return c == 2 ? t * t : std::pow(t, c); });
+                break;
+            case D::PowVariable:
+                each([&x](double t, size_t i) { return x[i] == 2 ? t * t : std::pow(t, x[i]); });
+                break;
+            case D::PowOfConstant:
+                each([c](double t, size_t) { return t == 2 ? c * c : std::pow(c, t); });
+                break;
+            case D::PowOfVariable:
+                each([&x](double t, size_t i) { return t == 2 ? x[i] * x[i] : std::pow(x[i], t); });
+                break;
+        }
+        for (size_t i = 0; i < kLanes; ++i) failed[i] = failed[i] || !(std::fabs(top[i]) <= DBL_MAX);
+    }
+    size_t done = 0;
+    while (done < n && !failed[done]) ++done;
+    std::copy_n(top.begin(), done, values);
+    return done;
 }
 
 bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable, int depth) {

@@ -32,6 +32,13 @@ public:
     // The value as Res.p = value stores it; false where the run raises.
     bool number(Interpreter& in, const Value& x, double& value);
 
+    // The points one call of doubleValues takes at most.
+    static constexpr size_t kLanes = 64;
+    // With x a Double at each of xs[0..n), the values computed in doubles,
+    // each step for all the points at once; returns how many points from the
+    // first have one (0 without such a plan). The others must run on values.
+    size_t doubleValues(const double* xs, double* values, size_t n);
+
 private:
     enum class Kind : uint8_t { Constant, Variable, Unary, Binary, Builtin };
     struct Step {
@@ -100,6 +107,7 @@ private:
     std::vector<Value> stack_;
     std::vector<DoubleStep> doubles_;  // empty when some step is not a Double operation
     std::vector<double> doubleStack_;
+    std::vector<double> laneStack_;  // kLanes values per pending operand
 };
 
 }  // namespace mcplot::vbs

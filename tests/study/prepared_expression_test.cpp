@@ -3,6 +3,7 @@
 // texts at every x, whole, tiny, huge or signed zero.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -98,6 +99,25 @@ std::vector<double> arguments(size_t count, uint64_t seed) {
     return xs;
 }
 
+// f at every x as the study asks: in batches, and at() where a batch stops.
+std::vector<EvaluationResult> inBatches(Integrand& f, const std::vector<double>& xs) {
+    std::vector<EvaluationResult> out;
+    std::vector<double> ys(64);
+    for (size_t k = 0; k < xs.size(); k += ys.size()) {
+        const size_t n = std::min(ys.size(), xs.size() - k);
+        size_t known = f.values(&xs[k], ys.data(), n);
+        for (size_t i = 0; i < n; ++i) {
+            if (i < known) {
+                out.emplace_back(ys[i]);
+                continue;
+            }
+            out.push_back(f.at(xs[k + i]));
+            known = i + 1 + f.values(&xs[k + i + 1], &ys[i + 1], n - i - 1);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
@@ -138,15 +158,24 @@ TEST(PreparedExpression, SameBitsSubtypesAndFailuresAsTheTextOfEachPoint) {
         int preparedTexts = 0, pointTexts = 0;
         auto prepared = integrand(c.expression, true, preparedTexts);
         auto perPoint = integrand(c.expression, false, pointTexts);
-        for (double x : arguments(c.points, c.points)) {
+        // Point by point, and in batches as the study's throws ask.
+        auto batched = integrand(c.expression, true, preparedTexts);
+        const std::vector<double> xs = arguments(c.points, c.points);
+        const std::vector<EvaluationResult> batchValues = inBatches(*batched, xs);
+        for (size_t k = 0; k < xs.size(); ++k) {
+            const double x = xs[k];
             const EvaluationResult a = prepared->at(x), b = perPoint->at(x);
+            const EvaluationResult& inBatch = batchValues[k];
             ASSERT_EQ(a.ok(), b.ok()) << "x = " << x;
+            ASSERT_EQ(inBatch.ok(), b.ok()) << "x = " << x;
             if (a) {
-                const double va = *a, vb = *b;
+                const double va = *a, vb = *b, vc = *inBatch;
                 ASSERT_EQ(std::memcmp(&va, &vb, sizeof(double)), 0) << "x = " << x << ": " << va << " " << vb;
+                ASSERT_EQ(std::memcmp(&vc, &vb, sizeof(double)), 0) << "x = " << x << ": " << vc << " " << vb;
             } else {
                 ++failures;
                 ASSERT_EQ(a.failure().explanation(), b.failure().explanation()) << "x = " << x;
+                ASSERT_EQ(inBatch.failure().explanation(), b.failure().explanation()) << "x = " << x;
             }
         }
         EXPECT_EQ(preparedTexts, 0) << "the expression was not prepared";
