@@ -4,7 +4,6 @@
 #include <array>
 #include <iterator>
 #include <utility>
-#include <cfloat>
 #include <cmath>
 
 #include "vbscript/builtins.h"
@@ -334,7 +333,9 @@ size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
     // the lanes past n repeat a point.
     std::array<double, kLanes> x, top;
     for (size_t i = 0; i < kLanes; ++i) x[i] = xs[i < n ? i : 0];
-    std::array<bool, kLanes> failed{};
+    // t − t is 0 for a finite t and NaN for any other, and a NaN stays: a
+    // lane's sum is 0 as long as every value it took was finite.
+    std::array<double, kLanes> notFinite{};
     double* below = laneStack_.data();
     const auto each = [&top](auto&& f) {
         for (size_t i = 0; i < kLanes; ++i) top[i] = f(top[i], i);
@@ -445,10 +446,10 @@ size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
                 each([&x](double t, size_t i) { return t == 2 ? x[i] * x[i] : std::pow(x[i], t); });
                 break;
         }
-        for (size_t i = 0; i < kLanes; ++i) failed[i] = failed[i] || !(std::fabs(top[i]) <= DBL_MAX);
+        for (size_t i = 0; i < kLanes; ++i) notFinite[i] += top[i] - top[i];
     }
     size_t done = 0;
-    while (done < n && !failed[done]) ++done;
+    while (done < n && notFinite[done] == 0) ++done;
     std::copy_n(top.begin(), done, values);
     return done;
 }
