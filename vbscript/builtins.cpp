@@ -1374,6 +1374,16 @@ const Builtin& builtinAt(int index) {
     return kBuiltins[index];
 }
 
+bool numberFunction(int index) {
+    static constexpr std::string_view names[] = {"abs",   "atn",  "cos",  "exp",  "fix", "int",   "log",
+                                                 "round", "sgn",  "sin",  "sqr",  "tan", "cbool", "cbyte",
+                                                 "ccur",  "cdbl", "cint", "clng", "csng"};
+    const char* const name = builtinAt(index).name;
+    for (std::string_view n : names)
+        if (sameName(n, name)) return true;
+    return false;
+}
+
 int builtinIndex(std::string_view name, uint32_t hash) {
     return table().find(name, hash);
 }

@@ -20,5 +20,8 @@ struct Builtin {
 };
 
 const Builtin& builtinAt(int index);
+// A function of numbers whose value depends on its arguments alone (Sin,
+// Round, CInt...): the same arguments give the same value at any time.
+bool numberFunction(int index);
 
 }  // namespace mcplot::vbs

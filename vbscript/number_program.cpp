@@ -13,17 +13,6 @@ namespace mcplot::vbs {
 
 namespace {
 
-// Built-ins of numbers whose value depends on their arguments alone.
-bool numberBuiltin(int index) {
-    static constexpr std::array<std::string_view, 19> names = {
-        "abs", "atn", "cos",   "exp",   "fix",  "int",  "log",  "round", "sgn", "sin",
-        "sqr", "tan", "cbool", "cbyte", "ccur", "cdbl", "cint", "clng",  "csng"};
-    const char* const name = builtinAt(index).name;
-    for (std::string_view n : names)
-        if (sameName(n, name)) return true;
-    return false;
-}
-
 // Operators whose result is a number for numbers: no text, no objects.
 bool numberOperator(BinOp op) {
     return op != BinOp::Concat && op != BinOp::Is;
@@ -480,7 +469,7 @@ bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable
             code_.push_back({Kind::Binary, nd.op});
             return true;
         case NK::Call: {
-            if (nd.k < 0 || sameName(nd.nameView(), variable) || !numberBuiltin(nd.k)) return false;
+            if (nd.k < 0 || sameName(nd.nameView(), variable) || !numberFunction(nd.k)) return false;
             const Builtin& b = builtinAt(nd.k);
             int count = 0;
             for (int32_t a = nd.a; a >= 0; a = chunk.nodes[static_cast<size_t>(a)].next, ++count)

@@ -1,6 +1,5 @@
 // Texts parsed once and run many times, and the folding of their constant
 // parts: the study evaluates one expression at a million points.
-#include <array>
 #include <string_view>
 
 #include "vbscript/builtins.h"
@@ -15,14 +14,7 @@ namespace {
 // Built-ins whose value depends on their arguments alone. Conversions of
 // strings are left out with every string (they may read the locale).
 bool pureBuiltin(int index) {
-    static constexpr std::array<std::string_view, 19> names = {
-        "abs", "atn", "cos",   "exp",   "fix",  "int",  "log",  "round", "sgn", "sin",
-        "sqr", "tan", "cbool", "cbyte", "ccur", "cdbl", "cint", "clng",  "csng"};
-    const Builtin& b = builtinAt(index);
-    if (b.constant) return true;
-    for (std::string_view name : names)
-        if (sameName(name, b.name)) return true;
-    return false;
+    return builtinAt(index).constant || numberFunction(index);
 }
 
 bool runsText(int index) {
