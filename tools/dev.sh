@@ -69,6 +69,13 @@ run_thread_tests() {
   echo "ThreadSanitizer stage: $((SECONDS - started)) s"
 }
 
+# Each stage of the test command says how long it took.
+stage_start=$SECONDS
+stage_done() {
+  echo "Stage done: $1, $((SECONDS - stage_start)) s"
+  stage_start=$SECONDS
+}
+
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 
@@ -84,6 +91,7 @@ case "${1:-}" in
     export QT_QPA_PLATFORM=offscreen
     # The layout of the C++ files first: a file off .clang-format fails the run.
     tools/check_format.sh
+    stage_done "set-up and layout check"
     if [ "${CI:-}" = "true" ]; then
       configure_and_build build-asan -DMCPLOT_SANITIZE=ON -DMCPLOT_BENCH=OFF -DMCPLOT_WERROR=ON \
         -DCMAKE_BUILD_TYPE=Debug
@@ -94,18 +102,24 @@ case "${1:-}" in
       # blocks are not searched for pointers; leaks are still reported.
       export ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0
       (cd build-asan && ctest --output-on-failure -j 2 --timeout 600)
+      stage_done "sanitizer build and tests"
       # Seeds from 1 in order, as many as two minutes allow.
       python3 tests/scenario_fuzz/scenario_fuzz.py --driver build-asan/formdriver --assets assets \
         --seeds 1:1000000 --minutes 2 --out build-asan/scenario-fuzz
+      stage_done "window scenarios"
       if [ -x tools/fuzz.sh ]; then
         tools/fuzz.sh 60
       fi
+      stage_done "interpreter fuzzing"
       run_thread_tests
+      stage_done "ThreadSanitizer build and thread tests"
     fi
     configure_and_build build -DMCPLOT_WERROR=$werror
     (cd build && ctest --output-on-failure -j 2 --timeout 600)
+    stage_done "build and tests"
     # The Debian package from this build, checked as a distribution would.
     tools/check_package.sh build
+    stage_done "package checks"
     ;;
   *)
     echo "usage: tools/dev.sh run|test" >&2
