@@ -122,13 +122,10 @@ void Study::work(Integrand& f) {
     --active_;
 }
 
-void Study::fail(const std::string& explanation) {
+void Study::fail(const EvaluationFailure& failure) {
     {
         std::lock_guard lock(mutex_);
-        if (!failed_) {
-            failed_ = true;
-            failure_ = explanation;
-        }
+        if (!failure_) failure_ = failure;
     }
     cancel_ = true;
 }
@@ -143,13 +140,12 @@ void Study::markDone(std::vector<char>& flags, size_t index, double weight) {
 
 bool Study::runItem(Integrand& f, size_t item) {
     if (item == 0) {
-        Stop stop;
-        Reference r = computeReference(f, settings_.box, cancel_, &stop);
-        if (stop.kind == Stop::Failed) fail(stop.explanation);
-        if (stop.kind != Stop::None) return false;
+        ReferenceOutcome outcome = computeReference(f, settings_.box, cancel_);
+        if (outcome.failure) fail(*outcome.failure);
+        if (outcome.stopped()) return false;
         {
             std::lock_guard lock(mutex_);
-            reference_ = std::move(r);
+            reference_ = std::move(outcome.result);
             hasReference_ = true;
         }
         doneWeight_.fetch_add(static_cast<int64_t>(referenceWeight));
@@ -170,7 +166,7 @@ bool Study::throwInto(Integrand& f, RandomStream& random, ThrowSums& sums) {
     const EvaluationResult y = f.at(x);
     if (!y) {
         // Stopped by the cancel flag: not a failure of f.
-        if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+        if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure());
         return false;
     }
     addThrow(sums, *y, yr);
@@ -209,7 +205,7 @@ bool Study::trapezoidItem(Integrand& f, size_t index) {
         const EvaluationResult y = f.at(x);
         if (!y) {
             stopped = true;
-            if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+            if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure());
             return std::nullopt;
         }
         if (!std::isfinite(*y) && !t.undefinedAt) t.undefinedAt = x;
@@ -242,10 +238,7 @@ StudyResults Study::snapshot() const {
     bool hasReference = false;
     {
         std::lock_guard lock(mutex_);
-        if (failed_) {
-            r.failed = true;
-            r.failure = failure_;
-        }
+        r.failure = failure_;
         hasReference = hasReference_;
         reference = reference_;
         blockDone = blockDone_;
@@ -254,7 +247,7 @@ StudyResults Study::snapshot() const {
     }
     const bool stopped = !running() && started_;
     r.progress = std::min(1.0, static_cast<double>(doneWeight_.load()) / totalWeight_);
-    if (r.failed) return r;
+    if (r.failure) return r;
     r.cancelled = cancel_.load() && stopped;
     if (!hasReference) return r;
 
