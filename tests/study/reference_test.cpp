@@ -11,6 +11,7 @@
 #include "core/vbscript_host.h"
 #include "study/program_integrands.h"
 #include "study/reference.h"
+#include "tests/study/failing.h"
 
 using namespace mcplot;
 using namespace mcplot::study;
@@ -226,13 +227,6 @@ TEST(Reference, APointWithoutAValueDoesNotChangeTheIntegral) {
 // f's failure at the stretch's first point stops the computation; a stretch
 // where f merely has no finite value is Failed in the verdict alone.
 TEST(Reference, NoValueOnAStretchIsAFailureThatSaysWhere) {
-    class Failing : public Integrand {
-    public:
-        EvaluationResult at(double x) override {
-            if (x > 0.5) return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 0, x};
-            return x;
-        }
-    };
     const struct {
         const char* name;
         IntegrandFactory f;
@@ -243,8 +237,8 @@ TEST(Reference, NoValueOnAStretchIsAFailureThatSaysWhere) {
     } cases[] = {
         {"Sqr(x)", typed("Sqr(x)"), -2, 1, "при x от -2 до -0,0005", "Ошибка 5", 1},
         {"Log(x)", typed("Log(x)"), -1, 1, "при x от -1 до 0", "Ошибка 5", 1},
-        {"fails past 0.5", [] { return std::make_unique<Failing>(); }, 0, 1, "при x от 0,50025 до 1",
-         "Ошибка 11: деление на ноль (x = ", 0},
+        {"fails past 0.5", studytest::failingWhere([](double x) { return x > 0.5; }), 0, 1,
+         "при x от 0,50025 до 1", "Ошибка 11: деление на ноль (x = ", 0},
         {"not finite left of -0.5", lambda([](double x) { return x < -0.5 ? std::nan("") : x; }), -1, 1,
          "при x от -1 до -0,5005", "(значение не является конечным числом)", -1},
     };

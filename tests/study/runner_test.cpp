@@ -7,11 +7,9 @@
 #include <thread>
 
 #include "study/study.h"
+#include "tests/study/failing.h"
 
 using namespace mcplot::study;
-using mcplot::EvaluationFailure;
-using mcplot::EvaluationResult;
-using mcplot::ScriptStatus;
 using namespace std::chrono;
 
 namespace {
@@ -114,16 +112,9 @@ TEST(StudyRunner, PartialResultsGrowIntoTheFinalOnes) {
 }
 
 TEST(StudyRunner, FailingFunctionGivesItsExplanationAndNoFigures) {
-    class FailsRightOfTwo : public Integrand {
-    public:
-        EvaluationResult at(double x) override {
-            if (x > 2) return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 3, x};
-            return x;
-        }
-    };
     StudySettings s = parabolaSettings();
     s.threads = 2;
-    Study study(s, [] { return std::make_unique<FailsRightOfTwo>(); });
+    Study study(s, studytest::failingWhere([](double x) { return x > 2; }, 3));
     study.start();
     study.wait();
     const StudyResults r = study.snapshot();
