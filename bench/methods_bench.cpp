@@ -24,7 +24,7 @@ void BM_Method(benchmark::State& state) {
     const auto method = static_cast<Method>(state.range(0));
     state.SetLabel(methodInfo(method).name);
     std::unique_ptr<Integrand> f = builtInIntegrand(5, 0)();
-    const MethodScan scan = *scanForMethods(*f, parameters.box.a, parameters.box.b, nullptr, nullptr);
+    const MethodScan scan = scanForMethods(*f, parameters.box.a, parameters.box.b, nullptr).result;
     uint64_t run = 0;
     for (auto _ : state) {
         const MethodRun result = runMethod(method, *f, parameters, scan, samples, run++, nullptr);

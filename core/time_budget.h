@@ -68,6 +68,9 @@ public:
     bool ended() const { return depth_ > 0 && exhausted_; }
     // Time left in the current action; unbounded outside one.
     Clock::duration remaining() const;
+    // Time charged to the current action so far, past its budget too (a
+    // holder that lets a slow run overstep the budget by a share of it).
+    Clock::duration spent() const { return spent_; }
 
     // Time an evaluation took, taken from the current action's budget.
     void charge(Clock::duration spent);

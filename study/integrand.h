@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/evaluation_result.h"
 
@@ -33,6 +34,22 @@ public:
 };
 
 using IntegrandFactory = std::function<std::unique_ptr<Integrand>()>;
+
+// What a computation over f gives: its result, and what stopped it early if
+// anything did: the failure of f where it matters, or the cancel flag.
+// Failures at points the computation can do without do not stop it. The
+// study's parts, its pages and the main window's evaluation all say a
+// failure of f with the same EvaluationFailure.
+template <class Result>
+struct Outcome {
+    // Of a stopped computation only what it says about the stop (the
+    // reference's verdict), or nothing (an empty scan).
+    Result result{};
+    std::optional<EvaluationFailure> failure{};
+    bool cancelled = false;
+
+    bool stopped() const { return failure.has_value() || cancelled; }
+};
 
 // An integrand over a plain callable, for built-in formulas and tests.
 template <class F>

@@ -133,7 +133,7 @@ public:
                 run_.status = MethodRun::Cancelled;
             } else {
                 run_.status = MethodRun::Failed;
-                run_.failure = v.failure().explanation();
+                run_.failure = v.failure();
             }
             return false;
         }
@@ -191,19 +191,20 @@ std::optional<Method> methodByName(const std::string& name) {
     return std::nullopt;
 }
 
-std::optional<MethodScan> scanForMethods(Integrand& f, double a, double b, const std::atomic<bool>* cancel,
-                                         std::string* failure) {
-    MethodScan scan;
+Outcome<MethodScan> scanForMethods(Integrand& f, double a, double b, const std::atomic<bool>* cancel) {
+    Outcome<MethodScan> outcome;
+    MethodScan& scan = outcome.result;
     scan.a = a;
     scan.b = b;
     const double h = (b - a) / scanIntervals;
     std::vector<double> y(scanIntervals + 1);
     for (int i = 0; i <= scanIntervals; ++i) {
-        if (cancel && cancel->load(std::memory_order_relaxed)) return std::nullopt;
+        if (cancel && cancel->load(std::memory_order_relaxed)) return {.cancelled = true};
         const EvaluationResult v = f.at(a + i * h);
         if (!v) {
-            if (failure && !(cancel && cancel->load())) *failure = v.failure().explanation();
-            return std::nullopt;
+            // A stop by the cancel flag is not a failure of f.
+            if (cancel && cancel->load()) return {.cancelled = true};
+            return {.failure = v.failure()};
         }
         y[static_cast<size_t>(i)] = *v;
     }
@@ -292,7 +293,7 @@ std::optional<MethodScan> scanForMethods(Integrand& f, double a, double b, const
             ++interval;
         scan.guide[static_cast<size_t>(cell)] = interval;
     }
-    return scan;
+    return outcome;
 }
 
 MethodRun runMethod(Method method, Integrand& f, const MethodParameters& parameters, const MethodScan& scan,
@@ -547,25 +548,23 @@ bool MethodsRunner::running() const {
     return active_.load() > 0;
 }
 
-void MethodsRunner::failMethod(int method, size_t item, const std::string& failure) {
+void MethodsRunner::failMethod(int method, size_t item, const EvaluationFailure& failure) {
     std::lock_guard lock(mutex_);
     Failure& f = failures_[static_cast<size_t>(method)];
     if (item >= f.item) return;
     f.item = item;
-    f.explanation = failure.empty() ? std::string("Не удалось вычислить f.") : failure;
+    f.failure = failure;
 }
 
 void MethodsRunner::work(Integrand& f, bool scans) {
     if (scans) {
-        std::string failure;
-        std::optional<MethodScan> scan =
-            scanForMethods(f, settings_.box.a, settings_.box.b, &cancel_, &failure);
+        Outcome<MethodScan> scan = scanForMethods(f, settings_.box.a, settings_.box.b, &cancel_);
         std::lock_guard lock(scanMutex_);
-        if (scan) {
-            scan_ = std::move(*scan);
+        if (!scan.stopped()) {
+            scan_ = std::move(scan.result);
             scanned_ = true;
         }
-        scanFailure_ = failure;
+        scanFailure_ = std::move(scan.failure);
         scanFinished_ = true;
         scanDone_.notify_all();
     } else {
@@ -594,8 +593,9 @@ void MethodsRunner::runItem(Integrand& f, size_t index) {
     }
     const bool needsScan = method == Method::Importance || method == Method::ControlVariate;
     if (!skip && needsScan && !scanned_) {
+        // A scan not stopped by the cancel flag was stopped by a failure of f.
         if (cancel_.load()) return;
-        failMethod(item.method, 0, scanFailure_);
+        failMethod(item.method, 0, *scanFailure_);
         skip = true;
     }
     if (!skip) {
@@ -607,7 +607,7 @@ void MethodsRunner::runItem(Integrand& f, size_t index) {
         const double seconds = threadSeconds() - before;
         if (run.status == MethodRun::Cancelled) return;
         if (run.status == MethodRun::Failed) {
-            failMethod(item.method, index, run.failure);
+            failMethod(item.method, index, *run.failure);
         } else {
             std::lock_guard lock(mutex_);
             Slot& s = slot(item);
@@ -648,7 +648,7 @@ MethodsResults MethodsRunner::snapshot() const {
         if (result.method == Method::MeanValue) meanIndex = static_cast<int>(m);
         if (failures_[m].item != noItem) {
             result.failed = true;
-            result.note = failures_[m].explanation;
+            result.note = failures_[m].failure.explanation();
             r.methods.push_back(std::move(result));
             continue;
         }

@@ -59,10 +59,9 @@ struct MethodScan {
     std::vector<int> guide;
 };
 
-// Scans f at a + i(b − a)/100, i = 0..100. A failure of f is explained in
-// *failure and gives nullopt; so does the cancel flag (failure left empty).
-std::optional<MethodScan> scanForMethods(Integrand& f, double a, double b, const std::atomic<bool>* cancel,
-                                         std::string* failure);
+// Scans f at a + i(b − a)/100, i = 0..100. A failure of f at any of them
+// stops it, as does the cancel flag; the scan is then empty.
+Outcome<MethodScan> scanForMethods(Integrand& f, double a, double b, const std::atomic<bool>* cancel);
 
 // One run of a method.
 struct MethodRun {
@@ -71,8 +70,8 @@ struct MethodRun {
     // The standard error from the run's own samples; NaN when the method has
     // none (one point per stratum, one shifted quasi-random run).
     double ownError = std::numeric_limits<double>::quiet_NaN();
-    std::string failure;
-    int64_t missingValues = 0;  // points where f was not finite
+    std::optional<EvaluationFailure> failure;  // when Failed
+    int64_t missingValues = 0;                 // points where f was not finite
 };
 
 struct MethodParameters {
@@ -186,7 +185,7 @@ private:
     int64_t sizeAt(int size) const;
     int runsAt(int size) const;
     Slot& slot(const Item& item);
-    void failMethod(int method, size_t item, const std::string& failure);
+    void failMethod(int method, size_t item, const EvaluationFailure& failure);
 
     MethodsSettings settings_;
     ProgressCallback progress_;
@@ -200,7 +199,7 @@ private:
 
     MethodScan scan_;
     bool scanned_ = false;
-    std::string scanFailure_;
+    std::optional<EvaluationFailure> scanFailure_;
 
     std::atomic<size_t> nextItem_{0};
     std::atomic<bool> cancel_{false};
@@ -214,7 +213,7 @@ private:
     static constexpr size_t noItem = ~size_t{0};
     struct Failure {
         size_t item = noItem;  // the first item that failed
-        std::string explanation;
+        EvaluationFailure failure;
     };
     std::vector<Failure> failures_;    // per method
     std::vector<double> seconds_;      // CPU time per method

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -56,9 +55,9 @@ constexpr long evaluationsPerPanel = 31;
 enum Component { F, Square, Clipped, ClippedAbs, Components };
 using Sums = std::array<double, Components>;
 
-// Thrown through the computation to leave it at once.
-struct Abort {};
-struct OutOfTime {};
+// Evaluations so slow that the computation is this far past its time stop
+// it; before that, running out of time only ends the quadrature's refinement.
+constexpr double overrunShare = 1.6;
 
 double ulp(double x) {
     x = std::fabs(x);
@@ -96,52 +95,69 @@ std::string plainNumber(double v, int digits) {
     return out;
 }
 
-// Evaluates f for the reference: counts the evaluations, watches the clock
+// Evaluates f for the reference: counts the evaluations, watches the time
 // and the cancel flag, and gives std::nullopt wherever f has no finite value.
+// Once the cancel flag or the time has stopped it, it evaluates f no more and
+// gives no values: the computation looks at halted() after each stage.
 class Sampler {
 public:
-    Sampler(Integrand& f, const std::atomic<bool>& cancel, Stop* stop, const ReferenceBudget& budget)
-        : f_(f), cancel_(cancel), stop_(stop), budget_(budget), start_(std::chrono::steady_clock::now()) {}
+    enum class Halt { None, Cancelled, OutOfTime };
+
+    Sampler(Integrand& f, const std::atomic<bool>& cancel, long evaluations)
+        : f_(f), cancel_(cancel), evaluations_(evaluations) {
+        time_.start();
+    }
 
     std::optional<double> operator()(double x) {
-        checkCancel();
+        if (halted() || cancelled()) return std::nullopt;
         // Far past the soft limit only when single evaluations are slow.
-        if ((++count_ & 15) == 0 && elapsed() > 1.6 * budget_.time) throw OutOfTime{};
+        if ((++count_ & 15) == 0 && overran()) {
+            halt_ = Halt::OutOfTime;
+            return std::nullopt;
+        }
         const EvaluationResult y = f_.at(x);
         if (!y) {
-            checkCancel();  // a stop by the cancel flag is not a failure of f
+            cancelled();  // a stop by the cancel flag is not a failure of f
             return std::nullopt;
         }
         if (!std::isfinite(*y)) return std::nullopt;
         return *y;
     }
 
-    // Why f has no value at x, in f's own words when it has any.
-    std::string explainAt(double x) {
+    // Why f has no value at x: its failure there, none when its value is not finite.
+    std::optional<EvaluationFailure> failureAt(double x) {
         const EvaluationResult y = f_.at(x);
-        std::string why = y ? std::string() : y.failure().explanation();
-        return why.empty() ? "значение не является конечным числом" : why;
+        if (y) return std::nullopt;
+        return y.failure();
     }
 
-    long count() const { return count_; }
-    bool exhausted() const { return count_ >= budget_.evaluations || elapsed() >= budget_.time; }
-    long remaining() const { return std::max(0L, budget_.evaluations - count_); }
+    Halt halt() const { return halt_; }
+    bool halted() const { return halt_ != Halt::None; }
+    bool exhausted() { return halted() || count_ >= evaluations_ || outOfTime(); }
+    long remaining() const { return std::max(0L, evaluations_ - count_); }
 
 private:
-    void checkCancel() {
-        if (cancel_.load(std::memory_order_relaxed)) {
-            stop_->kind = Stop::Cancelled;
-            throw Abort{};
-        }
+    bool cancelled() {
+        if (cancel_.load(std::memory_order_relaxed)) halt_ = Halt::Cancelled;
+        return halt_ == Halt::Cancelled;
     }
-    std::chrono::steady_clock::duration elapsed() const { return std::chrono::steady_clock::now() - start_; }
+    // The budget, charged with the time since the last look.
+    const TimeBudget& look() {
+        const TimeBudget::Clock::time_point now = TimeBudget::Clock::now();
+        time_.charge(now - lastLook_);
+        lastLook_ = now;
+        return time_;
+    }
+    bool outOfTime() { return look().exhausted(); }
+    bool overran() { return look().spent() > overrunShare * time_.budget(); }
 
     Integrand& f_;
     const std::atomic<bool>& cancel_;
-    Stop* stop_;
-    ReferenceBudget budget_;
-    std::chrono::steady_clock::time_point start_;
+    const long evaluations_;
+    TimeBudget time_{budgets::kReferenceComputation};
+    TimeBudget::Clock::time_point lastLook_ = TimeBudget::Clock::now();
     long count_ = 0;
+    Halt halt_ = Halt::None;
 };
 
 // One interval of the adaptive quadrature with its Gauss-Kronrod sums.
@@ -188,9 +204,10 @@ public:
           top_(std::max(box.ymax, 0.0)),
           bottom_(std::min(box.ymin, 0.0)) {}
 
+    // Stops early, with a result that means nothing, once the sampler has halted.
     Reference run();
-    // f's own explanation when the result is Failed because f has no value.
-    const std::string& failure() const { return failure_; }
+    // f's failure when the result is Failed because f fails there.
+    const std::optional<EvaluationFailure>& failure() const { return failure_; }
 
 private:
     double scanX(int i) const { return i == scanIntervals ? hi_ : lo_ + length_ * i / scanIntervals; }
@@ -213,7 +230,7 @@ private:
     std::vector<int> isolatedNoValue_;  // scan points
     std::vector<double> noValueNodes_;  // quadrature nodes
     std::vector<Panel> panels_;
-    std::string failure_;
+    std::optional<EvaluationFailure> failure_;
     // A power of 2 that brings the scan's largest |f| near 1: exact, and it
     // keeps tiny functions (1E-320) out of the imprecise subnormal numbers.
     double scale_ = 1;
@@ -277,10 +294,10 @@ Reference ReferenceComputation::failed(Reference r, const std::string& where, do
     r = Reference{};
     r.kind = ReferenceKind::Failed;
     r.singularity = x;
-    const std::string why = sample_.explainAt(x);
+    failure_ = sample_.failureAt(x);
+    const std::string why = failure_ ? failure_->explanation() : "значение не является конечным числом";
     r.verdict =
         "Точное значение интеграла вычислить нельзя: f не имеет значения " + where + " (" + why + ").";
-    failure_ = why;
     return r;
 }
 
@@ -583,7 +600,7 @@ Reference ReferenceComputation::run() {
     Reference r;
     if (changesBetweenCalls(r)) return r;
     scan();
-    if (findNoValueRun(r)) return r;
+    if (sample_.halted() || findNoValueRun(r)) return r;
     double largest = 0;
     for (const auto& y : scan_)
         if (y) largest = std::max(largest, std::fabs(*y));
@@ -591,6 +608,7 @@ Reference ReferenceComputation::run() {
     const std::vector<double> at = breakpoints();
     for (size_t i = 0; i + 1 < at.size(); ++i) panels_.push_back(panel(at[i], at[i + 1]));
     const bool converged = refine();
+    if (sample_.halted()) return r;
 
     // Nodes without a value spread over a stretch: f is undefined on a set.
     std::sort(noValueNodes_.begin(), noValueNodes_.end());
@@ -610,6 +628,7 @@ Reference ReferenceComputation::run() {
         if (shapes.size() >= 16) break;
         shapes.push_back(examine(s));
     }
+    if (sample_.halted()) return r;
     auto first = [&](Shape wanted) -> const SpotShape* {
         for (const SpotShape& s : shapes)
             if (s.shape == wanted) return &s;
@@ -736,43 +755,41 @@ const char* referenceKindKey(ReferenceKind kind) {
     return "failed";
 }
 
-Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop,
-                           const ReferenceBudget& budget) {
-    Reference r;
-    Stop local;
-    if (!stop) stop = &local;
-    *stop = Stop{};
+ReferenceOutcome computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel,
+                                  long evaluations) {
+    ReferenceOutcome outcome;
+    Reference& r = outcome.result;
     if (!(std::isfinite(box.a) && std::isfinite(box.b))) {
         r.verdict = "Пределы интегрирования не являются конечными числами.";
-        return r;
+        return outcome;
     }
     if (box.a == box.b) {
         r.kind = ReferenceKind::Reliable;
         r.value = r.error = r.squareIntegral = r.clippedIntegral = r.clippedAbsIntegral = 0;
         r.verdict = "Отрезок нулевой длины: интеграл равен 0.";
-        return r;
+        return outcome;
     }
-    Sampler sample(f, cancel, stop, budget);
+    Sampler sample(f, cancel, evaluations);
+    ReferenceComputation computation(sample, std::min(box.a, box.b), std::max(box.a, box.b), box);
+    r = computation.run();
+    switch (sample.halt()) {
+        case Sampler::Halt::Cancelled:
+            r = Reference{};
+            r.verdict = "Вычисление прервано.";
+            outcome.cancelled = true;
+            return outcome;
+        case Sampler::Halt::OutOfTime:
+            r = Reference{};
+            r.verdict = "Функция вычисляется слишком долго: точное значение интеграла не успело вычислиться.";
+            return outcome;
+        case Sampler::Halt::None:
+            break;
+    }
+    outcome.failure = computation.failure();
     const double sign = box.a < box.b ? 1 : -1;
-    try {
-        ReferenceComputation computation(sample, std::min(box.a, box.b), std::max(box.a, box.b), box);
-        r = computation.run();
-        if (r.kind == ReferenceKind::Failed) {
-            stop->kind = Stop::Failed;
-            stop->explanation = computation.failure();
-        }
-    } catch (const Abort&) {
-        r = Reference{};
-        r.verdict = "Вычисление прервано.";
-        return r;
-    } catch (const OutOfTime&) {
-        r = Reference{};
-        r.verdict = "Функция вычисляется слишком долго: точное значение интеграла не успело вычислиться.";
-        return r;
-    }
     r.value *= sign;
     r.clippedIntegral *= sign;
-    return r;
+    return outcome;
 }
 
 Reference crossCheck(const Reference& reference, double meanValueEstimate, double standardError) {

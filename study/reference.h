@@ -11,7 +11,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <limits>
 #include <optional>
 #include <string>
@@ -62,24 +61,18 @@ struct Reference {
     bool reliable() const { return kind == ReferenceKind::Reliable; }
 };
 
-// Why a computation on the integrand stopped early.
-struct Stop {
-    enum Kind { None, Cancelled, Failed } kind = None;
-    std::string explanation;  // for Failed
-};
+// A reference computation: the reference, with its verdict whatever
+// happened; when f fails on a part of [a, b] that matters, the reference is
+// Failed and the outcome holds f's failure there (a part where f merely has
+// no finite value is Failed without one); the cancel flag, checked at every
+// evaluation, stops it as cancelled. Failures and non-finite values at
+// isolated points do not stop it.
+using ReferenceOutcome = Outcome<Reference>;
 
-// What one reference computation may spend.
-struct ReferenceBudget {
-    long evaluations = budgets::kReferenceEvaluations;
-    std::chrono::steady_clock::duration time = budgets::kReferenceComputation;
-};
-
-// Computes the reference over the box's [a, b]. When f has no value on a part
-// of [a, b] that matters, *stop says Failed with f's own explanation; the
-// cancel flag, checked at every evaluation, makes it Cancelled. Failures and
-// non-finite values at isolated points do not stop it.
-Reference computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel, Stop* stop,
-                           const ReferenceBudget& budget = {});
+// Computes the reference over the box's [a, b] within its time,
+// budgets::kReferenceComputation, and the given number of evaluations of f.
+ReferenceOutcome computeReference(Integrand& f, const Box& box, const std::atomic<bool>& cancel,
+                                  long evaluations = budgets::kReferenceEvaluations);
 
 // The check of I* against an independent estimate of the same integral (the
 // study's long mean-value run): when they differ by more than 5 standard

@@ -123,13 +123,10 @@ void Study::work(Integrand& f) {
     --active_;
 }
 
-void Study::fail(const std::string& explanation) {
+void Study::fail(const EvaluationFailure& failure) {
     {
         std::lock_guard lock(mutex_);
-        if (!failed_) {
-            failed_ = true;
-            failure_ = explanation;
-        }
+        if (!failure_) failure_ = failure;
     }
     cancel_ = true;
 }
@@ -144,13 +141,12 @@ void Study::markDone(std::vector<char>& flags, size_t index, double weight) {
 
 bool Study::runItem(Integrand& f, size_t item) {
     if (item == 0) {
-        Stop stop;
-        Reference r = computeReference(f, settings_.box, cancel_, &stop);
-        if (stop.kind == Stop::Failed) fail(stop.explanation);
-        if (stop.kind != Stop::None) return false;
+        ReferenceOutcome outcome = computeReference(f, settings_.box, cancel_);
+        if (outcome.failure) fail(*outcome.failure);
+        if (outcome.stopped()) return false;
         {
             std::lock_guard lock(mutex_);
-            reference_ = std::move(r);
+            reference_ = std::move(outcome.result);
             hasReference_ = true;
         }
         doneWeight_.fetch_add(static_cast<int64_t>(referenceWeight));
@@ -185,7 +181,7 @@ bool Study::throwMany(Integrand& f, RandomStream& random, ThrowSums& sums, int64
                 const EvaluationResult y = f.at(xs[i]);
                 if (!y) {
                     // Stopped by the cancel flag: not a failure of f.
-                    if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+                    if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure());
                     return false;
                 }
                 ys[i] = *y;
@@ -229,7 +225,7 @@ bool Study::trapezoidItem(Integrand& f, size_t index) {
         const EvaluationResult y = f.at(x);
         if (!y) {
             stopped = true;
-            if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure().explanation());
+            if (!cancel_.load(std::memory_order_relaxed)) fail(y.failure());
             return std::nullopt;
         }
         if (!std::isfinite(*y) && !t.undefinedAt) t.undefinedAt = x;
@@ -259,10 +255,7 @@ StudyResults Study::snapshot() const {
     bool hasReference = false;
     {
         std::lock_guard lock(mutex_);
-        if (failed_) {
-            r.failed = true;
-            r.failure = failure_;
-        }
+        r.failure = failure_;
         hasReference = hasReference_;
         reference = reference_;
         blockDone = blockDone_;
@@ -271,7 +264,7 @@ StudyResults Study::snapshot() const {
     }
     const bool stopped = !running() && started_;
     r.progress = std::min(1.0, static_cast<double>(doneWeight_.load()) / totalWeight_);
-    if (r.failed) return r;
+    if (r.failure) return r;
     r.cancelled = cancel_.load() && stopped;
     if (!hasReference) return r;
 

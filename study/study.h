@@ -106,8 +106,7 @@ struct StudyResults {
     double progress = 0;        // 0..1
     bool finished = false;
     bool cancelled = false;
-    bool failed = false;
-    std::string failure;  // the explained failure of f
+    std::optional<EvaluationFailure> failure;  // of f, which stopped the study
 };
 
 // Sums of a stretch of throws: each throw is x uniform in [a, b] and a height
@@ -207,7 +206,8 @@ private:
     bool throwBlock(Integrand& f, size_t index);
     bool trapezoidItem(Integrand& f, size_t index);
     bool runExperiment(Integrand& f, size_t index);
-    void fail(const std::string& explanation);
+    // The first failure of f stops the study.
+    void fail(const EvaluationFailure& failure);
     void markDone(std::vector<char>& flags, size_t index, double weight);
 
     StudySettings settings_;
@@ -234,8 +234,7 @@ private:
     mutable std::mutex mutex_;
     bool hasReference_ = false;
     std::vector<char> blockDone_, trapezoidDone_, runDone_;
-    bool failed_ = false;
-    std::string failure_;
+    std::optional<EvaluationFailure> failure_;
     bool started_ = false;
 };
 

@@ -420,7 +420,7 @@ void MethodsPage::run() {
     hasRun_ = true;
     stale_ = false;
     results_ = study::MethodsResults{};
-    referenceStop_ = study::Stop{};
+    referenceFailure_.reset();
     chartRuns_ = target_.expression ? std::min(expressionChartRuns, runs()) : runs();
     chartMaxN_ = maxN();
     // The settings as they are now: the reference may take a while, and the
@@ -452,9 +452,7 @@ void MethodsPage::run() {
         referenceIntegrand_ = target_.integrand();
         referenceIntegrand_->setStopFlag(&referenceCancel_);
         referenceThread_ = std::thread([this, box = target_.box] {
-            study::Stop stop;
-            computedReference_ = study::computeReference(*referenceIntegrand_, box, referenceCancel_, &stop);
-            computedStop_ = stop;
+            computedReference_ = study::computeReference(*referenceIntegrand_, box, referenceCancel_);
             referenceDone_ = true;
         });
     }
@@ -485,9 +483,9 @@ void MethodsPage::poll() {
         if (!referenceDone_) return;
         if (referenceThread_.joinable()) referenceThread_.join();
         computingReference_ = false;
-        reference_ = computedReference_;
-        referenceStop_ = computedStop_;
-        if (referenceStop_.kind == study::Stop::Cancelled) return;
+        reference_ = computedReference_.result;
+        referenceFailure_ = computedReference_.failure;
+        if (computedReference_.cancelled) return;
         // A failure of f is said by each method's failed runs as well.
         startRunner();
     }
@@ -623,9 +621,9 @@ void MethodsPage::showStatus() {
             "N от 10 до N<sub>max</sub>.");
     } else if (computingReference_) {
         text = QStringLiteral("Считается точное значение I*…");
-    } else if (referenceStop_.kind == study::Stop::Failed && !running() && results_.methods.empty()) {
+    } else if (referenceFailure_ && !running() && results_.methods.empty()) {
         text = QStringLiteral("Функция не вычисляется: %1")
-                   .arg(QString::fromStdString(referenceStop_.explanation).toHtmlEscaped());
+                   .arg(QString::fromStdString(referenceFailure_->explanation()).toHtmlEscaped());
         color = QStringLiteral("#b00000");
     } else if (running()) {
         text = QStringLiteral("Идёт расчёт на %1 потоках… Результаты появляются по мере готовности.")
@@ -642,9 +640,9 @@ void MethodsPage::showStatus() {
     } else if (results_.finished) {
         text = QStringLiteral("Расчёт закончен.");
     }
-    if (hasRun_ && referenceStop_.kind == study::Stop::Failed && !computingReference_) {
+    if (hasRun_ && referenceFailure_ && !computingReference_) {
         text += QStringLiteral(" Точное значение не получено: %1")
-                    .arg(QString::fromStdString(referenceStop_.explanation).toHtmlEscaped());
+                    .arg(QString::fromStdString(referenceFailure_->explanation()).toHtmlEscaped());
         color = QStringLiteral("#b00000");
     }
     if (stale_) {

@@ -110,9 +110,9 @@ private:
     std::unique_ptr<study::Integrand> referenceIntegrand_;
     std::atomic<bool> referenceCancel_{false};
     std::atomic<bool> referenceDone_{false};
-    study::Reference computedReference_;  // written by the thread, read once it is joined
-    study::Stop computedStop_;
-    study::Stop referenceStop_;
+    study::ReferenceOutcome computedReference_;  // written by the thread, read once it is joined
+    // f's failure that stopped the last computed reference.
+    std::optional<EvaluationFailure> referenceFailure_;
     study::Reference reference_;
     bool referenceReused_ = false;
     bool computingReference_ = false;

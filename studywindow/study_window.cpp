@@ -579,9 +579,9 @@ void StudyWindow::showResults() {
 void StudyWindow::showStatus() {
     QString text;
     QString color = QStringLiteral("black");
-    if (results_.failed) {
+    if (results_.failure) {
         text = QStringLiteral("Исследование остановлено: функция не вычисляется.\n") +
-               QString::fromStdString(results_.failure);
+               QString::fromStdString(results_.failure->explanation());
         color = QStringLiteral("#b00000");
     } else if (running()) {
         text = QStringLiteral("Идёт расчёт… Результаты появляются по мере готовности.");
@@ -624,9 +624,9 @@ void StudyWindow::showSummary() {
             }
     };
     verdict_->setStyleSheet({});
-    if (r.failed) {
+    if (r.failure) {
         verdict_->setText(QStringLiteral("Числа не получены: выражение не вычисляется. %1")
-                              .arg(QString::fromStdString(r.failure)));
+                              .arg(QString::fromStdString(r.failure->explanation())));
         conclusion_->clear();
         return finish();
     }

@@ -461,10 +461,8 @@ void StepsPanel::startReference() {
     cancelReference_ = cancel;
     std::shared_ptr<study::Integrand> f = target.integrand();
     const Box box = steps_.box().plain();
-    referenceJob_ = std::async(std::launch::async, [f, box, cancel] {
-        study::Stop stop;
-        return study::computeReference(*f, box, *cancel, &stop);
-    });
+    referenceJob_ = std::async(std::launch::async,
+                               [f, box, cancel] { return study::computeReference(*f, box, *cancel).result; });
     referencePoll_.start();
 }
 

@@ -11,11 +11,9 @@
 #include "core/vbscript_host.h"
 #include "study/methods.h"
 #include "study/program_integrands.h"
+#include "tests/study/failing.h"
 
 using namespace mcplot::study;
-using mcplot::EvaluationFailure;
-using mcplot::EvaluationResult;
-using mcplot::ScriptStatus;
 using namespace std::chrono;
 
 namespace {
@@ -43,18 +41,9 @@ std::vector<std::string> figures(const MethodResult& m) {
 }
 
 // f that fails (division by zero) at x == 0 exactly or beyond a limit.
-class Failing : public Integrand {
-public:
-    explicit Failing(double limit) : limit_(limit) {}
-    EvaluationResult at(double x) override {
-        if (x == 0 || x > limit_)
-            return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 0, x};
-        return x * x;
-    }
-
-private:
-    double limit_;
-};
+IntegrandFactory failing(double limit) {
+    return studytest::failingWhere([limit](double x) { return x == 0 || x > limit; });
+}
 
 }  // namespace
 
@@ -188,7 +177,7 @@ TEST(Methods, KnownOrdersAndFactors) {
 // Failures too: the one shown is the first in the runs' order.
 TEST(Methods, SameSeedSameTableOnOneAndTwoThreads) {
     const IntegrandFactory functions[] = {factoryOf([](double x) { return std::sin(3 * x) + x; }),
-                                          [] { return std::make_unique<Failing>(1.999); }};
+                                          failing(1.999)};
     for (const IntegrandFactory& f : functions) {
         MethodsResults results[2];
         for (unsigned threads : {1u, 2u}) {
@@ -212,6 +201,42 @@ TEST(Methods, SameSeedSameTableOnOneAndTwoThreads) {
             SCOPED_TRACE(one.name);
             EXPECT_EQ(figures(one), figures(two));
         }
+    }
+}
+
+// The scan and a run stop at f's first failure and keep it, x and all; the
+// cancel flag stops them without one.
+TEST(Methods, ScanAndRunsStopWithFsOwnFailure) {
+    std::atomic<bool> set{true};
+    const struct {
+        const char* name;
+        IntegrandFactory f;
+        const std::atomic<bool>* cancel;
+        double failsAt;  // NaN: f does not fail
+    } cases[] = {
+        {"x²", factoryOf([](double x) { return x * x; }), nullptr, NAN},
+        {"fails past 2.5", failing(2.5), nullptr, 2.52},  // the scan's 77th point
+        {"cancelled", failing(2.5), &set, NAN},
+    };
+    const Box box{1, 3, 0, 9};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto f = c.f();
+        const Outcome<MethodScan> scan = scanForMethods(*f, box.a, box.b, c.cancel);
+        const MethodRun run =
+            runMethod(Method::MeanValue, *f, MethodParameters{box}, scan.result, 1000, 0, c.cancel);
+        EXPECT_EQ(scan.cancelled, c.cancel != nullptr);
+        EXPECT_EQ(run.status, c.cancel       ? MethodRun::Cancelled
+                              : scan.failure ? MethodRun::Failed
+                                             : MethodRun::Done);
+        ASSERT_EQ(scan.failure.has_value(), !std::isnan(c.failsAt));
+        ASSERT_EQ(run.failure.has_value(), !std::isnan(c.failsAt));
+        EXPECT_EQ(scan.result.values.size(), scan.stopped() ? 0u : 101u);
+        if (!scan.failure) continue;
+        EXPECT_NEAR(scan.failure->x, c.failsAt, 1e-12);
+        EXPECT_GT(run.failure->x, 2.5);
+        EXPECT_EQ(run.failure->explanation().rfind("Ошибка 11: деление на ноль (x = ", 0), 0u)
+            << run.failure->explanation();
     }
 }
 
@@ -273,12 +298,12 @@ TEST(Methods, SaysWhereAMethodHelpsLessOrCannotRun) {
           {Method::Antithetic, "f симметрична"}},
          {}},
         {"fails at a scan point",
-         [] { return std::make_unique<Failing>(1e300); },
+         failing(1e300),
          {0, 3, 0, 9},
          {},
          {Method::Importance, Method::ControlVariate}},
         {"fails beyond 2.5",
-         [] { return std::make_unique<Failing>(2.5); },
+         failing(2.5),
          {-1, 3, 0, 9},
          {},
          {Method::HitOrMiss, Method::MeanValue, Method::Stratified, Method::Antithetic, Method::Importance,

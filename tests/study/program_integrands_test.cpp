@@ -86,8 +86,9 @@ TEST(ProgramIntegrands, StudyOfTheUserExpressionOnTwoThreads) {
     failing.start();
     failing.wait();
     const StudyResults bad = failing.snapshot();
-    EXPECT_TRUE(bad.failed);
-    EXPECT_NE(bad.failure.find("x = 0"), std::string::npos) << bad.failure;
+    ASSERT_TRUE(bad.failure);
+    EXPECT_EQ(bad.failure->x, 0);
+    EXPECT_NE(bad.failure->explanation().find("x = 0"), std::string::npos) << bad.failure->explanation();
     EXPECT_TRUE(bad.convergence.n.empty());
 }
 
@@ -116,5 +117,5 @@ TEST(ProgramIntegrands, CancelStopsASlowExpressionMidEvaluation) {
     EXPECT_LT(took, std::chrono::seconds(5));  // generous: a loaded machine, the sanitizers
     const StudyResults r = study.snapshot();
     EXPECT_TRUE(r.cancelled);
-    EXPECT_FALSE(r.failed) << r.failure;
+    EXPECT_FALSE(r.failure) << r.failure->explanation();
 }

@@ -6,24 +6,30 @@
 
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "core/vbscript_host.h"
 #include "study/program_integrands.h"
 #include "study/reference.h"
+#include "tests/study/failing.h"
 
 using namespace mcplot;
 using namespace mcplot::study;
 
 namespace {
 
-Reference referenceOf(const IntegrandFactory& make, double a, double b, Stop* stop = nullptr) {
+ReferenceOutcome outcomeOf(const IntegrandFactory& make, double a, double b) {
     auto f = make();
     std::atomic<bool> cancel{false};
-    return computeReference(*f, Box{a, b, 0, 1}, cancel, stop);
+    return computeReference(*f, Box{a, b, 0, 1}, cancel);
 }
 
-Reference referenceOf(auto f, double a, double b, Stop* stop = nullptr) {
-    return referenceOf(factoryOf(f), a, b, stop);
+Reference referenceOf(const IntegrandFactory& make, double a, double b) {
+    return outcomeOf(make, a, b).result;
+}
+
+Reference referenceOf(auto f, double a, double b) {
+    return referenceOf(factoryOf(f), a, b);
 }
 
 IntegrandFactory typed(const std::string& expression) {
@@ -142,11 +148,11 @@ TEST(Reference, NonIntegrableSingularitiesDiverge) {
         {"1/(x-0.3) reversed", lambda([](double x) { return 1 / (x - 0.3); }), 1, 0, 0.3, "0,3"},
     };
     for (const auto& c : cases) {
-        Stop stop;
-        const Reference r = referenceOf(c.f, c.a, c.b, &stop);
+        const ReferenceOutcome outcome = outcomeOf(c.f, c.a, c.b);
+        const Reference& r = outcome.result;
         EXPECT_EQ(r.kind, ReferenceKind::Divergent) << c.name << ": " << describe(r);
         EXPECT_TRUE(std::isnan(r.value)) << c.name;
-        EXPECT_EQ(stop.kind, Stop::None) << c.name;
+        EXPECT_FALSE(outcome.stopped()) << c.name;
         EXPECT_NE(r.verdict.find(std::string("интеграл расходится (особенность около x ≈ ") + c.shown + ")"),
                   std::string::npos)
             << c.name << ": " << r.verdict;
@@ -207,10 +213,10 @@ TEST(Reference, APointWithoutAValueDoesNotChangeTheIntegral) {
         {"Planck 1", builtInIntegrand(7, 0.9), -1, 1, planckAroundZero()},
     };
     for (const auto& c : cases) {
-        Stop stop;
-        const Reference r = referenceOf(c.f, c.a, c.b, &stop);
+        const ReferenceOutcome outcome = outcomeOf(c.f, c.a, c.b);
+        const Reference& r = outcome.result;
         EXPECT_TRUE(r.reliable()) << c.name << ": " << describe(r);
-        EXPECT_EQ(stop.kind, Stop::None) << c.name;
+        EXPECT_FALSE(outcome.stopped()) << c.name;
         EXPECT_NEAR(r.value, c.exact, 1e-12) << c.name;
         EXPECT_NE(r.verdict.find("f не определена в точке x = 0, на интеграл это не влияет"),
                   std::string::npos)
@@ -218,34 +224,38 @@ TEST(Reference, APointWithoutAValueDoesNotChangeTheIntegral) {
     }
 }
 
+// f's failure at the stretch's first point stops the computation; a stretch
+// where f merely has no finite value is Failed in the verdict alone.
 TEST(Reference, NoValueOnAStretchIsAFailureThatSaysWhere) {
-    class Failing : public Integrand {
-    public:
-        EvaluationResult at(double x) override {
-            if (x > 0.5) return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 0, x};
-            return x;
-        }
-    };
     const struct {
         const char* name;
         IntegrandFactory f;
         double a, b;
         const char* where;
         const char* why;
+        int position;  // of f's failure; -1: f does not fail there
     } cases[] = {
-        {"Sqr(x)", typed("Sqr(x)"), -2, 1, "при x от -2 до -0,0005", "Ошибка 5"},
-        {"Log(x)", typed("Log(x)"), -1, 1, "при x от -1 до 0", "Ошибка 5"},
-        {"fails past 0.5", [] { return std::make_unique<Failing>(); }, 0, 1, "при x от 0,50025 до 1",
-         "Ошибка 11: деление на ноль (x = "},
+        {"Sqr(x)", typed("Sqr(x)"), -2, 1, "при x от -2 до -0,0005", "Ошибка 5", 1},
+        {"Log(x)", typed("Log(x)"), -1, 1, "при x от -1 до 0", "Ошибка 5", 1},
+        {"fails past 0.5", studytest::failingWhere([](double x) { return x > 0.5; }), 0, 1,
+         "при x от 0,50025 до 1", "Ошибка 11: деление на ноль (x = ", 0},
+        {"not finite left of -0.5", lambda([](double x) { return x < -0.5 ? std::nan("") : x; }), -1, 1,
+         "при x от -1 до -0,5005", "(значение не является конечным числом)", -1},
     };
     for (const auto& c : cases) {
-        Stop stop;
-        const Reference r = referenceOf(c.f, c.a, c.b, &stop);
+        const ReferenceOutcome outcome = outcomeOf(c.f, c.a, c.b);
+        const Reference& r = outcome.result;
         EXPECT_EQ(r.kind, ReferenceKind::Failed) << c.name << ": " << describe(r);
-        EXPECT_EQ(stop.kind, Stop::Failed) << c.name;
         EXPECT_NE(r.verdict.find(c.where), std::string::npos) << c.name << ": " << r.verdict;
         EXPECT_NE(r.verdict.find(c.why), std::string::npos) << c.name << ": " << r.verdict;
-        EXPECT_NE(stop.explanation.find(c.why), std::string::npos) << c.name << ": " << stop.explanation;
+        EXPECT_FALSE(outcome.cancelled) << c.name;
+        ASSERT_EQ(outcome.failure.has_value(), c.position >= 0) << c.name;
+        if (!outcome.failure) continue;
+        EXPECT_EQ(outcome.failure->position, c.position) << c.name;
+        ASSERT_TRUE(r.singularity) << c.name;
+        EXPECT_EQ(outcome.failure->x, *r.singularity) << c.name;
+        EXPECT_NE(r.verdict.find("(" + outcome.failure->explanation() + ")"), std::string::npos)
+            << c.name << ": " << r.verdict;
     }
 }
 
@@ -287,10 +297,12 @@ TEST(Reference, TinyScalesRandomValuesAndCancelAreQuick) {
     }
 
     std::atomic<bool> cancel{true};
-    Stop stop;
     auto g = factoryOf([](double x) { return x; })();
-    EXPECT_EQ(computeReference(*g, Box{0, 1, 0, 1}, cancel, &stop).kind, ReferenceKind::Failed);
-    EXPECT_EQ(stop.kind, Stop::Cancelled);
+    const ReferenceOutcome cancelled = computeReference(*g, Box{0, 1, 0, 1}, cancel);
+    EXPECT_EQ(cancelled.result.kind, ReferenceKind::Failed);
+    EXPECT_EQ(cancelled.result.verdict, "Вычисление прервано.");
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_FALSE(cancelled.failure);
 }
 
 TEST(Reference, TheBudgetBoundsAnyFunction) {
@@ -299,16 +311,30 @@ TEST(Reference, TheBudgetBoundsAnyFunction) {
         const double s = std::sin(x * 12.9898e6) * 43758.5453;
         return s - std::floor(s);
     });
-    for (const ReferenceBudget budget :
-         {ReferenceBudget{}, ReferenceBudget{20'000, std::chrono::milliseconds(500)}}) {
+    for (const long evaluations : {budgets::kReferenceEvaluations, 20'000L}) {
         const auto start = std::chrono::steady_clock::now();
         auto f = noise();
         std::atomic<bool> cancel{false};
-        const Reference r = computeReference(*f, Box{0, 1, 0, 1}, cancel, nullptr, budget);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, budget.time * 2);
+        const Reference r = computeReference(*f, Box{0, 1, 0, 1}, cancel, evaluations).result;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, budgets::kReferenceComputation * 2);
         EXPECT_EQ(r.kind, ReferenceKind::Approximate) << describe(r);
         EXPECT_LE(std::fabs(r.value - 0.5), r.error) << describe(r);
     }
+
+    // Evaluations so slow that even the scan cannot finish: stopped soon after
+    // the time, with no number, and not as a failure of f.
+    auto slow = factoryOf([](double x) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return x;
+    })();
+    std::atomic<bool> cancel{false};
+    const auto start = std::chrono::steady_clock::now();
+    const ReferenceOutcome outcome = computeReference(*slow, Box{0, 1, 0, 1}, cancel);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, budgets::kReferenceComputation * 2);
+    EXPECT_EQ(outcome.result.kind, ReferenceKind::Failed);
+    EXPECT_NE(outcome.result.verdict.find("вычисляется слишком долго"), std::string::npos)
+        << outcome.result.verdict;
+    EXPECT_FALSE(outcome.stopped());
 }
 
 TEST(Reference, ReversedLimitsChangeTheSign) {
@@ -320,7 +346,7 @@ TEST(Reference, ClippedIntegralsSeeOnlyTheBox) {
     // sin on [0, 2π] with the box reaching 0.5 above and 1 below the axis.
     FunctionIntegrand f([](double x) { return std::sin(x); });
     std::atomic<bool> cancel{false};
-    const Reference r = computeReference(f, Box{0, 2 * M_PI, -1, 0.5}, cancel, nullptr);
+    const Reference r = computeReference(f, Box{0, 2 * M_PI, -1, 0.5}, cancel).result;
     // Above the axis sin is cut at 0.5 on [π/6, 5π/6]; below it stays whole (−2).
     const double above = 2 * (1 - std::cos(M_PI / 6)) + 0.5 * (M_PI - M_PI / 3);
     EXPECT_NEAR(r.clippedIntegral, above - 2, 1e-9);

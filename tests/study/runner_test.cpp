@@ -7,11 +7,9 @@
 #include <thread>
 
 #include "study/study.h"
+#include "tests/study/failing.h"
 
 using namespace mcplot::study;
-using mcplot::EvaluationFailure;
-using mcplot::EvaluationResult;
-using mcplot::ScriptStatus;
 using namespace std::chrono;
 
 namespace {
@@ -114,22 +112,17 @@ TEST(StudyRunner, PartialResultsGrowIntoTheFinalOnes) {
 }
 
 TEST(StudyRunner, FailingFunctionGivesItsExplanationAndNoFigures) {
-    class FailsRightOfTwo : public Integrand {
-    public:
-        EvaluationResult at(double x) override {
-            if (x > 2) return EvaluationFailure{ScriptStatus::failure(11, "деление на ноль"), 3, x};
-            return x;
-        }
-    };
     StudySettings s = parabolaSettings();
     s.threads = 2;
-    Study study(s, [] { return std::make_unique<FailsRightOfTwo>(); });
+    Study study(s, studytest::failingWhere([](double x) { return x > 2; }, 3));
     study.start();
     study.wait();
     const StudyResults r = study.snapshot();
-    EXPECT_TRUE(r.failed);
-    EXPECT_NE(r.failure.find("деление на ноль"), std::string::npos);
-    EXPECT_NE(r.failure.find("(позиция 3, x = "), std::string::npos) << r.failure;
+    ASSERT_TRUE(r.failure);
+    const std::string explanation = r.failure->explanation();
+    EXPECT_NE(explanation.find("деление на ноль"), std::string::npos);
+    EXPECT_NE(explanation.find("(позиция 3, x = "), std::string::npos) << explanation;
+    EXPECT_GT(r.failure->x, 2);
     EXPECT_FALSE(r.finished);
     EXPECT_FALSE(r.hasReference);
     EXPECT_TRUE(r.convergence.n.empty());

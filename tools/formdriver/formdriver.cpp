@@ -705,7 +705,7 @@ private:
         const study::StudyResults& r = w->results();
         o.boolean("outOfDate", w->outOfDate());
         o.boolean("running", w->running()).boolean("finished", r.finished).boolean("cancelled", r.cancelled);
-        o.boolean("failed", r.failed).str("failure", r.failure);
+        o.boolean("failed", r.failure.has_value()).str("failure", r.failure ? r.failure->explanation() : "");
         o.str("status", w->statusLabel()->text().toStdString());
         o.integer("seed", static_cast<long long>(w->seed()))
             .integer("nmax", w->maxThrows())
