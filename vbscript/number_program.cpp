@@ -179,155 +179,23 @@ void NumberProgram::planDoubles() {
     if (pending.size() == 1 && pending.back().type == Type::Double) doubles_ = std::move(plan);
 }
 
-namespace {
-
-// a ^ b as the operator computes it for Doubles; false where it raises.
-inline bool power(double a, double b, double& r) {
-    if ((a < 0 && b != std::trunc(b)) || (a == 0 && b < 0)) return false;
-    r = b == 2 ? a * a : std::pow(a, b);
-    return true;
-}
-
-}  // namespace
-
-// Each operation as the operators and built-ins compute it for Doubles; false
-// where they raise an error or the value is not finite.
-bool NumberProgram::runDoubles(double x, double& result) {
+// Each operation as the operators and built-ins compute it for Doubles, lane
+// by lane. A lane fails where its value is not finite after a step: that is
+// also where an operation would raise (a logarithm or root of a negative
+// number is NaN, a negative power of zero and a division by zero infinite, a
+// fractional power of a negative NaN).
+template <size_t Lanes>
+size_t NumberProgram::runLanes(const double* xs, double* values, size_t n, double* below) {
     using D = DoubleOp;
-    double* below = doubleStack_.data();  // the next free place under the top
-    double top = 0;
-    for (const DoubleStep& s : doubles_) {
-        const double c = s.constant;
-        switch (s.op) {
-            case D::Constant:
-                *below++ = top;
-                top = c;
-                continue;
-            case D::Variable:
-                *below++ = top;
-                top = x;
-                continue;
-            case D::Neg:
-                top = -top;
-                continue;
-            case D::Square:
-                top = top * top;
-                break;
-            case D::Abs:
-                top = std::fabs(top);
-                continue;
-            case D::Atn:
-                top = std::atan(top);
-                break;
-            case D::Cos:
-                top = std::cos(top);
-                break;
-            case D::Exp:
-                top = std::exp(top);
-                break;
-            case D::Log:
-                if (!(top > 0)) return false;
-                top = std::log(top);
-                break;
-            case D::Sin:
-                top = std::sin(top);
-                break;
-            case D::Sqr:
-                if (top < 0) return false;
-                top = std::sqrt(top);
-                break;
-            case D::Tan:
-                top = std::tan(top);
-                break;
-            case D::Add:
-                top = *--below + top;
-                break;
-            case D::AddConstant:
-                top = top + c;
-                break;
-            case D::AddVariable:
-                top = top + x;
-                break;
-            case D::Sub:
-                top = *--below - top;
-                break;
-            case D::SubConstant:
-                top = top - c;
-                break;
-            case D::SubVariable:
-                top = top - x;
-                break;
-            case D::SubFromConstant:
-                top = c - top;
-                break;
-            case D::SubFromVariable:
-                top = x - top;
-                break;
-            case D::Mul:
-                top = *--below * top;
-                break;
-            case D::MulConstant:
-                top = top * c;
-                break;
-            case D::MulVariable:
-                top = top * x;
-                break;
-            case D::Div:
-                top = *--below / top;
-                break;
-            case D::DivConstant:
-                top = top / c;
-                break;
-            case D::DivVariable:
-                top = top / x;
-                break;
-            case D::DivIntoConstant:
-                top = c / top;
-                break;
-            case D::DivIntoVariable:
-                top = x / top;
-                break;
-            case D::Pow:
-                --below;
-                if (!power(*below, top, top)) return false;
-                break;
-            case D::PowConstant:
-                if (!power(top, c, top)) return false;
-                break;
-            case D::PowVariable:
-                if (!power(top, x, top)) return false;
-                break;
-            case D::PowOfConstant:
-                if (!power(c, top, top)) return false;
-                break;
-            case D::PowOfVariable:
-                if (!power(x, top, top)) return false;
-                break;
-        }
-        if (!std::isfinite(top)) return false;
-    }
-    result = top;
-    return true;
-}
-
-// The same operations lane by lane. A lane fails where its value is not
-// finite after a step: that is also where an operation would raise (a
-// logarithm or root of a negative number is NaN, a negative power of zero
-// and a division by zero infinite, a fractional power of a negative NaN).
-size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
-    using D = DoubleOp;
-    if (doubles_.empty() || n == 0) return 0;
-    n = std::min(n, kLanes);
     // Every step runs on all lanes, so that each loop has a fixed length;
     // the lanes past n repeat a point.
-    std::array<double, kLanes> x, top;
-    for (size_t i = 0; i < kLanes; ++i) x[i] = xs[i < n ? i : 0];
+    std::array<double, Lanes> x, top{};
+    for (size_t i = 0; i < Lanes; ++i) x[i] = xs[i < n ? i : 0];
     // t − t is 0 for a finite t and NaN for any other, and a NaN stays: a
     // lane's sum is 0 as long as every value it took was finite.
-    std::array<double, kLanes> notFinite{};
-    double* below = laneStack_.data();
+    std::array<double, Lanes> notFinite{};
     const auto each = [&top](auto&& f) {
-        for (size_t i = 0; i < kLanes; ++i) top[i] = f(top[i], i);
+        for (size_t i = 0; i < Lanes; ++i) top[i] = f(top[i], i);
     };
     for (const DoubleStep& s : doubles_) {
         const double c = s.constant;
@@ -335,7 +203,7 @@ size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
             case D::Constant:
             case D::Variable:
                 std::copy(top.begin(), top.end(), below);
-                below += kLanes;
+                below += Lanes;
                 if (s.op == D::Constant)
                     top.fill(c);
                 else
@@ -376,7 +244,7 @@ size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
             case D::Mul:
             case D::Div:
             case D::Pow: {
-                below -= kLanes;
+                below -= Lanes;
                 const double* a = below;
                 if (s.op == D::Add) each([a](double t, size_t i) { return a[i] + t; });
                 if (s.op == D::Sub) each([a](double t, size_t i) { return a[i] - t; });
@@ -435,12 +303,21 @@ size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
                 each([&x](double t, size_t i) { return t == 2 ? x[i] * x[i] : std::pow(x[i], t); });
                 break;
         }
-        for (size_t i = 0; i < kLanes; ++i) notFinite[i] += top[i] - top[i];
+        for (size_t i = 0; i < Lanes; ++i) notFinite[i] += top[i] - top[i];
     }
     size_t done = 0;
     while (done < n && notFinite[done] == 0) ++done;
     std::copy_n(top.begin(), done, values);
     return done;
+}
+
+size_t NumberProgram::doubleValues(const double* xs, double* values, size_t n) {
+    if (doubles_.empty() || n == 0) return 0;
+    return runLanes<kLanes>(xs, values, std::min(n, kLanes), laneStack_.data());
+}
+
+bool NumberProgram::runDoubles(double x, double& result) {
+    return runLanes<1>(&x, &result, 1, doubleStack_.data()) == 1;
 }
 
 bool NumberProgram::add(const Chunk& chunk, int32_t n, std::string_view variable, int depth) {

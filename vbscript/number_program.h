@@ -101,6 +101,11 @@ private:
     };
     void planDoubles();
     bool runDoubles(double x, double& result);
+    // The steps on xs[0..n), n at most Lanes, each value pending below the
+    // top kept at `below` (Lanes values each): how many from the first are
+    // finite at every step, their values in `values`.
+    template <size_t Lanes>
+    size_t runLanes(const double* xs, double* values, size_t n, double* below);
 
     std::vector<Step> code_;
     std::vector<Value> constants_;  // numbers only: nothing that holds memory
