@@ -148,9 +148,7 @@ public:
         for (; points < n; ++points) {
             const double x = xs[points];
             double magnitude = 0;
-            if (!quickRounded15(std::fabs(x), magnitude) ||
-                static_cast<double>(static_cast<int64_t>(magnitude)) == magnitude)
-                break;
+            if (!quickRounded15(std::fabs(x), magnitude) || isWhole(magnitude)) break;
             rounded[points] = x < 0 ? -magnitude : magnitude;
         }
         const size_t done = quick_.doubleValues(rounded.data(), values, points);
@@ -203,10 +201,7 @@ private:
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         if (double rounded = 0; quickRounded15(magnitude, rounded)) {
             // At most 15 digits before the point and 15 after: no exponent.
-            if (static_cast<double>(static_cast<int64_t>(rounded)) != rounded)
-                out = Value::dbl(rounded);
-            else
-                out = wholeLiteral(rounded);
+            out = isWhole(rounded) ? wholeLiteral(rounded) : Value::dbl(rounded);
             return true;
         }
         uint64_t digits = 0;
@@ -220,6 +215,11 @@ private:
         }
         out = wholeLiteral(static_cast<double>(digits) * kPowers[-after]);
         return true;
+    }
+
+    // For a magnitude below 10^15.
+    static bool isWhole(double magnitude) {
+        return static_cast<double>(static_cast<int64_t>(magnitude)) == magnitude;
     }
 
     // A whole number's literal has the narrowest subtype that holds it.

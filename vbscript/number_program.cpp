@@ -371,7 +371,6 @@ bool NumberProgram::number(Interpreter& in, const Value& x, double& value) {
 }
 
 Value NumberProgram::run(Interpreter& in, const Value& x) {
-    if (double r = 0; x.type() == vtDouble && !doubles_.empty() && runDoubles(x.d(), r)) return Value::dbl(r);
     Value* const base = stack_.data();
     Value* top = base;  // the next free place
     for (const Step& s : code_) {

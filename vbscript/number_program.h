@@ -26,10 +26,12 @@ public:
     bool compile(const Chunk& chunk, int32_t n, std::string_view variable);
     bool empty() const { return code_.empty(); }
 
-    // The expression's value with the variable set to x. Raises the error
-    // the interpreter would raise, without its place: run the text then.
+    // The expression's value with the variable set to x, step by step on
+    // values. Raises the error the interpreter would raise, without its
+    // place: run the text then.
     Value run(Interpreter& in, const Value& x);
-    // The value as Res.p = value stores it; false where the run raises.
+    // The value as Res.p = value stores it, in doubles where the steps allow;
+    // false where the run raises.
     bool number(Interpreter& in, const Value& x, double& value);
 
     // The points one call of doubleValues takes at most.
